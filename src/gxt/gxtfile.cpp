@@ -1,0 +1,404 @@
+#include "gxtfile.h"
+
+#include "codepage.h"
+#include "stringtable.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+#include <unordered_map>
+
+namespace quillet {
+
+namespace {
+
+constexpr int ProgressStep = 50;
+
+// Calls the end hook on every way out of a file operation, so that no caller is ever left
+// marked busy.
+class OperationScope
+{
+public:
+    explicit OperationScope(const FileOperationHooks &hooks)
+        : m_hooks(hooks)
+    {
+        if (m_hooks.begin)
+            m_hooks.begin();
+    }
+    ~OperationScope()
+    {
+        if (m_hooks.end)
+            m_hooks.end();
+    }
+    OperationScope(const OperationScope &) = delete;
+    OperationScope &operator=(const OperationScope &) = delete;
+
+private:
+    const FileOperationHooks &m_hooks;
+};
+
+void setMaximum(const FileOperationHooks &hooks, double maximum)
+{
+    if (hooks.setProgressMaximum)
+        hooks.setProgressMaximum(maximum);
+}
+
+void advance(const FileOperationHooks &hooks, double by)
+{
+    if (hooks.advance)
+        hooks.advance(by);
+}
+
+qint32 readInt32(const char *p)
+{
+    return qFromLittleEndian<qint32>(p);
+}
+
+void writeInt32(char *p, qint32 value)
+{
+    qToLittleEndian<qint32>(value, p);
+}
+
+// A name field: every zero byte goes wherever it stands, then surrounding spaces.
+QString decodeName(const char *field, const CodePage &page)
+{
+    QChar buffer[GxtLimits::MaxNameLength];
+    int length = 0;
+    for (int i = 0; i < GxtLimits::MaxNameLength; ++i) {
+        const auto byte = static_cast<unsigned char>(field[i]);
+        if (byte != 0)
+            buffer[length++] = page.decode(byte);
+    }
+    int first = 0;
+    while (first < length && buffer[first] == QLatin1Char(' '))
+        ++first;
+    while (length > first && buffer[length - 1] == QLatin1Char(' '))
+        --length;
+    return QString(buffer + first, length - first);
+}
+
+bool looksLikeLaterVariant(QByteArrayView data)
+{
+    const QByteArrayView tabl("TABL");
+    return (data.size() >= 4 && data.first(4) == tabl) || (data.size() >= 8 && data.sliced(4, 4) == tabl);
+}
+
+} // namespace
+
+QString describeEntry(int position, const QString &name)
+{
+    return QStringLiteral("entry %1 (%2)").arg(position).arg(name);
+}
+
+bool GxtReader::fail(const QString &reason)
+{
+    m_error = reason;
+    return false;
+}
+
+bool GxtReader::read(QByteArrayView data, std::vector<StringEntry> &rows, const FileOperationHooks &hooks)
+{
+    m_error.clear();
+    m_alteredUnits = 0;
+    m_alteredEntries.clear();
+    rows.clear();
+
+    const qint64 size = data.size();
+    if (looksLikeLaterVariant(data)) {
+        return fail(QStringLiteral("the file looks like a later variant of the GXT format (a table of "
+                                   "tables, tagged TABL), which this editor does not read"));
+    }
+    if (size < 8)
+        return fail(QStringLiteral("the file is %1 bytes long; a GXT file has at least 8").arg(size));
+
+    const qint64 keySize = readInt32(data.data() + 4);
+    if (keySize < 0)
+        return fail(QStringLiteral("the TKEY size %1 is negative").arg(keySize));
+    if (keySize % 12 != 0)
+        return fail(QStringLiteral("the TKEY size %1 is not a multiple of 12").arg(keySize));
+    if (8 + keySize > size) {
+        return fail(QStringLiteral("the TKEY size %1 reaches past the end of the file (%2 bytes)")
+                        .arg(keySize)
+                        .arg(size));
+    }
+    const qint64 entryCount = keySize / 12;
+    if (entryCount > GxtLimits::MaxEntries) {
+        return fail(QStringLiteral("the file has %1 entries; at most %2 can be loaded")
+                        .arg(entryCount)
+                        .arg(GxtLimits::MaxEntries));
+    }
+
+    setMaximum(hooks, double(keySize) / 4.0);
+    const CodePage &page = CodePage::windows1252();
+    const char *bytes = data.data();
+
+    // First pass, the records.
+    std::vector<qint32> offsets(static_cast<size_t>(entryCount));
+    rows.resize(size_t(entryCount));
+    for (qint64 i = 0; i < entryCount; ++i) {
+        const char *record = bytes + 8 + 12 * i;
+        offsets[size_t(i)] = readInt32(record);
+        rows[size_t(i)].name = decodeName(record + 4, page);
+        if ((i + 1) % ProgressStep == 0)
+            advance(hooks, ProgressStep);
+    }
+
+    // Second pass, the texts. Records may share an offset; they then share one string.
+    // Texts may also overlap, so the units read in all are bounded by the file's own size:
+    // a damaged or hostile file cannot make the reader decode more than it could hold.
+    const qint64 textBase = 16 + keySize;
+    const qint64 unitBudget = size + (qint64(1) << 20);
+    qint64 unitsRead = 0;
+    struct SharedText {
+        QString text;
+        int alteredUnits = 0;
+    };
+    std::unordered_map<qint32, SharedText> firstTextAtOffset;
+    firstTextAtOffset.reserve(size_t(entryCount));
+    for (qint64 i = 0; i < entryCount; ++i) {
+        const int position = int(i + 1);
+        StringEntry &row = rows[size_t(i)];
+        const qint32 offset = offsets[size_t(i)];
+        auto where = [&] { return describeEntry(position, row.name); };
+        if (offset < 0)
+            return fail(QStringLiteral("%1: the text offset %2 is negative").arg(where()).arg(offset));
+        const qint64 start = textBase + offset;
+        if (start >= size) {
+            return fail(QStringLiteral("%1: the text offset %2 lies past the end of the file (%3 bytes)")
+                            .arg(where())
+                            .arg(offset)
+                            .arg(size));
+        }
+
+        const auto [known, inserted] = firstTextAtOffset.try_emplace(offset, SharedText{});
+        SharedText &shared = known->second;
+        if (inserted) {
+            const qint64 available = (size - start) / 2;
+            const char *units = bytes + start;
+            qint64 length = 0;
+            while (length < available && (units[2 * length] != 0 || units[2 * length + 1] != 0))
+                ++length;
+            unitsRead += length + 1;
+            if (length == available) {
+                return fail(QStringLiteral("%1: the text at offset %2 has no terminator before the end of "
+                                           "the file")
+                                .arg(where())
+                                .arg(offset));
+            }
+            if (unitsRead > unitBudget) {
+                return fail(QStringLiteral("%1: the texts overlap so much that they would hold more "
+                                           "characters than the file (%2 bytes) could; the file is damaged")
+                                .arg(where())
+                                .arg(size));
+            }
+            QString text(length, Qt::Uninitialized);
+            QChar *out = text.data();
+            for (qint64 u = 0; u < length; ++u) {
+                shared.alteredUnits += units[2 * u + 1] != 0;
+                out[u] = page.decode(static_cast<unsigned char>(units[2 * u]));
+            }
+            shared.text = std::move(text);
+        }
+        row.value = shared.text;
+        if (shared.alteredUnits) {
+            m_alteredUnits += shared.alteredUnits;
+            m_alteredEntries.append(where());
+        }
+        if (position % ProgressStep == 0)
+            advance(hooks, 2 * ProgressStep);
+    }
+    return true;
+}
+
+bool GxtWriter::fail(const QString &reason)
+{
+    m_error = reason;
+    return false;
+}
+
+bool isInWriterOrder(const std::vector<StringEntry> &rows)
+{
+    return std::is_sorted(rows.begin(), rows.end(), [](const StringEntry &a, const StringEntry &b) {
+        return QString::compare(a.name, b.name, Qt::CaseSensitive) < 0;
+    });
+}
+
+bool GxtWriter::build(const std::vector<StringEntry> &rows, QByteArray &out, const FileOperationHooks &hooks)
+{
+    m_error.clear();
+    out.clear();
+    const CodePage &page = CodePage::windows1252();
+    const qint64 n = qint64(rows.size());
+
+    // Every limit is checked before a single byte exists, so a refused save writes nothing.
+    qint64 textSize = 0;
+    for (qint64 i = 0; i < n; ++i) {
+        const StringEntry &row = rows[size_t(i)];
+        const QString where = describeEntry(int(i + 1), row.name);
+        if (row.name.size() > GxtLimits::MaxNameLength) {
+            return fail(QStringLiteral("%1: the name has %2 characters; a GXT name holds at most %3")
+                            .arg(where)
+                            .arg(row.name.size())
+                            .arg(GxtLimits::MaxNameLength));
+        }
+        if (row.value.size() > GxtLimits::MaxValueLength) {
+            return fail(QStringLiteral("%1: the text has %2 characters; a GXT text holds at most %3")
+                            .arg(where)
+                            .arg(row.value.size())
+                            .arg(GxtLimits::MaxValueLength));
+        }
+        for (const QString *text : {&row.name, &row.value}) {
+            unsigned char byte = 0;
+            for (qsizetype c = 0; c < text->size(); ++c) {
+                if (!page.encode(text->at(c), byte)) {
+                    return fail(QStringLiteral("%1: the %2 holds the character %3, which Windows-1252 cannot "
+                                               "store")
+                                    .arg(where, text == &row.name ? QStringLiteral("name") : QStringLiteral("text"),
+                                         CodePage::describe(*text, c)));
+                }
+            }
+        }
+        textSize += 2 * (row.value.size() + 1);
+    }
+    const qint64 keySize = 12 * n;
+    if (keySize > std::numeric_limits<qint32>::max() || textSize > std::numeric_limits<qint32>::max()
+        || 16 + keySize + textSize > std::numeric_limits<qint32>::max()) {
+        return fail(QStringLiteral("the table is too large for a GXT file (%1 entries, %2 bytes of text)")
+                        .arg(n)
+                        .arg(textSize));
+    }
+
+    setMaximum(hooks, double(3 * n));
+
+    // Ascending character codes; a stable sort keeps rows with equal names in table order.
+    std::vector<int> order(static_cast<size_t>(n));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return QString::compare(rows[size_t(a)].name, rows[size_t(b)].name, Qt::CaseSensitive) < 0;
+    });
+    advance(hooks, 0);
+
+    QByteArray bytes(16 + keySize + textSize, Qt::Uninitialized);
+    char *p = bytes.data();
+    std::memcpy(p, "TKEY", 4);
+    writeInt32(p + 4, qint32(keySize));
+    char *record = p + 8;
+    qint32 offset = 0;
+    for (qint64 i = 0; i < n; ++i) {
+        const StringEntry &row = rows[size_t(order[size_t(i)])];
+        writeInt32(record, offset);
+        unsigned char byte = 0;
+        for (int c = 0; c < GxtLimits::MaxNameLength; ++c) {
+            byte = 0;
+            if (c < row.name.size())
+                page.encode(row.name.at(c), byte);
+            record[4 + c] = char(byte);
+        }
+        record += 12;
+        offset += qint32(2 * (row.value.size() + 1));
+        if ((i + 1) % ProgressStep == 0)
+            advance(hooks, ProgressStep);
+    }
+    std::memcpy(record, "TDAT", 4);
+    writeInt32(record + 4, qint32(textSize));
+    char *text = record + 8;
+    for (qint64 i = 0; i < n; ++i) {
+        const QString &value = rows[size_t(order[size_t(i)])].value;
+        unsigned char byte = 0;
+        for (QChar c : value) {
+            page.encode(c, byte);
+            *text++ = char(byte);
+            *text++ = 0;
+        }
+        *text++ = 0;
+        *text++ = 0;
+        if ((i + 1) % ProgressStep == 0)
+            advance(hooks, 2 * ProgressStep);
+    }
+    Q_ASSERT(text == bytes.data() + bytes.size());
+    if (hooks.resetProgress)
+        hooks.resetProgress();
+    out = std::move(bytes);
+    return true;
+}
+
+bool GxtWriter::write(const std::vector<StringEntry> &rows, QIODevice &device, const FileOperationHooks &hooks)
+{
+    QByteArray bytes;
+    if (!build(rows, bytes, hooks))
+        return false;
+    if (device.write(bytes) != bytes.size())
+        return fail(device.errorString().isEmpty() ? QStringLiteral("could not write the file") : device.errorString());
+    return true;
+}
+
+GxtLoadResult LoadGxt(const QString &path, StringTable &table, const FileOperationHooks &hooks)
+{
+    GxtLoadResult result;
+    OperationScope scope(hooks);
+
+    QFile file(path);
+    if (QFileInfo(path).isDir()) {
+        result.errorString = QStringLiteral("it is a folder, not a file");
+        return result;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.errorString = file.errorString();
+        return result;
+    }
+    const QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        result.errorString = file.errorString();
+        return result;
+    }
+    file.close();
+
+    GxtReader reader;
+    std::vector<StringEntry> rows;
+    if (!reader.read(data, rows, hooks)) {
+        result.errorString = reader.errorString();
+        return result;
+    }
+    // Only a complete, sound table replaces what the caller had.
+    table.assignSorted(std::move(rows), StringTable::ByName);
+    result.ok = true;
+    result.alteredUnitCount = reader.alteredUnitCount();
+    result.alteredEntries = reader.alteredEntries();
+    return result;
+}
+
+GxtSaveResult SaveGxt(const QString &path, const StringTable &table, const FileOperationHooks &hooks)
+{
+    GxtSaveResult result;
+    OperationScope scope(hooks);
+
+    GxtWriter writer;
+    QByteArray bytes;
+    if (!writer.build(table.rows(), bytes, hooks)) {
+        result.errorString = writer.errorString();
+        return result;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        result.errorString = file.errorString();
+        return result;
+    }
+    if (file.write(bytes) != bytes.size()) {
+        result.errorString = file.errorString();
+        file.cancelWriting();
+        return result;
+    }
+    if (!file.commit()) {
+        result.errorString = file.errorString();
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+} // namespace quillet

@@ -1,0 +1,473 @@
+#include "gxtbytes.h"
+
+#include "gxtfile.h"
+#include "stringtable.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quillet;
+using gxtbytes::Record;
+
+namespace {
+
+const QByteArray WorkedExample = QByteArray::fromHex("544B4559"
+                                                     "18000000"
+                                                     "00000000"
+                                                     "4131000000000000"
+                                                     "06000000"
+                                                     "4200000000000000"
+                                                     "54444154"
+                                                     "08000000"
+                                                     "480069000000"
+                                                     "0000");
+
+std::vector<StringEntry> rowsOf(std::initializer_list<std::pair<const char *, const char *>> list)
+{
+    std::vector<StringEntry> rows;
+    for (const auto &[name, value] : list)
+        rows.push_back({QString::fromUtf8(name), QString::fromUtf8(value)});
+    return rows;
+}
+
+QByteArray build(const std::vector<StringEntry> &rows)
+{
+    GxtWriter writer;
+    QByteArray out;
+    if (!writer.build(rows, out))
+        qWarning() << writer.errorString();
+    return out;
+}
+
+std::vector<StringEntry> parse(const QByteArray &bytes, QString *error = nullptr)
+{
+    GxtReader reader;
+    std::vector<StringEntry> rows;
+    const bool ok = reader.read(bytes, rows);
+    if (error)
+        *error = ok ? QString() : reader.errorString();
+    return rows;
+}
+
+// Records what the hooks see, in order, so that the progress steps can be checked exactly.
+struct HookLog {
+    QStringList events;
+    double value = 0;
+    FileOperationHooks hooks()
+    {
+        FileOperationHooks h;
+        h.begin = [this] { events << QStringLiteral("begin"); };
+        h.end = [this] { events << QStringLiteral("end"); };
+        h.setProgressMaximum = [this](double m) { events << QStringLiteral("max %1").arg(m); };
+        h.advance = [this](double by) {
+            value += by;
+            events << QStringLiteral("value %1").arg(value);
+        };
+        h.resetProgress = [this] {
+            value = 0;
+            events << QStringLiteral("reset");
+        };
+        return h;
+    }
+};
+
+std::vector<StringEntry> numberedRows(int count)
+{
+    std::vector<StringEntry> rows;
+    rows.reserve(size_t(count));
+    for (int i = 0; i < count; ++i)
+        rows.push_back({QStringLiteral("K%1").arg(i, 6, 10, QLatin1Char('0')), QStringLiteral("v%1").arg(i)});
+    return rows;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// A device that accepts the open and refuses every write, as a full disk does.
+class FailingDevice : public QIODevice
+{
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *, qint64) override
+    {
+        setErrorString(QStringLiteral("No space left on device"));
+        return -1;
+    }
+};
+
+} // namespace
+
+class TestGxtFile : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void workedExampleIsWrittenByteForByteWhicheverRowComesFirst()
+    {
+        QCOMPARE(build(rowsOf({{"A1", "Hi"}, {"B", ""}})), WorkedExample);
+        QCOMPARE(build(rowsOf({{"B", ""}, {"A1", "Hi"}})), WorkedExample);
+        QCOMPARE(parse(WorkedExample), rowsOf({{"A1", "Hi"}, {"B", ""}}));
+    }
+
+    void emptyTableIsSixteenBytes()
+    {
+        const QByteArray empty = QByteArray("TKEY") + gxtbytes::int32(0) + "TDAT" + gxtbytes::int32(0);
+        QCOMPARE(build({}), empty);
+        QString error;
+        QVERIFY(parse(empty, &error).empty());
+        QVERIFY(error.isEmpty());
+    }
+
+    void nameFieldsAreCleanedOfZerosAndSpaces_data()
+    {
+        QTest::addColumn<QByteArray>("field");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("zero inside") << QByteArray::fromHex("4142004344000000") << QStringLiteral("ABCD");
+        QTest::newRow("spaces around") << QByteArray::fromHex("2020414220202020") << QStringLiteral("AB");
+        QTest::newRow("zeros first") << QByteArray::fromHex("0041004200000000") << QStringLiteral("AB");
+        QTest::newRow("eight characters") << QByteArray("ABCDEFGH") << QStringLiteral("ABCDEFGH");
+        QTest::newRow("all zero") << QByteArray(8, '\0') << QString();
+        QTest::newRow("inner space kept") << QByteArray("A B") << QStringLiteral("A B");
+    }
+    void nameFieldsAreCleanedOfZerosAndSpaces()
+    {
+        QFETCH(QByteArray, field);
+        QFETCH(QString, name);
+        const auto rows = parse(gxtbytes::file({{0, field}}, gxtbytes::text("x")));
+        QCOMPARE(rows.size(), size_t(1));
+        QCOMPARE(rows[0].name, name);
+    }
+
+    void eightCharacterNameHasNoZeroByte()
+    {
+        const QByteArray bytes = build(rowsOf({{"ABCDEFGH", "v"}}));
+        QCOMPARE(bytes.mid(12, 8), QByteArray("ABCDEFGH"));
+        QCOMPARE(parse(bytes), rowsOf({{"ABCDEFGH", "v"}}));
+    }
+
+    void highBytesAreDroppedAndReported()
+    {
+        // 41 01 reads as A; 00 01 is no terminator but a character of code 0.
+        QByteArray data = QByteArray::fromHex("4101" "0001" "4200" "0000");
+        GxtReader reader;
+        std::vector<StringEntry> rows;
+        QVERIFY(reader.read(gxtbytes::file({{0, "N"}, {0, "M"}, {4, "C"}}, data), rows));
+        QCOMPARE(rows[0].value, QString(QStringLiteral("A")) + QChar(0) + QStringLiteral("B"));
+        QCOMPARE(rows[1].value, rows[0].value);
+        QCOMPARE(rows[2].value, QStringLiteral("B"));
+        // Both records sharing the text carry its two units.
+        QCOMPARE(reader.alteredUnitCount(), 4);
+        QCOMPARE(reader.alteredEntries(), (QStringList{QStringLiteral("entry 1 (N)"), QStringLiteral("entry 2 (M)")}));
+    }
+
+    void sharedOverlappingAndOutOfOrderOffsets()
+    {
+        // Texts: "Hello" at 0, its suffix "llo" at 4, "Z" at 12; records out of name order.
+        const QByteArray data = gxtbytes::text("Hello") + gxtbytes::text("Z");
+        const QByteArray bytes = gxtbytes::file({{12, "ZED"}, {0, "B"}, {4, "A"}, {0, "C"}}, data);
+        const auto rows = parse(bytes);
+        QCOMPARE(rows, rowsOf({{"ZED", "Z"}, {"B", "Hello"}, {"A", "llo"}, {"C", "Hello"}}));
+
+        // Saving writes them in name order with consecutive offsets: a different layout.
+        const QByteArray saved = build(rows);
+        QCOMPARE(saved, build(rowsOf({{"A", "llo"}, {"B", "Hello"}, {"C", "Hello"}, {"ZED", "Z"}})));
+        QCOMPARE(saved.mid(8, 4), gxtbytes::int32(0));
+        QCOMPARE(saved.mid(20, 4), gxtbytes::int32(8));
+        QCOMPARE(saved.mid(32, 4), gxtbytes::int32(20));
+        QCOMPARE(saved.mid(44, 4), gxtbytes::int32(32));
+        QCOMPARE(saved.size(), 16 + 48 + 8 + 12 + 12 + 4);
+    }
+
+    void writerOrderIsByCharacterCodeAndStable()
+    {
+        const auto rows = parse(build(rowsOf({{"b", "1"}, {"B", "2"}, {"a", "3"}, {"A", "4"}, {"_", "5"}, {"AB", "6"},
+                                              {"B", "7"}})));
+        QStringList order;
+        for (const auto &r : rows)
+            order << r.name + r.value;
+        QCOMPARE(order, (QStringList{"A4", "AB6", "B2", "B7", "_5", "a3", "b1"}));
+        QVERIFY(isInWriterOrder(rows));
+        QVERIFY(!isInWriterOrder(rowsOf({{"b", ""}, {"a", ""}})));
+    }
+
+    void everyByteRoundTripsInNamesAndTexts()
+    {
+        // 255 bytes: in texts as one value, in names eight at a time.
+        QByteArray all;
+        for (int b = 1; b < 256; ++b)
+            all += char(b);
+        QList<Record> records;
+        for (int i = 0; i < all.size(); i += 8) {
+            QByteArray field = all.mid(i, 8);
+            // A name field loses surrounding spaces; keep the space (0x20) inside the name.
+            if (field.startsWith(' ') || field.endsWith(' '))
+                field = field.left(1) == " " ? QByteArray("A") + field.left(7) : field.left(7) + "A";
+            records.append({0, field});
+        }
+        const QByteArray original = gxtbytes::file(records, gxtbytes::text(all));
+        const auto rows = parse(original);
+        QCOMPARE(rows.size(), size_t(records.size()));
+        QCOMPARE(rows[0].value.size(), qsizetype(255));
+        QCOMPARE(rows[0].value.at(0x80 - 1), QChar(0x20AC)); // the euro sign: this is Windows-1252
+        QCOMPARE(rows[0].value.at(0x81 - 1), QChar(0x81));   // an undefined byte survives as itself
+
+        const auto again = parse(build(rows));
+        QCOMPARE(again.size(), rows.size());
+        for (const auto &r : again)
+            QCOMPARE(r.value, rows[0].value);
+        // Every byte of every name comes back: compare the written name fields with ours.
+        const QByteArray saved = build(again);
+        QSet<QByteArray> fieldsWritten;
+        for (size_t i = 0; i < again.size(); ++i)
+            fieldsWritten.insert(saved.mid(8 + 12 * qsizetype(i) + 4, 8));
+        for (const Record &r : records)
+            QVERIFY2(fieldsWritten.contains(r.nameField.leftJustified(8, '\0')), r.nameField.toHex().constData());
+    }
+
+    void loadProgressSteps_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("49") << 49 << QStringList{"begin", "max 147", "end"};
+        QTest::newRow("50") << 50 << QStringList{"begin", "max 150", "value 50", "value 150", "end"};
+        QTest::newRow("100") << 100
+                             << QStringList{"begin", "max 300", "value 50", "value 100", "value 200", "value 300", "end"};
+        QTest::newRow("empty") << 0 << QStringList{"begin", "max 0", "end"};
+    }
+    void loadProgressSteps()
+    {
+        QFETCH(int, count);
+        QFETCH(QStringList, expected);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("t.gxt"));
+        QVERIFY(writeAll(path, build(numberedRows(count))));
+        StringTable table;
+        HookLog log;
+        QVERIFY(LoadGxt(path, table, log.hooks()).ok);
+        QCOMPARE(log.events, expected);
+        QCOMPARE(table.count(), count);
+    }
+
+    void saveProgressSteps()
+    {
+        QTemporaryDir dir;
+        StringTable table;
+        table.assign(numberedRows(50));
+        HookLog log;
+        QVERIFY(SaveGxt(dir.filePath(QStringLiteral("t.gxt")), table, log.hooks()).ok);
+        QCOMPARE(log.events, (QStringList{"begin", "max 150", "value 0", "value 50", "value 150", "reset", "end"}));
+    }
+
+    void loadSortsByNameAndKeepsTheDirection()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("t.gxt"));
+        QVERIFY(writeAll(path, gxtbytes::file({{0, "B"}, {0, "c"}, {0, "A"}}, gxtbytes::text("x"))));
+        StringTable table;
+        table.setSortKey(StringTable::ByValue);
+        table.setSortOrder(StringTable::Descending);
+        QVERIFY(LoadGxt(path, table).ok);
+        QVERIFY(table.isSorted());
+        QCOMPARE(table.sortKey(), int(StringTable::ByName));
+        QCOMPARE(table.sortOrder(), int(StringTable::Descending));
+        QCOMPARE(table.name(1), QStringLiteral("c"));
+        QCOMPARE(table.name(3), QStringLiteral("A"));
+        QCOMPARE(table.value(1), QStringLiteral("x"));
+    }
+
+    void entryLimitAtLoad()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("t.gxt"));
+        QVERIFY(writeAll(path, build(numberedRows(GxtLimits::MaxEntries))));
+        StringTable table;
+        QVERIFY(LoadGxt(path, table).ok);
+        QCOMPARE(table.count(), 32766);
+
+        // One more record: refused before any row is read, and the open table stays.
+        QList<Record> records;
+        for (int i = 0; i < 32767; ++i)
+            records.append({0, "N"});
+        QVERIFY(writeAll(path, gxtbytes::file(records, gxtbytes::text(""))));
+        HookLog log;
+        const GxtLoadResult result = LoadGxt(path, table, log.hooks());
+        QVERIFY(!result.ok);
+        QCOMPARE(result.errorString, QStringLiteral("the file has 32767 entries; at most 32766 can be loaded"));
+        QCOMPARE(table.count(), 32766);
+        QCOMPARE(log.events, (QStringList{"begin", "end"}));
+    }
+
+    void damagedFilesFailWithAReason_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("reason");
+        const QByteArray okText = gxtbytes::text("Hi");
+        QTest::newRow("empty file") << QByteArray() << "the file is 0 bytes long; a GXT file has at least 8";
+        QTest::newRow("7 bytes") << QByteArray("TKEY\0\0\0", 7) << "the file is 7 bytes long; a GXT file has at least 8";
+        QTest::newRow("K negative") << gxtbytes::file({{0, "A"}}, okText, -12) << "the TKEY size -12 is negative";
+        QTest::newRow("K not a multiple of 12")
+            << gxtbytes::file({{0, "A"}}, okText, 13) << "the TKEY size 13 is not a multiple of 12";
+        QTest::newRow("K past the end") << gxtbytes::file({{0, "A"}}, okText, 1200)
+                                        << "the TKEY size 1200 reaches past the end of the file (34 bytes)";
+        QTest::newRow("offset negative") << gxtbytes::file({{0, "A"}, {-2, "B"}}, okText)
+                                         << "entry 2 (B): the text offset -2 is negative";
+        QTest::newRow("offset past the end") << gxtbytes::file({{0, "A"}, {6, "B"}}, okText)
+                                             << "entry 2 (B): the text offset 6 lies past the end of the file (46 bytes)";
+        QTest::newRow("no terminator") << gxtbytes::file({{0, "A"}}, QByteArray("H\0i\0", 4))
+                                       << "entry 1 (A): the text at offset 0 has no terminator before the end of the file";
+        QTest::newRow("odd byte at the end") << gxtbytes::file({{0, "A"}}, QByteArray("H\0\0", 3))
+                                             << "entry 1 (A): the text at offset 0 has no terminator before the end of the file";
+        QTest::newRow("no text block") << (QByteArray("TKEY") + gxtbytes::int32(12) + gxtbytes::int32(0) + "NAME0000")
+                                       << "entry 1 (NAME0000): the text offset 0 lies past the end of the file (20 bytes)";
+        const QString variant = QStringLiteral("the file looks like a later variant of the GXT format (a table of tables, "
+                                               "tagged TABL), which this editor does not read");
+        QTest::newRow("TABL first") << (QByteArray("TABL") + gxtbytes::int32(12) + QByteArray("MAIN\0\0\0\0", 8)
+                                        + gxtbytes::int32(20) + gxtbytes::file({}, {}))
+                                    << variant;
+        QTest::newRow("TABL behind a version") << (gxtbytes::int32(0x00100004) + "TABL" + gxtbytes::int32(0)) << variant;
+    }
+    void damagedFilesFailWithAReason()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("bad.gxt"));
+        QVERIFY(writeAll(path, bytes));
+
+        StringTable table;
+        table.assign(rowsOf({{"KEEP", "me"}, {"ALSO", "this"}}));
+        table.setSortOrder(StringTable::Descending);
+        HookLog log;
+        const GxtLoadResult result = LoadGxt(path, table, log.hooks());
+        QVERIFY(!result.ok);
+        QCOMPARE(result.errorString, reason);
+        // Nothing the caller had is lost, and the operation is over.
+        QCOMPARE(table.rows(), rowsOf({{"KEEP", "me"}, {"ALSO", "this"}}));
+        QVERIFY(!table.isSorted());
+        QCOMPARE(log.events.last(), QStringLiteral("end"));
+    }
+
+    void missingFileAndFolderFail()
+    {
+        QTemporaryDir dir;
+        StringTable table;
+        HookLog log;
+        GxtLoadResult result = LoadGxt(dir.filePath(QStringLiteral("absent.gxt")), table, log.hooks());
+        QVERIFY(!result.ok);
+        QVERIFY(!result.errorString.isEmpty());
+        QCOMPARE(log.events, (QStringList{"begin", "end"}));
+        result = LoadGxt(dir.path(), table);
+        QCOMPARE(result.errorString, QStringLiteral("it is a folder, not a file"));
+    }
+
+    void overlappingTextsCannotBlowUp()
+    {
+        // 30000 records each starting one unit further into one long text: decoding them
+        // all would mean about 10^9 characters from a file of 480 KB.
+        QList<Record> records;
+        for (int i = 0; i < 30000; ++i)
+            records.append({2 * i, "N"});
+        QString error;
+        parse(gxtbytes::file(records, gxtbytes::text(QByteArray(60000, 'a'))), &error);
+        QVERIFY2(error.contains(QStringLiteral("overlap")), qPrintable(error));
+    }
+
+    void valueAndNameLimitsAtSave()
+    {
+        QByteArray out;
+        GxtWriter writer;
+        std::vector<StringEntry> rows{{QStringLiteral("MAX"), QString(32766, QLatin1Char('x'))}};
+        QVERIFY(writer.build(rows, out));
+        QCOMPARE(parse(out)[0].value.size(), qsizetype(32766));
+
+        rows[0].value += QLatin1Char('x');
+        QVERIFY(!writer.build(rows, out));
+        QCOMPARE(writer.errorString(), QStringLiteral("entry 1 (MAX): the text has 32767 characters; a GXT text holds at most 32766"));
+        QVERIFY(out.isEmpty());
+
+        QVERIFY(!writer.build(rowsOf({{"A", ""}, {"NINECHARS", ""}}), out));
+        QCOMPARE(writer.errorString(), QStringLiteral("entry 2 (NINECHARS): the name has 9 characters; a GXT name holds at most 8"));
+
+        QVERIFY(!writer.build(rowsOf({{"A", "snow ☃ man"}}), out));
+        QCOMPARE(writer.errorString(),
+                 QStringLiteral("entry 1 (A): the text holds the character '☃' (U+2603), which Windows-1252 cannot store"));
+        QVERIFY(!writer.build(rowsOf({{"A", "\xF0\x9F\x98\x80"}}), out));
+        QVERIFY2(writer.errorString().contains(QStringLiteral("(U+1F600)")), qPrintable(writer.errorString()));
+        QVERIFY(writer.build(rowsOf({{"EURO", "5 €, naïve"}}), out));
+    }
+
+    void failedSaveLeavesTheFileAndTheTable()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("t.gxt"));
+        QVERIFY(writeAll(path, WorkedExample));
+        StringTable table;
+        table.assign(rowsOf({{"B", "2"}, {"A", "☃"}}));
+        HookLog log;
+        const GxtSaveResult result = SaveGxt(path, table, log.hooks());
+        QVERIFY(!result.ok);
+        QVERIFY(result.errorString.contains(QStringLiteral("U+2603")));
+        QCOMPARE(readAll(path), WorkedExample);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("t.gxt")});
+        QCOMPARE(log.events, (QStringList{"begin", "end"}));
+        QCOMPARE(table.name(1), QStringLiteral("B"));
+    }
+
+    void saveReplacesALongerFileExactlyAndLeavesTheTable()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("t.gxt"));
+        QVERIFY(writeAll(path, QByteArray(5000, 'z')));
+        StringTable table;
+        table.assign(rowsOf({{"B", ""}, {"A1", "Hi"}}));
+        table.setSortKey(StringTable::ByValue);
+        table.setSortOrder(StringTable::Descending);
+        table.setSorted(true);
+        const auto before = table.rows();
+        QVERIFY(SaveGxt(path, table).ok);
+        QCOMPARE(readAll(path), WorkedExample);
+        QCOMPARE(table.rows(), before);
+        QCOMPARE(table.sortKey(), int(StringTable::ByValue));
+        QCOMPARE(table.sortOrder(), int(StringTable::Descending));
+    }
+
+    void writeErrorsReachTheCaller()
+    {
+        FailingDevice device;
+        QVERIFY(device.open(QIODevice::WriteOnly));
+        GxtWriter writer;
+        QVERIFY(!writer.write(rowsOf({{"A", "b"}}), device));
+        QCOMPARE(writer.errorString(), QStringLiteral("No space left on device"));
+
+        QBuffer buffer;
+        QVERIFY(buffer.open(QIODevice::WriteOnly));
+        QVERIFY(writer.write(rowsOf({{"A1", "Hi"}, {"B", ""}}), buffer));
+        QCOMPARE(buffer.data(), WorkedExample);
+    }
+
+    void saveToAMissingFolderFails()
+    {
+        QTemporaryDir dir;
+        StringTable table;
+        HookLog log;
+        const GxtSaveResult result = SaveGxt(dir.filePath(QStringLiteral("no/such/t.gxt")), table, log.hooks());
+        QVERIFY(!result.ok);
+        QVERIFY(!result.errorString.isEmpty());
+        QCOMPARE(log.events.last(), QStringLiteral("end"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGxtFile)
+#include "tst_gxtfile.moc"

@@ -1,0 +1,254 @@
+// quillet-gxt: GXT tables from the command line, for scripts and version control.
+#include "exchangeformats.h"
+#include "gxtfile.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSet>
+#include <QTextStream>
+
+#include <cstdio>
+#include <optional>
+
+using namespace quillet;
+
+namespace {
+
+enum ExitCode { Success = 0, BadInput = 1, BadUsage = 2 };
+
+const char *const ToolName = "quillet-gxt";
+
+void printError(const QString &file, const QString &reason)
+{
+    const QString line = file.isEmpty() ? QStringLiteral("%1: %2\n").arg(QLatin1String(ToolName), reason)
+                                        : QStringLiteral("%1: %2: %3\n").arg(QLatin1String(ToolName), file, reason);
+    std::fputs(line.toUtf8().constData(), stderr);
+}
+
+int usageError(const QString &reason)
+{
+    printError(QString(), reason + QStringLiteral(" (see '%1 --help')").arg(QLatin1String(ToolName)));
+    return BadUsage;
+}
+
+bool readFile(const QString &path, QByteArray &data)
+{
+    if (path == QLatin1String("-")) {
+        QFile in;
+        if (!in.open(stdin, QIODevice::ReadOnly)) {
+            printError(QStringLiteral("-"), in.errorString());
+            return false;
+        }
+        data = in.readAll();
+        return true;
+    }
+    if (QFileInfo(path).isDir()) {
+        printError(path, QStringLiteral("it is a folder, not a file"));
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        printError(path, file.errorString());
+        return false;
+    }
+    data = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        printError(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+// Writes all or nothing: a failed write leaves an existing file as it was.
+bool writeOutput(const QString &path, const QByteArray &data)
+{
+    if (path.isEmpty() || path == QLatin1String("-")) {
+        QFile out;
+        if (!out.open(stdout, QIODevice::WriteOnly) || out.write(data) != data.size() || !out.flush()) {
+            printError(QStringLiteral("standard output"), out.errorString());
+            return false;
+        }
+        return true;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
+        printError(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool readGxt(const QString &path, std::vector<StringEntry> &rows)
+{
+    QByteArray data;
+    if (!readFile(path, data))
+        return false;
+    GxtReader reader;
+    if (!reader.read(data, rows)) {
+        printError(path, reader.errorString());
+        return false;
+    }
+    if (reader.alteredUnitCount() > 0) {
+        const QStringList entries = reader.alteredEntries();
+        QString list = entries.mid(0, 5).join(QStringLiteral(", "));
+        if (entries.size() > 5)
+            list += QStringLiteral(" and %1 more").arg(entries.size() - 5);
+        printError(path, QStringLiteral("warning: %1 text units carry a high byte that this editor drops, so a "
+                                        "save changes them: %2")
+                             .arg(reader.alteredUnitCount())
+                             .arg(list));
+    }
+    return true;
+}
+
+std::optional<ExchangeFormat> chosenFormat(const QCommandLineParser &parser, const QString &pathForDefault, bool &bad)
+{
+    bad = false;
+    if (parser.isSet(QStringLiteral("format"))) {
+        const auto format = exchangeFormatFromName(parser.value(QStringLiteral("format")));
+        bad = !format;
+        return format;
+    }
+    return exchangeFormatFromPath(pathForDefault).value_or(ExchangeFormat::Txt);
+}
+
+int runExport(const QCommandLineParser &parser, const QStringList &args)
+{
+    if (args.size() != 1)
+        return usageError(QStringLiteral("export takes one GXT file"));
+    const QString output = parser.value(QStringLiteral("output"));
+    bool bad = false;
+    const auto format = chosenFormat(parser, output, bad);
+    if (bad)
+        return usageError(QStringLiteral("unknown format '%1'; use txt, csv or json").arg(parser.value(QStringLiteral("format"))));
+
+    std::vector<StringEntry> rows;
+    if (!readGxt(args[0], rows))
+        return BadInput;
+    ExchangeWriter writer;
+    QByteArray text;
+    if (!writer.write(rows, *format, text)) {
+        printError(args[0], writer.errorString());
+        return BadInput;
+    }
+    return writeOutput(output, text) ? Success : BadInput;
+}
+
+int runImport(const QCommandLineParser &parser, const QStringList &args)
+{
+    if (args.size() != 1)
+        return usageError(QStringLiteral("import takes one source file"));
+    const QString output = parser.value(QStringLiteral("output"));
+    if (output.isEmpty() || output == QLatin1String("-"))
+        return usageError(QStringLiteral("import needs the GXT file to write, given with -o"));
+    bool bad = false;
+    const auto format = chosenFormat(parser, args[0], bad);
+    if (bad)
+        return usageError(QStringLiteral("unknown format '%1'; use txt, csv or json").arg(parser.value(QStringLiteral("format"))));
+
+    QByteArray source;
+    if (!readFile(args[0], source))
+        return BadInput;
+    ExchangeReader reader;
+    std::vector<StringEntry> rows;
+    if (!reader.read(source, *format, rows)) {
+        printError(args[0], reader.errorString());
+        return BadInput;
+    }
+    GxtWriter writer;
+    QByteArray bytes;
+    if (!writer.build(rows, bytes)) {
+        printError(args[0], writer.errorString());
+        return BadInput;
+    }
+    return writeOutput(output, bytes) ? Success : BadInput;
+}
+
+int runCheck(const QStringList &args)
+{
+    if (args.size() != 1)
+        return usageError(QStringLiteral("check takes one GXT file"));
+    QByteArray data;
+    if (!readFile(args[0], data))
+        return BadInput;
+    GxtReader reader;
+    std::vector<StringEntry> rows;
+    if (!reader.read(data, rows)) {
+        printError(args[0], reader.errorString());
+        return BadInput;
+    }
+    QSet<QString> seen;
+    QSet<QString> repeated;
+    for (const StringEntry &row : rows) {
+        if (seen.contains(row.name))
+            repeated.insert(row.name);
+        seen.insert(row.name);
+    }
+    const QString summary = QStringLiteral("%1: %2 entries, %3 repeated names, %4 text units a save would change, "
+                                           "records %5in the writer's order\n")
+                                .arg(args[0])
+                                .arg(rows.size())
+                                .arg(repeated.size())
+                                .arg(reader.alteredUnitCount())
+                                .arg(isInWriterOrder(rows) ? QString() : QStringLiteral("not "));
+    std::fputs(summary.toUtf8().constData(), stdout);
+    return Success;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QLatin1String(ToolName));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION_TEXT));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Reads, checks and builds GXT text tables.\n\n"
+        "Commands:\n"
+        "  export FILE.gxt [-o OUT] [--format txt|csv|json]\n"
+        "      Write every entry, in record order. The format defaults to the extension of OUT, else txt.\n"
+        "  import SOURCE -o OUT.gxt [--format txt|csv|json]\n"
+        "      Build a GXT file from a txt, csv or json source (format from its extension, else txt).\n"
+        "  check FILE.gxt\n"
+        "      Print a one-line summary, or the reason the file is damaged.\n\n"
+        "Exit status: 0 success, 1 damaged or invalid input, 2 wrong usage."));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
+    parser.addOption({{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("Write to <file>."),
+                      QStringLiteral("file")});
+    parser.addOption({QStringLiteral("format"), QStringLiteral("txt, csv or json."), QStringLiteral("format")});
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("export, import or check."));
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The file to read."));
+
+    if (!parser.parse(QCoreApplication::arguments()))
+        return usageError(parser.errorText());
+    if (parser.isSet(helpOption)) {
+        std::fputs(parser.helpText().toUtf8().constData(), stdout);
+        return Success;
+    }
+    if (parser.isSet(versionOption)) {
+        std::fputs(QStringLiteral("%1 %2\n").arg(QLatin1String(ToolName), QCoreApplication::applicationVersion()).toUtf8().constData(),
+                   stdout);
+        return Success;
+    }
+
+    QStringList args = parser.positionalArguments();
+    if (args.isEmpty())
+        return usageError(QStringLiteral("no command given"));
+    const QString command = args.takeFirst();
+    if (command == QLatin1String("export"))
+        return runExport(parser, args);
+    if (command == QLatin1String("import"))
+        return runImport(parser, args);
+    if (command == QLatin1String("check")) {
+        if (parser.isSet(QStringLiteral("output")) || parser.isSet(QStringLiteral("format")))
+            return usageError(QStringLiteral("check takes no -o or --format"));
+        return runCheck(args);
+    }
+    return usageError(QStringLiteral("unknown command '%1'").arg(command));
+}
