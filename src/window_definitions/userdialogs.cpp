@@ -1,0 +1,79 @@
+#include "userdialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+
+namespace quillet {
+
+UserDialogs::~UserDialogs() = default;
+
+QMessageBox::StandardButton QtUserDialogs::message(QWidget *parent, const Message &message)
+{
+    QMessageBox box(message.icon, message.title.isEmpty() ? QApplication::applicationDisplayName() : message.title,
+                    message.text, message.buttons, parent);
+    if (message.defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(message.defaultButton);
+    return QMessageBox::StandardButton(box.exec());
+}
+
+namespace {
+
+QString runFileDialog(QWidget *parent, const UserDialogs::FileRequest &request, QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(parent, request.title, request.initialFolder, request.filter);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen && request.mustExist ? QFileDialog::ExistingFile
+                                                                             : QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.confirmOverwrite)
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+QString QtUserDialogs::openFileName(QWidget *parent, const FileRequest &request)
+{
+    return runFileDialog(parent, request, QFileDialog::AcceptOpen);
+}
+
+QString QtUserDialogs::saveFileName(QWidget *parent, const FileRequest &request)
+{
+    return runFileDialog(parent, request, QFileDialog::AcceptSave);
+}
+
+QMessageBox::StandardButton ScriptedUserDialogs::message(QWidget *, const Message &message)
+{
+    messages.append(message);
+    if (m_answers.isEmpty()) {
+        ++unexpected;
+        return message.buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::Ok;
+    }
+    return m_answers.takeFirst();
+}
+
+QString ScriptedUserDialogs::openFileName(QWidget *, const FileRequest &request)
+{
+    openRequests.append(request);
+    if (m_fileNames.isEmpty()) {
+        ++unexpected;
+        return {};
+    }
+    return m_fileNames.takeFirst();
+}
+
+QString ScriptedUserDialogs::saveFileName(QWidget *, const FileRequest &request)
+{
+    saveRequests.append(request);
+    if (m_fileNames.isEmpty()) {
+        ++unexpected;
+        return {};
+    }
+    return m_fileNames.takeFirst();
+}
+
+} // namespace quillet
