@@ -48,6 +48,8 @@ check "damaged file status" 1 "$(status "$tool" export "$dir/k13.gxt")"
 check "missing file status" 1 "$(status "$tool" check "$dir/absent.gxt")"
 check "folder" "quillet-gxt: $dir: it is a folder, not a file" "$("$tool" check "$dir" 2>&1)"
 
+check "device" "quillet-gxt: /dev/zero: it is not a regular file" "$("$tool" check /dev/zero 2>&1)"
+
 # A refused import writes nothing and keeps an existing output.
 cp "$dir/t.gxt" "$dir/keep.gxt"
 printf '[TOOLONGNAME]\nx\n' > "$dir/bad.txt"
