@@ -30,8 +30,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
         result.text = program + QLatin1Char(' ') + QString::fromLatin1(AppIdentity::Version) + QLatin1Char('\n');
     } else if (parser.isSet(help)) {
         result.action = CommandLine::ShowHelp;
-        // Without an application object Qt cannot name the program in the usage line.
-        result.text = parser.helpText().replace(QStringLiteral("<executable_name>"), program);
+        // Qt names the program by the path it was started from, or not at all before the
+        // application object exists; the usage line names it as users type it.
+        const QString text = parser.helpText();
+        result.text = QStringLiteral("Usage: %1 [options] [file]").arg(program) + text.mid(text.indexOf(QLatin1Char('\n')));
     } else if (!parsed) {
         result.action = CommandLine::Fail;
         result.text = program + QStringLiteral(": ") + parser.errorText() + QLatin1Char('\n');

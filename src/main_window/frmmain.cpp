@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLayout>
 #include <QMenu>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <algorithm>
@@ -52,6 +53,7 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
 
     setUpList(lvStrings, &m_model);
     setUpList(lvBlank, &m_blankModel);
+    lvStrings->installEventFilter(this);
     lvStrings->viewport()->installEventFilter(this);
 
     // The header's clicks sort through the table, as the list's own rule says, rather than
@@ -155,6 +157,17 @@ void frmMain::showSortIndicator()
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == lvStrings && event->type() == QEvent::KeyPress) {
+        // Typing jumps to a matching Name. The view searches the column of its current
+        // cell, which a click on a Value makes the Value column; move it back to Name.
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QModelIndex current = lvStrings->currentIndex();
+        if (current.isValid() && !key->text().isEmpty() && key->text().at(0).isPrint()
+            && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+            lvStrings->selectionModel()->setCurrentIndex(current.siblingAtColumn(StringTableModel::NameColumn),
+                                                         QItemSelectionModel::NoUpdate);
+        }
+    }
     if (watched == lvStrings->viewport()) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
