@@ -160,7 +160,7 @@ void TestFrmMain::definition()
     QVERIFY(!w->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     QVERIFY(w->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
     QVERIFY(w->windowIcon().availableSizes().contains(QSize(32, 32)));
-    QCOMPARE(w->ProgressBar->geometry(), QRect(8, 432, 649, 17));
+    // The stand-in list covers exactly the string list, with the same columns.
     for (QTreeView *list : {w->lvStrings, w->lvBlank}) {
         QCOMPARE(list->geometry(), QRect(8, 8, 649, 425));
         QCOMPARE(list->model()->columnCount(), 2);
@@ -169,11 +169,6 @@ void TestFrmMain::definition()
         QCOMPARE(list->header()->sectionSize(0), 67);
         QCOMPARE(list->header()->sectionSize(1), 561);
     }
-    QVERIFY(w->lvStrings->uniformRowHeights() && !w->lvStrings->rootIsDecorated());
-    QCOMPARE(w->lvStrings->selectionMode(), QAbstractItemView::SingleSelection);
-    QCOMPARE(w->lvStrings->selectionBehavior(), QAbstractItemView::SelectRows);
-    QCOMPARE(w->lvStrings->editTriggers(), QAbstractItemView::NoEditTriggers);
-    QCOMPARE(w->lvStrings->font().pointSizeF(), 8.25);
     // After start-up: the stand-in list is disabled and out of sight, no right press waits.
     QVERIFY(w->lvBlank->isHidden() && !w->lvBlank->isEnabled() && w->lvStrings->isVisible());
     QCOMPARE(QPoint(w->mouseDownX(), w->mouseDownY()), QPoint(-1, -1));
@@ -205,7 +200,6 @@ void TestFrmMain::commandLine()
     QCOMPARE(parse({}).action, CommandLine::Run);
     QCOMPARE(parse({"t.gxt"}).argument, QStringLiteral("t.gxt"));
     QCOMPARE(parse({"--version"}).text, QStringLiteral("quillet 1.03\n"));
-    QCOMPARE(parse({"-v"}).action, CommandLine::ShowVersion);
     QVERIFY(parse({"--help"}).text.startsWith(QStringLiteral("Usage: quillet [options] [file]")));
     QCOMPARE(parse({"a.gxt", "b.gxt"}).action, CommandLine::Fail);
     QCOMPARE(parse({"--bogus"}).action, CommandLine::Fail);
@@ -706,6 +700,8 @@ void TestFrmMain::dropRefusesOtherFiles()
     w->Form_Load(QString());
     const QString text = m_dir->filePath(QStringLiteral("notes.txt"));
     QFile(text).open(QIODevice::WriteOnly);
+    // Drops on the list reach the window only while the list takes none itself.
+    QVERIFY(!w->lvStrings->viewport()->acceptDrops() && !w->lvStrings->acceptDrops());
     QVERIFY(!drop(text));
     QVERIFY(!drop(m_dir->filePath(QStringLiteral("absent.gxt"))));
     QCOMPARE(w->windowTitle(), QStringLiteral("Quillet - Untitled"));
