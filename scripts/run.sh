@@ -10,11 +10,6 @@ cmake --build "$root/build" -j "$(nproc)"
 
 args=("$@")
 [ ${#args[@]} -eq 0 ] && args=("$root/build/sample.gxt")
-if [ ! -x "$root/build/bin/quillet" ]; then
-  # The editor's window is not built yet: show the sample through the command-line tool.
-  "$root/build/bin/quillet-gxt" check "${args[0]}"
-  exec "$root/build/bin/quillet-gxt" export "${args[0]}"
-fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   exec xvfb-run -a "$root/build/bin/quillet" "${args[@]}"
 fi
