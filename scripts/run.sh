@@ -6,7 +6,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 
 "$root/scripts/install-deps.sh" --gui
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$root/build" -j "$(nproc)"
+cmake --build "$root/build" -j "$(nproc)" --target quillet sample_table
 
 args=("$@")
 [ ${#args[@]} -eq 0 ] && args=("$root/build/sample.gxt")
