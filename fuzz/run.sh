@@ -50,25 +50,29 @@ echo "== Fuzz for $seconds seconds"
 # outer timeout stops anything else that would run far past the time asked for. A single
 # allocation over 64 MB from an input of a few KB is a finding too.
 log="$build/fuzz.log"
+rm -f "$build"/fuzz-[0-9]*.log # what workers write under -jobs
 rc=0
 (cd "$build" && timeout -k 10 $((seconds + 120)) "$fuzzer" \
   -max_total_time="$seconds" -timeout=10 -malloc_limit_mb=64 -rss_limit_mb=2048 \
   -dict="$root/fuzz/gxt.dict" -artifact_prefix="$findings/" -print_final_stats=1 \
   "$@" "$corpus" "$seeds") >"$log" 2>&1 || rc=$?
 
-executed="$(sed -n 's/^stat::number_of_executed_units: *\([0-9]*\).*/\1/p' "$log" | tail -n 1)"
-if [ -z "$executed" ]; then
-  executed="$(sed -n 's/^#\([0-9]*\).*/\1/p' "$log" | tail -n 1)"
-fi
+# Each process (the one, or every worker under -jobs) reports its own count.
+executed=0
+for f in "$log" "$build"/fuzz-[0-9]*.log; do
+  n="$(sed -n 's/^stat::number_of_executed_units: *\([0-9]*\).*/\1/p' "$f" | tail -n 1)"
+  [ -z "$n" ] && n="$(sed -n 's/^#\([0-9]*\).*/\1/p' "$f" | tail -n 1)"
+  executed=$((executed + ${n:-0}))
+done
 if [ "$rc" -ne 0 ]; then
-  tail -n 60 "$log" >&2
+  tail -n 60 "$log" "$build"/fuzz-[0-9]*.log >&2
   if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
     echo "fuzz/run.sh: the fuzzer ran far past $seconds seconds and was stopped" >&2
   else
     echo "fuzz/run.sh: FINDING (exit status $rc); the input is in $findings, the log in $log" >&2
   fi
-  echo "Inputs executed: ${executed:-unknown}"
+  echo "Inputs executed: $executed"
   exit 1
 fi
-grep -E '^(Done|stat::)' "$log" || true
-echo "Inputs executed: ${executed:-unknown} in $seconds seconds, no finding"
+grep -hE '^(Done|stat::)' "$log" "$build"/fuzz-[0-9]*.log || true
+echo "Inputs executed: $executed in $seconds seconds, no finding"
