@@ -343,8 +343,15 @@ GxtLoadResult LoadGxt(const QString &path, StringTable &table, const FileOperati
     OperationScope scope(hooks);
 
     QFile file(path);
-    if (QFileInfo(path).isDir()) {
+    const QFileInfo info(path);
+    if (info.isDir()) {
         result.errorString = QStringLiteral("it is a folder, not a file");
+        return result;
+    }
+    // A named pipe would hold the open until some writer came, and a device such as
+    // /dev/zero never ends; a GXT file is always a plain file.
+    if (info.exists() && !info.isFile()) {
+        result.errorString = QStringLiteral("it is not a regular file");
         return result;
     }
     if (!file.open(QIODevice::ReadOnly)) {

@@ -447,6 +447,38 @@ private slots:
         }
     }
 
+    void onlyRegularFilesAreRead_data()
+    {
+        QTest::addColumn<QString>("path"); // empty: a named pipe the test makes
+        QTest::newRow("named pipe") << QString();
+        QTest::newRow("endless device") << QStringLiteral("/dev/zero");
+    }
+    void onlyRegularFilesAreRead()
+    {
+        QFETCH(QString, path);
+        QTemporaryDir dir;
+        if (path.isEmpty()) {
+            path = dir.filePath(QStringLiteral("pipe.gxt"));
+            QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        }
+        if (!QFileInfo::exists(path))
+            QSKIP("this system has no such device");
+        // Reading either would block for a writer or never end; the child's watchdog turns a
+        // hang into a failure instead of a stuck test run.
+        const childprocess::Result child = childprocess::run(
+            [&] {
+                StringTable table;
+                table.assign(KeptRows);
+                const GxtLoadResult result = LoadGxt(path, table);
+                if (table.rows() != KeptRows)
+                    _exit(6);
+                return (result.ok ? QByteArray("loaded") : result.errorString.toUtf8());
+            },
+            30);
+        QVERIFY2(child.ok(), qPrintable(child.describe()));
+        QCOMPARE(QString::fromUtf8(child.output), QStringLiteral("it is not a regular file"));
+    }
+
     void keptFuzzInputsStaySound()
     {
         const QDir kept(QStringLiteral(QUILLET_FUZZ_REGRESSIONS_DIR));
