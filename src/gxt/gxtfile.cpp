@@ -9,9 +9,14 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <numeric>
 #include <unordered_map>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace quillet {
 
@@ -390,6 +395,15 @@ GxtSaveResult SaveGxt(const QString &path, const StringTable &table, const FileO
         result.errorString = writer.errorString();
         return result;
     }
+#ifdef Q_OS_UNIX
+    // QSaveFile gives the new file the old one's permissions as QFileInfo reports them, and
+    // those mix in what the current user may do: root's save turned 0444 into 0644, and
+    // anyone's save of a file writable through its group gained the owner's write bit.
+    // The exact bits go onto the new file before it takes the old one's place. stat()
+    // follows a link to the file the save will replace.
+    struct stat old {};
+    const bool replacesAFile = ::stat(QFile::encodeName(path).constData(), &old) == 0 && S_ISREG(old.st_mode);
+#endif
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         result.errorString = file.errorString();
@@ -400,6 +414,13 @@ GxtSaveResult SaveGxt(const QString &path, const StringTable &table, const FileO
         file.cancelWriting();
         return result;
     }
+#ifdef Q_OS_UNIX
+    if (replacesAFile && ::fchmod(file.handle(), old.st_mode & 07777) != 0) {
+        result.errorString = qt_error_string(errno);
+        file.cancelWriting();
+        return result;
+    }
+#endif
     if (!file.commit()) {
         result.errorString = file.errorString();
         return result;

@@ -285,7 +285,7 @@ private slots:
     void permissionBitsSurviveASave_data()
     {
         QTest::addColumn<int>("mode");
-        for (int mode : {0640, 0600, 0604, 0664, 0666, 0755})
+        for (int mode : {0640, 0600, 0604, 0664, 0666, 0755, 0444, 0400, 0460})
             QTest::addRow("%04o", mode) << mode;
     }
     void permissionBitsSurviveASave()
