@@ -404,15 +404,24 @@ GxtSaveResult SaveGxt(const QString &path, const StringTable &table, const FileO
     struct stat old {};
     const bool replacesAFile = ::stat(QFile::encodeName(path).constData(), &old) == 0 && S_ISREG(old.st_mode);
 #endif
+    // Unbuffered: QSaveFile::commit() (Qt 6.4) does not notice when the flush of buffered
+    // bytes fails, so a table small enough to sit in the buffer replaced the old file with
+    // an empty one on a full disk, and the save said it had succeeded.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         result.errorString = file.errorString();
         return result;
     }
-    if (file.write(bytes) != bytes.size()) {
-        result.errorString = file.errorString();
-        file.cancelWriting();
-        return result;
+    // A write that fills the disk stops short without a reason ("Unknown error"); writing
+    // the rest then fails with the system's own, such as "No space left on device".
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 count = file.write(bytes.constData() + done, bytes.size() - done);
+        if (count <= 0) {
+            result.errorString = file.errorString();
+            file.cancelWriting();
+            return result;
+        }
+        done += count;
     }
 #ifdef Q_OS_UNIX
     if (replacesAFile && ::fchmod(file.handle(), old.st_mode & 07777) != 0) {
