@@ -32,8 +32,11 @@
 #endif
 #endif
 #ifdef QUILLET_ASAN
-#include <sanitizer/allocator_interface.h>
 #include <atomic>
+// From the sanitizer runtime, which both GCC and clang link in; GCC ships no header for them.
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*onMalloc)(const volatile void *, size_t),
+                                                         void (*onFree)(const volatile void *));
+extern "C" size_t __sanitizer_get_allocated_size(const volatile void *pointer);
 #endif
 
 using namespace quillet;
@@ -188,7 +191,7 @@ void onAllocate(const volatile void *, size_t size)
 
 void onRelease(const volatile void *pointer)
 {
-    liveBytes -= qint64(__sanitizer_get_allocated_size(const_cast<const void *>(pointer)));
+    liveBytes -= qint64(__sanitizer_get_allocated_size(pointer));
 }
 #endif
 
