@@ -21,8 +21,10 @@ build="${QUILLET_FUZZ_BUILD:-$root/build-fuzz}"
 jobs="$(nproc)"
 
 echo "== Build the fuzz target with clang in $build"
+# Warnings show but do not stop the run: clang warns about things GCC does not, and the
+# GCC build with -DQUILLET_WERROR=ON is the judge of those; this run is about findings.
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DQUILLET_BUILD_FUZZERS=ON -DQUILLET_BUILD_GUI=OFF -DQUILLET_BUILD_TESTS=OFF -DQUILLET_WERROR=ON >/dev/null
+  -DQUILLET_BUILD_FUZZERS=ON -DQUILLET_BUILD_GUI=OFF -DQUILLET_BUILD_TESTS=OFF -DQUILLET_WERROR=OFF >/dev/null
 cmake --build "$build" -j "$jobs" --target fuzz_gxt_roundtrip gxt_seed_corpus
 fuzzer="$build/bin/fuzz_gxt_roundtrip"
 
