@@ -56,9 +56,8 @@ QMessageBox::StandardButton ScriptedUserDialogs::message(QWidget *, const Messag
     return m_answers.takeFirst();
 }
 
-QString ScriptedUserDialogs::openFileName(QWidget *, const FileRequest &request)
+QString ScriptedUserDialogs::nextFileName()
 {
-    openRequests.append(request);
     if (m_fileNames.isEmpty()) {
         ++unexpected;
         return {};
@@ -66,14 +65,16 @@ QString ScriptedUserDialogs::openFileName(QWidget *, const FileRequest &request)
     return m_fileNames.takeFirst();
 }
 
+QString ScriptedUserDialogs::openFileName(QWidget *, const FileRequest &request)
+{
+    openRequests.append(request);
+    return nextFileName();
+}
+
 QString ScriptedUserDialogs::saveFileName(QWidget *, const FileRequest &request)
 {
     saveRequests.append(request);
-    if (m_fileNames.isEmpty()) {
-        ++unexpected;
-        return {};
-    }
-    return m_fileNames.takeFirst();
+    return nextFileName();
 }
 
 } // namespace quillet

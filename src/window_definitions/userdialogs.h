@@ -68,6 +68,8 @@ public:
     bool allAnswersUsed() const { return m_answers.isEmpty() && m_fileNames.isEmpty(); }
 
 private:
+    QString nextFileName();
+
     QList<QMessageBox::StandardButton> m_answers;
     QList<QString> m_fileNames;
 };
