@@ -3,7 +3,13 @@
 #include "appidentity.h"
 
 #include <QCommandLineParser>
+#include <QFile>
 #include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <sys/stat.h>
+#endif
 
 namespace quillet {
 
@@ -59,8 +65,18 @@ StartupFile resolveStartupArgument(const QString &argument)
 
     const QFileInfo info(path);
     const QString program = QString::fromLatin1(AppIdentity::ExecutableName);
-    if (!info.exists())
-        return {{}, QStringLiteral("%1: %2: no such file; starting with an untitled table").arg(program, path)};
+    if (!info.exists()) {
+        // QFileInfo says the same of a file that is not there and of one the system would
+        // not look up: a path too long, a folder the user may not enter, a loop of links.
+        // The file may well be there in those cases, so the user gets the system's reason.
+        QString reason = QStringLiteral("no such file");
+#ifdef Q_OS_UNIX
+        struct stat status {};
+        if (::stat(QFile::encodeName(path).constData(), &status) != 0 && errno != ENOENT && errno != ENOTDIR)
+            reason = qt_error_string(errno);
+#endif
+        return {{}, QStringLiteral("%1: %2: %3; starting with an untitled table").arg(program, path, reason)};
+    }
     if (!info.isFile())
         return {{}, QStringLiteral("%1: %2: not a file; starting with an untitled table").arg(program, path)};
     // Absolute, so that the remembered folder and later saves do not depend on the folder
