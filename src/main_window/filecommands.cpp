@@ -191,10 +191,14 @@ QString frmMain::askForSavePath()
 
 bool frmMain::writeTable(const QString &path)
 {
+    const bool existed = QFileInfo(path).isFile();
     const GxtSaveResult result = SaveGxt(path, m_table, fileOperationHooks());
     if (!result.ok) {
-        tellFailure(QStringLiteral("Could not save %1: %2\n\nThe file on disk is as it was.")
-                        .arg(QDir::toNativeSeparators(path), result.errorString));
+        // Only a file that was there can be "as it was"; a new name simply was not written.
+        const QString outcome = existed ? QStringLiteral("The file on disk is as it was.")
+                                        : QStringLiteral("Nothing was written.");
+        tellFailure(QStringLiteral("Could not save %1: %2\n\n%3")
+                        .arg(QDir::toNativeSeparators(path), result.errorString, outcome));
         return false;
     }
     CurrentFile = path;

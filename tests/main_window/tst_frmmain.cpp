@@ -421,6 +421,7 @@ void TestFrmMain::saveCommands()
     QVERIFY(!w->mnuFile_Save_Click());
     QCOMPARE(dialogs->messages.size(), 1);
     QVERIFY(dialogs->messages[0].text.contains(second) && dialogs->messages[0].text.contains(QStringLiteral("U+30A2")));
+    QVERIFY(dialogs->messages[0].text.endsWith(QStringLiteral("The file on disk is as it was.")));
     QVERIFY(w->StringsChanged);
     QCOMPARE(contents(second), before);
 
@@ -432,6 +433,7 @@ void TestFrmMain::saveCommands()
     w->mnuFile_SaveAs->trigger();
     QCOMPARE(dialogs->messages.size(), 2);
     QVERIFY(dialogs->messages[1].text.startsWith(QStringLiteral("Could not save ") + nowhere));
+    QVERIFY(dialogs->messages[1].text.endsWith(QStringLiteral("Nothing was written.")));
     QCOMPARE(w->currentFile(), second);
     QCOMPARE(w->windowTitle(), QStringLiteral("Quillet - second.gxt"));
     expectNormalState();
