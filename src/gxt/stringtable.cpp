@@ -1,7 +1,9 @@
 #include "stringtable.h"
 
 #include <algorithm>
-#include <numeric>
+#include <array>
+#include <memory>
+#include <string_view>
 
 namespace quillet {
 
@@ -129,6 +131,56 @@ int StringTable::compareForDisplay(const QString &a, const QString &b)
     return folded != 0 ? folded : QString::compare(a, b, Qt::CaseSensitive);
 }
 
+namespace {
+
+std::u16string_view unitsOf(const QString &text)
+{
+    return {QStringView(text).utf16(), size_t(text.size())};
+}
+
+// Case folding of the code page's characters and the rest of Latin-1, looked up rather
+// than asked of Qt for every character.
+const std::array<char16_t, 256> &latinFolds()
+{
+    static const std::array<char16_t, 256> table = [] {
+        std::array<char16_t, 256> folds{};
+        for (char32_t c = 0; c < 256; ++c)
+            folds[c] = char16_t(QChar::toCaseFolded(c));
+        return folds;
+    }();
+    return table;
+}
+
+// Folds `text` into `out`, which has room for text.size() units, exactly as
+// QString::toCaseFolded() folds it: no character of the Basic Multilingual Plane folds to
+// a different length, so unit by unit. False for a text with surrogate pairs, which is
+// left to Qt.
+bool foldInto(std::u16string_view text, char16_t *out)
+{
+    const std::array<char16_t, 256> &latin = latinFolds();
+    for (const char16_t c : text) {
+        if (c < 256)
+            *out++ = latin[c];
+        else if (QChar::isSurrogate(c))
+            return false;
+        else
+            *out++ = char16_t(QChar::toCaseFolded(char32_t(c)));
+    }
+    return true;
+}
+
+// The first four units of a text as one number that compares as the units do; a text
+// that ends early is padded with zeros, so equal heads still need the whole texts.
+quint64 headOf(std::u16string_view units, size_t from)
+{
+    quint64 head = 0;
+    for (size_t i = from; i < from + 4; ++i)
+        head = (head << 16) | (i < units.size() ? quint64(units[i]) : 0);
+    return head;
+}
+
+} // namespace
+
 QList<int> StringTable::sortRows()
 {
     const size_t n = m_rows.size();
@@ -140,19 +192,60 @@ QList<int> StringTable::sortRows()
         return byValue ? m_rows[row].value : m_rows[row].name;
     };
 
-    // Folding each text once beats folding it on every comparison by a wide margin.
-    std::vector<QString> folded(n);
+    // Each text is folded once, into one buffer: folding on every comparison, or a string
+    // of its own per row, would cost more than the sort itself.
+    size_t total = 0;
     for (size_t i = 0; i < n; ++i)
-        folded[i] = column(i).toCaseFolded();
+        total += size_t(column(i).size());
+    std::unique_ptr<char16_t[]> foldedUnits(new char16_t[total]);
+    std::vector<QString> foldedByQt; // the rare texts with surrogate pairs
+    std::vector<std::u16string_view> folded(n);
+    char16_t *next = foldedUnits.get();
+    for (size_t i = 0; i < n; ++i) {
+        const std::u16string_view text = unitsOf(column(i));
+        if (foldInto(text, next)) {
+            folded[i] = {next, text.size()};
+            next += text.size();
+        } else {
+            foldedByQt.push_back(column(i).toCaseFolded());
+        }
+    }
+    for (size_t i = 0, qt = 0; i < n; ++i) {
+        if (folded[i].data() == nullptr && !column(i).isEmpty())
+            folded[i] = unitsOf(foldedByQt[qt++]);
+    }
 
-    std::vector<int> order(n);
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        int c = QString::compare(folded[size_t(a)], folded[size_t(b)], Qt::CaseSensitive);
+    // The order: folded text, then the text itself by character code, then the row's
+    // place, which keeps equal rows in the order they had. Most comparisons end on the
+    // heads of the folded texts without touching the texts.
+    struct Item {
+        quint64 head0;
+        quint64 head1;
+        int row;
+    };
+    std::vector<Item> items(n);
+    for (size_t i = 0; i < n; ++i)
+        items[i] = {headOf(folded[i], 0), headOf(folded[i], 4), int(i)};
+    auto before = [&](const Item &a, const Item &b) {
+        if (a.head0 != b.head0)
+            return (a.head0 < b.head0) != descending;
+        if (a.head1 != b.head1)
+            return (a.head1 < b.head1) != descending;
+        const std::u16string_view fa = folded[size_t(a.row)];
+        const std::u16string_view fb = folded[size_t(b.row)];
+        // Equal heads of texts that both fill them: the first eight units are equal.
+        const size_t skip = fa.size() >= 8 && fb.size() >= 8 ? 8 : 0;
+        int c = fa.substr(skip).compare(fb.substr(skip));
         if (c == 0)
-            c = QString::compare(column(size_t(a)), column(size_t(b)), Qt::CaseSensitive);
+            c = unitsOf(column(size_t(a.row))).compare(unitsOf(column(size_t(b.row))));
+        if (c == 0)
+            return a.row < b.row;
         return descending ? c > 0 : c < 0;
-    });
+    };
+    std::sort(items.begin(), items.end(), before);
+    std::vector<int> order(n);
+    for (size_t i = 0; i < n; ++i)
+        order[i] = items[i].row;
 
     bool unchanged = true;
     for (size_t i = 0; i < n && unchanged; ++i)
