@@ -1,10 +1,9 @@
 // The core's costs beside the cost of merely moving the bytes: load and save of a whole
 // table against reading or writing its file and converting every character once, and
 // the re-sort that a header click asks of the table.
+#include "benchcase.h"
 #include "benchsupport.h"
 #include "stringtable.h"
-
-#include <benchmark/benchmark.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -15,7 +14,6 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <memory>
 
 using namespace quillet;
 
@@ -23,52 +21,53 @@ namespace quilletbench {
 
 namespace {
 
-void fail(benchmark::State &state, const QString &reason)
+// LoadGxt as the editor calls it, into the empty table of a fresh window.
+class LoadSession : public Session
 {
-    state.SkipWithError(reason.toUtf8().constData());
-}
-
-void setBytes(benchmark::State &state, const BenchTable &table)
-{
-    state.SetBytesProcessed(state.iterations() * table.fileSize);
-    state.counters["entries"] = double(table.rows.size());
-}
-
-// LoadGxt as the editor calls it, into a table that a fresh window would hold.
-void loadBenchmark(benchmark::State &state, const BenchTable *table)
-{
-    ProgressState progress;
-    const FileOperationHooks hooks = editorHooks(progress);
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto target = std::make_unique<StringTable>();
-        state.ResumeTiming();
-        const GxtLoadResult result = LoadGxt(table->path, *target, hooks);
-        state.PauseTiming();
-        if (!result.ok || target->count() != int(table->rows.size())) {
-            fail(state, QStringLiteral("the load failed: %1").arg(result.errorString));
-            break;
-        }
-        target.reset(); // freeing a table is the next open's business, not this one's
-        state.ResumeTiming();
+public:
+    explicit LoadSession(const BenchTable &table)
+        : m_table(table)
+        , m_hooks(editorHooks(m_progress))
+    {
+        hasUntimedSteps = true;
     }
-    setBytes(state, *table);
-}
+    void prepare() override { m_target = std::make_unique<StringTable>(); }
+    bool run(QString &error) override
+    {
+        const GxtLoadResult result = LoadGxt(m_table.path, *m_target, m_hooks);
+        if (!result.ok || m_target->count() != int(m_table.rows.size())) {
+            error = QStringLiteral("the load failed: %1").arg(result.errorString);
+            return false;
+        }
+        return true;
+    }
+    // Freeing the table is the next open's business, not this one's.
+    void tidy() override { m_target.reset(); }
+
+private:
+    const BenchTable &m_table;
+    ProgressState m_progress;
+    FileOperationHooks m_hooks;
+    std::unique_ptr<StringTable> m_target;
+};
 
 // The least a load can do: read the file and decode every character of every name and
 // text once, in one call, from the low bytes gathered into one buffer.
-void loadFloorBenchmark(benchmark::State &state, const BenchTable *table)
+class LoadFloorSession : public Session
 {
-    QStringDecoder decoder("windows-1252", QStringDecoder::Flag::Stateless);
-    if (!decoder.isValid()) {
-        fail(state, QStringLiteral("this Qt has no windows-1252 decoder"));
-        return;
+public:
+    explicit LoadFloorSession(const BenchTable &table)
+        : m_table(table)
+        , m_decoder("windows-1252", QStringDecoder::Flag::Stateless)
+    {
     }
-    for (auto _ : state) {
-        QFile file(table->path);
+    bool valid() const { return m_decoder.isValid(); }
+    bool run(QString &error) override
+    {
+        QFile file(m_table.path);
         if (!file.open(QIODevice::ReadOnly)) {
-            fail(state, file.errorString());
-            break;
+            error = file.errorString();
+            return false;
         }
         const QByteArray data = file.readAll();
         file.close();
@@ -84,108 +83,146 @@ void loadFloorBenchmark(benchmark::State &state, const BenchTable *table)
         const char *unit = bytes + textBase;
         for (qint64 u = 0; u < units; ++u)
             out[u] = unit[2 * u];
-        const QString text = decoder.decode(low);
-        benchmark::DoNotOptimize(text.constData());
+        const QString text = m_decoder.decode(low);
+        return text.size() == low.size();
     }
-    setBytes(state, *table);
-}
 
-// SaveGxt as the editor calls it: to a file that exists, replaced atomically.
-void saveBenchmark(benchmark::State &state, const BenchTable *table)
+private:
+    const BenchTable &m_table;
+    QStringDecoder m_decoder;
+};
+
+// SaveGxt as the editor calls it: the table sorted by Name, over a file that exists,
+// replaced atomically.
+class SaveSession : public Session
 {
-    StringTable source;
-    source.assignSorted(table->rows, StringTable::ByName);
-    const QString path = workFolder() + QStringLiteral("/save-%1.gxt").arg(QLatin1String(table->shape.label));
-    QFile::copy(table->path, path);
-    ProgressState progress;
-    const FileOperationHooks hooks = editorHooks(progress);
-    for (auto _ : state) {
-        const GxtSaveResult result = SaveGxt(path, source, hooks);
-        if (!result.ok) {
-            fail(state, QStringLiteral("the save failed: %1").arg(result.errorString));
-            break;
-        }
+public:
+    explicit SaveSession(const BenchTable &table)
+        : m_table(table)
+        , m_hooks(editorHooks(m_progress))
+        , m_path(workFolder() + QStringLiteral("/save-%1.gxt").arg(QLatin1String(table.shape.label)))
+    {
+        m_source.assignSorted(table.rows, StringTable::ByName);
+        QFile::copy(table.path, m_path);
     }
-    if (QFileInfo(path).size() != table->fileSize)
-        fail(state, QStringLiteral("the saved file has %1 bytes, not %2").arg(QFileInfo(path).size()).arg(table->fileSize));
-    setBytes(state, *table);
-}
+    bool run(QString &error) override
+    {
+        const GxtSaveResult result = SaveGxt(m_path, m_source, m_hooks);
+        if (!result.ok) {
+            error = QStringLiteral("the save failed: %1").arg(result.errorString);
+            return false;
+        }
+        if (QFileInfo(m_path).size() != m_table.fileSize) {
+            error = QStringLiteral("the saved file has %1 bytes, not %2").arg(QFileInfo(m_path).size()).arg(m_table.fileSize);
+            return false;
+        }
+        return true;
+    }
+
+private:
+    const BenchTable &m_table;
+    ProgressState m_progress;
+    FileOperationHooks m_hooks;
+    StringTable m_source;
+    QString m_path;
+};
 
 // The least a save can do: encode every name and text once and write as many bytes as
-// the file has, as durably as the save does (the data reach the disk before it returns).
-void saveFloorBenchmark(benchmark::State &state, const BenchTable *table)
+// the file has, as durably as the save does (QSaveFile syncs the data before its rename).
+class SaveFloorSession : public Session
 {
-    QStringEncoder encoder("windows-1252", QStringEncoder::Flag::Stateless);
-    if (!encoder.isValid()) {
-        fail(state, QStringLiteral("this Qt has no windows-1252 encoder"));
-        return;
+public:
+    explicit SaveFloorSession(const BenchTable &table)
+        : m_table(table)
+        , m_encoder("windows-1252", QStringEncoder::Flag::Stateless)
+        , m_path(workFolder() + QStringLiteral("/floor-%1.bin").arg(QLatin1String(table.shape.label)))
+    {
     }
-    const QString path = workFolder() + QStringLiteral("/floor-%1.bin").arg(QLatin1String(table->shape.label));
-    for (auto _ : state) {
-        QByteArray bytes(table->fileSize, '\0');
+    bool valid() const { return m_encoder.isValid(); }
+    bool run(QString &error) override
+    {
+        QByteArray bytes(m_table.fileSize, '\0');
         char *out = bytes.data();
-        for (const StringEntry &row : table->rows) {
-            out = encoder.appendToBuffer(out, row.name);
-            out = encoder.appendToBuffer(out, row.value);
+        for (const StringEntry &row : m_table.rows) {
+            out = m_encoder.appendToBuffer(out, row.name);
+            out = m_encoder.appendToBuffer(out, row.value);
         }
-        QFile file(path);
+        QFile file(m_path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()
             || !file.flush() || ::fdatasync(file.handle()) != 0) {
-            fail(state, file.errorString());
-            break;
+            error = file.errorString();
+            return false;
         }
-        file.close();
+        return true;
     }
-    setBytes(state, *table);
-}
 
-// A header click in the core: the table, sorted by Name, re-sorted by Value and back.
-void sortBenchmark(benchmark::State &state, const BenchTable *table, int key)
+private:
+    const BenchTable &m_table;
+    QStringEncoder m_encoder;
+    QString m_path;
+};
+
+// A header click in the core: the table re-sorted by one column while sorted, the other
+// column's order restored between runs.
+class SortSession : public Session
 {
-    StringTable target;
-    target.assignSorted(table->rows, StringTable::ByName);
-    const int other = key == StringTable::ByName ? StringTable::ByValue : StringTable::ByName;
-    target.setSortKey(other);
-    for (auto _ : state) {
-        target.setSortKey(key);
-        state.PauseTiming();
-        target.setSortKey(other);
-        state.ResumeTiming();
+public:
+    SortSession(const BenchTable &table, int key)
+        : m_key(key)
+        , m_other(key == StringTable::ByName ? StringTable::ByValue : StringTable::ByName)
+    {
+        hasUntimedSteps = true;
+        m_target.assignSorted(table.rows, StringTable::ByName);
     }
-    state.counters["entries"] = double(table->rows.size());
-}
+    void prepare() override { m_target.setSortKey(m_other); }
+    bool run(QString &) override
+    {
+        m_target.setSortKey(m_key);
+        return true;
+    }
 
-void sortByValue(benchmark::State &state, const BenchTable *table)
-{
-    sortBenchmark(state, table, StringTable::ByValue);
-}
+private:
+    StringTable m_target;
+    int m_key;
+    int m_other;
+};
 
-void sortByName(benchmark::State &state, const BenchTable *table)
+template<typename S, typename... Args>
+std::function<std::unique_ptr<Session>(QString &)> starter(const BenchTable &table, Args... args)
 {
-    sortBenchmark(state, table, StringTable::ByName);
+    return [&table, args...](QString &error) -> std::unique_ptr<Session> {
+        auto session = std::make_unique<S>(table, args...);
+        if constexpr (requires { session->valid(); }) {
+            if (!session->valid()) {
+                error = QStringLiteral("this Qt has no windows-1252 converter");
+                return nullptr;
+            }
+        }
+        return session;
+    };
 }
 
 } // namespace
 
-void registerCoreBenchmarks()
+void registerCoreCases()
 {
+    std::vector<BenchCase> &cases = benchCases();
+    using Target = BenchCase::Target;
     for (const BenchTable *table : {&largestTable(), &mainTable()}) {
-        const QString label = QLatin1String(table->shape.label);
-        auto add = [&](const char *operation, void (*function)(benchmark::State &, const BenchTable *)) {
-            const std::string name = QStringLiteral("%1/%2").arg(QLatin1String(operation), label).toStdString();
-            benchmark::RegisterBenchmark(name.c_str(), function, table)
-                ->Unit(benchmark::kMillisecond)
-                ->UseRealTime();
-        };
-        add("load", loadBenchmark);
-        add("load_floor", loadFloorBenchmark);
-        add("save", saveBenchmark);
-        add("save_floor", saveFloorBenchmark);
-        if (table == &largestTable()) {
-            add("sort_by_value", sortByValue);
-            add("sort_by_name", sortByName);
-        }
+        const std::string label = table->shape.label;
+        cases.push_back({"load/" + label, "load_floor/" + label, Target::RatioToFloor, 3.0, table,
+                         starter<LoadSession>(*table)});
+        cases.push_back({"load_floor/" + label, {}, Target::None, 0, table, starter<LoadFloorSession>(*table)});
+        cases.push_back({"save/" + label, "save_floor/" + label, Target::RatioToFloor, 3.0, table,
+                         starter<SaveSession>(*table)});
+        cases.push_back({"save_floor/" + label, {}, Target::None, 0, table, starter<SaveFloorSession>(*table)});
     }
+    // No target of their own: they are the core's share of the window's 25 ms.
+    const BenchTable &largest = largestTable();
+    cases.push_back({"sort_by_value/largest", {}, Target::None, 0, nullptr,
+                     starter<SortSession>(largest, int(StringTable::ByValue))});
+    cases.push_back({"sort_by_name/largest", {}, Target::None, 0, nullptr,
+                     starter<SortSession>(largest, int(StringTable::ByName))});
 }
 
 } // namespace quilletbench

@@ -1,5 +1,10 @@
 // quillet-bench: what loading, saving and sorting cost, each beside the least it could
 // cost, with a summary of the ratios and the targets at the end of the run.
+//
+//   quillet-bench [Google Benchmark options]   the benchmarks and the summary
+//   quillet-bench --profile NAME [--times N]   one operation N times (default 10), for a
+//       profiler: valgrind --tool=callgrind --toggle-collect='quilletbench::profiledRun*'
+#include "benchcase.h"
 #include "benchsupport.h"
 
 #include <benchmark/benchmark.h>
@@ -9,23 +14,76 @@
 #else
 #include <QCoreApplication>
 #endif
+#include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace quilletbench {
-void registerCoreBenchmarks();
+
+Session::~Session() = default;
+
+std::vector<BenchCase> &benchCases()
+{
+    static std::vector<BenchCase> cases;
+    return cases;
+}
+
+// Kept out of line so that a profiler can count exactly the measured runs.
+[[gnu::noinline]] bool profiledRun(Session &session, QString &error)
+{
+    return session.run(error);
+}
+
 } // namespace quilletbench
 
 using namespace quilletbench;
 
 namespace {
+
+void printLine(const QString &line)
+{
+    std::fputs(line.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+}
+
+void runCase(benchmark::State &state, const BenchCase *benchCase)
+{
+    QString error;
+    std::unique_ptr<Session> session = benchCase->start(error);
+    if (!session) {
+        state.SkipWithError(error.toUtf8().constData());
+        return;
+    }
+    const bool untimed = session->hasUntimedSteps;
+    for (auto _ : state) {
+        if (untimed) {
+            state.PauseTiming();
+            session->prepare();
+            state.ResumeTiming();
+        }
+        if (!session->run(error)) {
+            state.SkipWithError(error.toUtf8().constData());
+            break;
+        }
+        if (untimed) {
+            state.PauseTiming();
+            session->tidy();
+            state.ResumeTiming();
+        }
+    }
+    if (const BenchTable *table = benchCase->table) {
+        state.SetBytesProcessed(state.iterations() * table->fileSize);
+        state.counters["entries"] = double(table->rows.size());
+    }
+}
 
 // The console output as usual, and every run's wall-clock time kept for the summary.
 class SummaryReporter : public benchmark::ConsoleReporter
@@ -35,14 +93,16 @@ public:
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run &run : runs) {
-            if (run.run_type != Run::RT_Iteration)
-                continue;
             if (run.error_occurred) {
                 m_errors[run.run_name.function_name] = run.error_message;
                 continue;
             }
             const double seconds = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-            m_seconds[run.run_name.function_name].push_back(seconds);
+            // With --benchmark_report_aggregates_only only the aggregates come here.
+            if (run.run_type == Run::RT_Iteration)
+                m_seconds[run.run_name.function_name].push_back(seconds);
+            else if (run.aggregate_name == "median")
+                m_medians[run.run_name.function_name] = seconds;
         }
     }
 
@@ -50,8 +110,12 @@ public:
     std::optional<double> milliseconds(const std::string &name) const
     {
         const auto found = m_seconds.find(name);
-        if (found == m_seconds.end() || found->second.empty())
-            return std::nullopt;
+        if (found == m_seconds.end() || found->second.empty()) {
+            const auto median = m_medians.find(name);
+            if (median == m_medians.end())
+                return std::nullopt;
+            return median->second * 1000.0;
+        }
         std::vector<double> values = found->second;
         std::sort(values.begin(), values.end());
         const size_t n = values.size();
@@ -59,15 +123,17 @@ public:
         return median * 1000.0;
     }
 
-    const std::map<std::string, std::string> &errors() const { return m_errors; }
-    int repetitions(const std::string &name) const
+    std::optional<std::string> error(const std::string &name) const
     {
-        const auto found = m_seconds.find(name);
-        return found == m_seconds.end() ? 0 : int(found->second.size());
+        const auto found = m_errors.find(name);
+        if (found == m_errors.end())
+            return std::nullopt;
+        return found->second;
     }
 
 private:
     std::map<std::string, std::vector<double>> m_seconds;
+    std::map<std::string, double> m_medians;
     std::map<std::string, std::string> m_errors;
 };
 
@@ -84,84 +150,97 @@ QString cpuModel()
     return QStringLiteral("unknown CPU");
 }
 
-void printLine(const QString &line)
-{
-    std::fputs(line.toUtf8().constData(), stdout);
-    std::fputc('\n', stdout);
-}
-
 QString formatMs(double ms)
 {
     return QStringLiteral("%1 ms").arg(ms, 0, 'f', ms < 10 ? 2 : 1);
 }
 
+QString summaryLine(const QString &name, const QString &time, const QString &floor, const QString &ratio,
+                    const QString &target, const QString &result)
+{
+    return QStringLiteral("%1 %2 %3 %4 %5  %6")
+        .arg(name, -26)
+        .arg(time, 10)
+        .arg(floor, 10)
+        .arg(ratio, 7)
+        .arg(target, 9)
+        .arg(result);
+}
+
 void printSummary(const SummaryReporter &reporter)
 {
     printLine(QString());
-    printLine(QStringLiteral("Summary: median wall-clock time of each operation; %1 core(s), %2")
+    printLine(QStringLiteral("Summary: median wall-clock time per operation; %1 core(s), %2")
                   .arg(QThread::idealThreadCount())
                   .arg(cpuModel()));
-    printLine(QStringLiteral("%1 %2 %3 %4 %5 %6")
-                  .arg(QStringLiteral("operation"), -22)
-                  .arg(QStringLiteral("time"), 11)
-                  .arg(QStringLiteral("floor"), 11)
-                  .arg(QStringLiteral("ratio"), 7)
-                  .arg(QStringLiteral("target"), 10)
-                  .arg(QStringLiteral("result")));
-
-    struct Row {
-        std::string name;
-        std::string floor;       // empty: an absolute target
-        double target;           // a ratio, or milliseconds
-    };
-    const std::vector<Row> rows = {
-        {"load/largest", "load_floor/largest", 3.0},
-        {"save/largest", "save_floor/largest", 3.0},
-        {"load/main", "load_floor/main", 3.0},
-        {"save/main", "save_floor/main", 3.0},
-        {"sort_by_value/largest", "", 25.0},
-        {"sort_by_name/largest", "", 25.0},
-    };
-    for (const Row &row : rows) {
-        const auto time = reporter.milliseconds(row.name);
+    printLine(summaryLine(QStringLiteral("operation"), QStringLiteral("time"), QStringLiteral("floor"),
+                          QStringLiteral("ratio"), QStringLiteral("target"), QStringLiteral("result")));
+    using Target = BenchCase::Target;
+    for (const BenchCase &benchCase : benchCases()) {
+        if (benchCase.target == Target::None && benchCase.name.find("floor") != std::string::npos)
+            continue; // shown beside the operation it is the floor of
+        const QString name = QString::fromStdString(benchCase.name);
+        const auto time = reporter.milliseconds(benchCase.name);
         if (!time) {
-            const auto error = reporter.errors().find(row.name);
-            printLine(QStringLiteral("%1 %2")
-                          .arg(QString::fromStdString(row.name), -22)
-                          .arg(error == reporter.errors().end() ? QStringLiteral("not run")
-                                                                : QStringLiteral("failed: %1").arg(QString::fromStdString(error->second))));
-            continue;
+            const auto error = reporter.error(benchCase.name);
+            if (error)
+                printLine(summaryLine(name, QStringLiteral("failed: %1").arg(QString::fromStdString(*error)), {}, {}, {}, {}));
+            continue; // filtered out
         }
         QString floorText, ratioText, targetText, verdict;
-        if (!row.floor.empty()) {
-            const auto floor = reporter.milliseconds(row.floor);
-            targetText = QStringLiteral("<= %1x").arg(row.target);
+        if (benchCase.target == Target::RatioToFloor) {
+            targetText = QStringLiteral("<= %1x").arg(benchCase.limit);
+            const auto floor = reporter.milliseconds(benchCase.floor);
             if (floor && *floor > 0) {
                 const double ratio = *time / *floor;
                 floorText = formatMs(*floor);
                 ratioText = QStringLiteral("%1x").arg(ratio, 0, 'f', 2);
-                verdict = ratio <= row.target ? QStringLiteral("met") : QStringLiteral("MISSED");
+                verdict = ratio <= benchCase.limit ? QStringLiteral("met") : QStringLiteral("MISSED");
             } else {
-                floorText = QStringLiteral("-");
-                verdict = QStringLiteral("no floor");
+                verdict = QStringLiteral("floor not run");
             }
-        } else {
-            targetText = QStringLiteral("<= %1 ms").arg(row.target);
-            verdict = *time <= row.target ? QStringLiteral("met") : QStringLiteral("MISSED");
+        } else if (benchCase.target == Target::Milliseconds) {
+            targetText = QStringLiteral("<= %1 ms").arg(benchCase.limit);
+            verdict = *time <= benchCase.limit ? QStringLiteral("met") : QStringLiteral("MISSED");
         }
-        printLine(QStringLiteral("%1 %2 %3 %4 %5 %6")
-                      .arg(QString::fromStdString(row.name), -22)
-                      .arg(formatMs(*time), 11)
-                      .arg(floorText, 11)
-                      .arg(ratioText, 7)
-                      .arg(targetText, 10)
-                      .arg(verdict));
+        printLine(summaryLine(name, formatMs(*time), floorText, ratioText, targetText, verdict));
     }
-    printLine(QStringLiteral("Files: largest %1 entries, %2 bytes; main %3 entries, %4 bytes")
+    printLine(QStringLiteral("Tables: largest %1 entries, %2 bytes; main %3 entries, %4 bytes")
                   .arg(largestTable().rows.size())
                   .arg(largestTable().fileSize)
                   .arg(mainTable().rows.size())
                   .arg(mainTable().fileSize));
+}
+
+int profile(const std::string &name, int times)
+{
+    const auto found = std::find_if(benchCases().begin(), benchCases().end(),
+                                    [&](const BenchCase &c) { return c.name == name; });
+    if (found == benchCases().end()) {
+        std::fprintf(stderr, "quillet-bench: no operation named %s; there are:\n", name.c_str());
+        for (const BenchCase &c : benchCases())
+            std::fprintf(stderr, "  %s\n", c.name.c_str());
+        return 2;
+    }
+    QString error;
+    std::unique_ptr<Session> session = found->start(error);
+    double total = 0;
+    for (int i = 0; session && i < times; ++i) {
+        session->prepare();
+        QElapsedTimer timer;
+        timer.start();
+        if (!profiledRun(*session, error))
+            session.reset();
+        total += double(timer.nsecsElapsed()) / 1e6;
+        if (session)
+            session->tidy();
+    }
+    if (!session) {
+        std::fprintf(stderr, "quillet-bench: %s: %s\n", name.c_str(), error.toUtf8().constData());
+        return 1;
+    }
+    printLine(QStringLiteral("%1: %2 runs, mean %3").arg(QString::fromStdString(name)).arg(times).arg(formatMs(total / times)));
+    return 0;
 }
 
 } // namespace
@@ -171,6 +250,15 @@ int main(int argc, char **argv)
     // Headless unless told otherwise: the window benchmarks need no screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    std::string profiled;
+    int times = 10;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "--profile") == 0)
+            profiled = argv[i + 1];
+        else if (std::strcmp(argv[i], "--times") == 0)
+            times = std::max(1, std::atoi(argv[i + 1]));
+    }
 
     benchmark::Initialize(&argc, argv);
 #ifdef QUILLET_BENCH_GUI
@@ -183,8 +271,18 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "quillet-bench: %s\n", error.toUtf8().constData());
         return 1;
     }
-    registerCoreBenchmarks();
+    registerCoreCases();
+#ifdef QUILLET_BENCH_WINDOW
+    registerWindowCases();
+#endif
+    if (!profiled.empty())
+        return profile(profiled, times);
 
+    for (const BenchCase &benchCase : benchCases()) {
+        benchmark::RegisterBenchmark(benchCase.name.c_str(), runCase, &benchCase)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
     SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     printSummary(reporter);
