@@ -179,6 +179,12 @@ quint64 headOf(std::u16string_view units, size_t from)
     return head;
 }
 
+struct SortItem {
+    quint64 head0;
+    quint64 head1;
+    int row;
+};
+
 } // namespace
 
 QList<int> StringTable::sortRows()
@@ -197,42 +203,50 @@ QList<int> StringTable::sortRows()
     size_t total = 0;
     for (size_t i = 0; i < n; ++i)
         total += size_t(column(i).size());
-    std::unique_ptr<char16_t[]> foldedUnits(new char16_t[total]);
-    std::vector<QString> foldedByQt; // the rare texts with surrogate pairs
-    std::vector<std::u16string_view> folded(n);
-    char16_t *next = foldedUnits.get();
+    size_t capacity = total;
+    std::unique_ptr<char16_t[]> foldedUnits(new char16_t[std::max<size_t>(capacity, 1)]);
+    std::vector<size_t> foldedStart(n + 1);
+    size_t used = 0;
+    size_t unfolded = total; // units of the texts not folded yet
     for (size_t i = 0; i < n; ++i) {
+        foldedStart[i] = used;
         const std::u16string_view text = unitsOf(column(i));
-        if (foldInto(text, next)) {
-            folded[i] = {next, text.size()};
-            next += text.size();
-        } else {
-            foldedByQt.push_back(column(i).toCaseFolded());
+        unfolded -= text.size();
+        if (foldInto(text, foldedUnits.get() + used)) {
+            used += text.size();
+            continue;
         }
+        // Surrogate pairs, left to Qt; the buffer grows if what it gives is longer.
+        const QString byQt = column(i).toCaseFolded();
+        const std::u16string_view units = unitsOf(byQt);
+        if (used + units.size() + unfolded > capacity) {
+            capacity = used + units.size() + unfolded;
+            std::unique_ptr<char16_t[]> larger(new char16_t[capacity]);
+            std::copy(foldedUnits.get(), foldedUnits.get() + used, larger.get());
+            foldedUnits = std::move(larger);
+        }
+        std::copy(units.begin(), units.end(), foldedUnits.get() + used);
+        used += units.size();
     }
-    for (size_t i = 0, qt = 0; i < n; ++i) {
-        if (folded[i].data() == nullptr && !column(i).isEmpty())
-            folded[i] = unitsOf(foldedByQt[qt++]);
-    }
+    foldedStart[n] = used;
+    auto folded = [&](int row) {
+        return std::u16string_view(foldedUnits.get() + foldedStart[size_t(row)],
+                                   foldedStart[size_t(row) + 1] - foldedStart[size_t(row)]);
+    };
 
     // The order: folded text, then the text itself by character code, then the row's
     // place, which keeps equal rows in the order they had. Most comparisons end on the
     // heads of the folded texts without touching the texts.
-    struct Item {
-        quint64 head0;
-        quint64 head1;
-        int row;
-    };
-    std::vector<Item> items(n);
+    std::vector<SortItem> items(n);
     for (size_t i = 0; i < n; ++i)
-        items[i] = {headOf(folded[i], 0), headOf(folded[i], 4), int(i)};
-    auto before = [&](const Item &a, const Item &b) {
+        items[i] = {headOf(folded(int(i)), 0), headOf(folded(int(i)), 4), int(i)};
+    auto before = [&](const SortItem &a, const SortItem &b) {
         if (a.head0 != b.head0)
             return (a.head0 < b.head0) != descending;
         if (a.head1 != b.head1)
             return (a.head1 < b.head1) != descending;
-        const std::u16string_view fa = folded[size_t(a.row)];
-        const std::u16string_view fb = folded[size_t(b.row)];
+        const std::u16string_view fa = folded(a.row);
+        const std::u16string_view fb = folded(b.row);
         // Equal heads of texts that both fill them: the first eight units are equal.
         const size_t skip = fa.size() >= 8 && fb.size() >= 8 ? 8 : 0;
         int c = fa.substr(skip).compare(fb.substr(skip));
@@ -243,25 +257,34 @@ QList<int> StringTable::sortRows()
         return descending ? c > 0 : c < 0;
     };
     std::sort(items.begin(), items.end(), before);
-    std::vector<int> order(n);
-    for (size_t i = 0; i < n; ++i)
-        order[i] = items[i].row;
 
     bool unchanged = true;
     for (size_t i = 0; i < n && unchanged; ++i)
-        unchanged = order[i] == int(i);
+        unchanged = items[i].row == int(i);
     if (unchanged)
         return {};
 
     Q_EMIT aboutToBeReordered();
-    std::vector<StringEntry> sorted;
-    sorted.reserve(n);
     QList<int> newRowOfOld(static_cast<qsizetype>(n));
-    for (size_t i = 0; i < n; ++i) {
-        newRowOfOld[order[i]] = int(i);
-        sorted.push_back(std::move(m_rows[size_t(order[i])]));
+    for (size_t i = 0; i < n; ++i)
+        newRowOfOld[items[i].row] = int(i);
+    // The rows move in place, cycle by cycle, rather than into a second table.
+    for (size_t first = 0; first < n; ++first) {
+        if (items[first].row == int(first))
+            continue; // already in place, or placed by an earlier cycle
+        StringEntry carried = std::move(m_rows[first]);
+        size_t to = first;
+        for (;;) {
+            const size_t from = size_t(items[to].row);
+            items[to].row = int(to);
+            if (from == first) {
+                m_rows[to] = std::move(carried);
+                break;
+            }
+            m_rows[to] = std::move(m_rows[from]);
+            to = from;
+        }
     }
-    m_rows = std::move(sorted);
     Q_EMIT reordered(newRowOfOld);
     return newRowOfOld;
 }
