@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
-#include <unordered_map>
 
 namespace quillet {
 
@@ -154,12 +153,26 @@ bool GxtReader::read(QByteArrayView data, std::vector<StringEntry> &rows, const 
     const qint64 textBase = 16 + keySize;
     const qint64 unitBudget = size + (qint64(1) << 20);
     qint64 unitsRead = 0;
-    struct SharedText {
-        QString text;
-        int alteredUnits = 0;
-    };
-    std::unordered_map<qint32, SharedText> firstTextAtOffset;
-    firstTextAtOffset.reserve(size_t(entryCount));
+    // firstAtOffset[i]: the first record with record i's offset. Files as writers make them
+    // have rising offsets and share nothing, and then the table is not needed at all.
+    bool sharing = false;
+    for (qint64 i = 1; i < entryCount && !sharing; ++i)
+        sharing = offsets[size_t(i)] <= offsets[size_t(i - 1)];
+    std::vector<int> firstAtOffset;
+    std::vector<int> alteredAt; // altered units of each text read, for the records sharing it
+    if (sharing) {
+        std::vector<quint64> keys(static_cast<size_t>(entryCount));
+        for (qint64 i = 0; i < entryCount; ++i)
+            keys[size_t(i)] = (quint64(quint32(offsets[size_t(i)])) << 32) | quint64(i);
+        std::sort(keys.begin(), keys.end());
+        firstAtOffset.resize(size_t(entryCount));
+        alteredAt.resize(size_t(entryCount));
+        for (size_t k = 0, first = 0; k < keys.size(); ++k) {
+            if (k == 0 || (keys[k] >> 32) != (keys[k - 1] >> 32))
+                first = size_t(keys[k] & 0xffffffffu);
+            firstAtOffset[size_t(keys[k] & 0xffffffffu)] = int(first);
+        }
+    }
     for (qint64 i = 0; i < entryCount; ++i) {
         const int position = int(i + 1);
         StringEntry &row = rows[size_t(i)];
@@ -175,9 +188,9 @@ bool GxtReader::read(QByteArrayView data, std::vector<StringEntry> &rows, const 
                             .arg(size));
         }
 
-        const auto [known, inserted] = firstTextAtOffset.try_emplace(offset, SharedText{});
-        SharedText &shared = known->second;
-        if (inserted) {
+        int alteredUnits = 0;
+        const qint64 first = sharing ? firstAtOffset[size_t(i)] : i;
+        if (first == i) {
             const qint64 available = (size - start) / 2;
             const char *units = bytes + start;
             qint64 length = 0;
@@ -199,14 +212,19 @@ bool GxtReader::read(QByteArrayView data, std::vector<StringEntry> &rows, const 
             QString text(length, Qt::Uninitialized);
             QChar *out = text.data();
             for (qint64 u = 0; u < length; ++u) {
-                shared.alteredUnits += units[2 * u + 1] != 0;
+                alteredUnits += units[2 * u + 1] != 0;
                 out[u] = page.decode(static_cast<unsigned char>(units[2 * u]));
             }
-            shared.text = std::move(text);
+            row.value = std::move(text);
+            if (sharing)
+                alteredAt[size_t(i)] = alteredUnits;
+        } else {
+            // Records that share an offset share one string.
+            row.value = rows[size_t(first)].value;
+            alteredUnits = alteredAt[size_t(first)];
         }
-        row.value = shared.text;
-        if (shared.alteredUnits) {
-            m_alteredUnits += shared.alteredUnits;
+        if (alteredUnits) {
+            m_alteredUnits += alteredUnits;
             m_alteredEntries.append(where());
         }
         if (position % ProgressStep == 0)
