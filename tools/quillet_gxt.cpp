@@ -45,18 +45,9 @@ bool readFile(const QString &path, QByteArray &data)
         data = in.readAll();
         return true;
     }
-    if (QFileInfo(path).isDir()) {
-        printError(path, QStringLiteral("it is a folder, not a file"));
-        return false;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        printError(path, file.errorString());
-        return false;
-    }
-    data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        printError(path, file.errorString());
+    QString error;
+    if (!readFileBytes(path, data, error)) {
+        printError(path, error);
         return false;
     }
     return true;

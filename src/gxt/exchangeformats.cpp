@@ -59,7 +59,7 @@ int lineOfOffset(const QByteArray &source, qsizetype offset)
 // Decodes UTF-8 strictly; on a bad sequence names the line it stands on.
 bool decodeUtf8(const QByteArray &source, QString &text, QString &error)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder decoder(QStringDecoder::Utf8);
     text = decoder.decode(source);
     if (!decoder.hasError())
         return true;
@@ -69,8 +69,8 @@ bool decodeUtf8(const QByteArray &source, QString &text, QString &error)
         qsizetype end = source.indexOf('\n', start);
         if (end < 0)
             end = source.size();
-        QStringDecoder lineDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        (void)lineDecoder.decode(QByteArrayView(source).sliced(start, end - start));
+        QStringDecoder lineDecoder(QStringDecoder::Utf8);
+        const QString decoded = lineDecoder.decode(QByteArrayView(source).sliced(start, end - start));
         if (lineDecoder.hasError())
             break;
         start = end + 1;

@@ -355,26 +355,46 @@ bool GxtWriter::write(const std::vector<StringEntry> &rows, QIODevice &device, c
     return true;
 }
 
+bool readFileBytes(const QString &path, QByteArray &data, QString &error)
+{
+    // Only a regular file has an end; a folder, a pipe or a device would fail or never stop.
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        error = QStringLiteral("it is a folder, not a file");
+        return false;
+    }
+    if (info.exists() && !info.isFile()) {
+        error = QStringLiteral("it is not a regular file");
+        return false;
+    }
+    // No GXT file can reach past its 32-bit offsets; refusing larger files keeps a stray
+    // disk image from being read into memory.
+    constexpr qint64 LargestGxt = (qint64(1) << 31) + (qint64(1) << 20);
+    if (info.size() > LargestGxt) {
+        error = QStringLiteral("the file is %1 bytes long, more than a GXT file can be").arg(info.size());
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = file.errorString();
+        return false;
+    }
+    data = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
 GxtLoadResult LoadGxt(const QString &path, StringTable &table, const FileOperationHooks &hooks)
 {
     GxtLoadResult result;
     OperationScope scope(hooks);
 
-    QFile file(path);
-    if (QFileInfo(path).isDir()) {
-        result.errorString = QStringLiteral("it is a folder, not a file");
+    QByteArray data;
+    if (!readFileBytes(path, data, result.errorString))
         return result;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.errorString = file.errorString();
-        return result;
-    }
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.errorString = file.errorString();
-        return result;
-    }
-    file.close();
 
     GxtReader reader;
     std::vector<StringEntry> rows;

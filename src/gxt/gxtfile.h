@@ -95,6 +95,9 @@ GxtLoadResult LoadGxt(const QString &path, StringTable &table, const FileOperati
 // no temporary file stays behind. The table's rows and their order are not touched.
 GxtSaveResult SaveGxt(const QString &path, const StringTable &table, const FileOperationHooks &hooks = {});
 
+// Reads a whole file that may be a GXT file: a regular file of a size a GXT file can have.
+bool readFileBytes(const QString &path, QByteArray &data, QString &error);
+
 // Whether the records already stand in the order the writer gives them.
 bool isInWriterOrder(const std::vector<StringEntry> &rows);
 

@@ -19,6 +19,9 @@ namespace quillet {
 class StringTable : public QObject
 {
     Q_OBJECT
+    Q_PROPERTY(bool Sorted READ isSorted WRITE setSorted NOTIFY sortSettingsChanged)
+    Q_PROPERTY(int SortKey READ sortKey WRITE setSortKey NOTIFY sortSettingsChanged)
+    Q_PROPERTY(int SortOrder READ sortOrder WRITE setSortOrder NOTIFY sortSettingsChanged)
 
 public:
     enum SortKey { ByName = 0, ByValue = 1 };

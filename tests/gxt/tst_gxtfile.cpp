@@ -370,6 +370,9 @@ private Q_SLOTS:
         QCOMPARE(log.events, (QStringList{"begin", "end"}));
         result = LoadGxt(dir.path(), table);
         QCOMPARE(result.errorString, QStringLiteral("it is a folder, not a file"));
+        // A device never ends; it must be refused rather than read.
+        result = LoadGxt(QStringLiteral("/dev/zero"), table);
+        QCOMPARE(result.errorString, QStringLiteral("it is not a regular file"));
     }
 
     void overlappingTextsCannotBlowUp()

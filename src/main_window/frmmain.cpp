@@ -1,0 +1,215 @@
+// The window itself: its controls as defined, the commands' wiring, and how the string
+// list answers the mouse. The File commands are in filecommands.cpp.
+#include "frmmain.h"
+
+#include "appidentity.h"
+
+#include <QAction>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QLayout>
+#include <QMenu>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace quillet {
+
+namespace {
+
+// The columns' widths as defined: 1000 and 8420 twips, at 15 twips a pixel.
+constexpr int NameColumnWidth = 67;
+constexpr int ValueColumnWidth = 561;
+// The pop-up menu opens only when the right button comes up within this many pixels of
+// where it went down, in each direction, the limit included: a drag is no click.
+constexpr int PopupTolerance = 5;
+
+} // namespace
+
+frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
+    : QMainWindow(parent)
+    , m_dialogs(dialogs)
+    , m_settings(settings)
+    , m_model(&m_table)
+    , m_blankModel(&m_blankTable)
+{
+    setupUi(this);
+    // A fixed frame without a maximise box; the client area below the menu bar keeps its
+    // 665 x 456 pixels, whatever height the style gives the menu bar.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    setWindowIcon(applicationIcon());
+
+    // The .ui format holds whole point sizes only. Where Comic Sans MS is missing, font
+    // substitution tends to pick a cursive italic face; the system's own font reads better.
+    QFont listFont = lvStrings->font();
+    listFont.setPointSizeF(8.25);
+    if (!QFontDatabase::hasFamily(listFont.family()))
+        listFont.setFamilies({QFontDatabase::systemFont(QFontDatabase::GeneralFont).family()});
+    lvStrings->setFont(listFont);
+
+    setUpList(lvStrings, &m_model);
+    setUpList(lvBlank, &m_blankModel);
+    lvStrings->installEventFilter(this);
+    lvStrings->viewport()->installEventFilter(this);
+
+    // The header's clicks sort through the table, as the list's own rule says, rather than
+    // through the view's sorting, which would keep a second order beside the table's.
+    QHeaderView *header = lvStrings->header();
+    header->setSectionsClickable(true);
+    connect(header, &QHeaderView::sectionClicked, this, [this](int section) {
+        lvStrings_ColumnClick(m_model.headerData(section, Qt::Horizontal).toString());
+    });
+    connect(&m_table, &StringTable::sortSettingsChanged, this, &frmMain::showSortIndicator);
+    showSortIndicator();
+
+    setAcceptDrops(true);
+    connectCommands();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::setUpList(QTreeView *list, StringTableModel *model)
+{
+    list->setModel(model);
+    QHeaderView *header = list->header();
+    header->setSectionsMovable(false);
+    header->resizeSection(StringTableModel::NameColumn, NameColumnWidth);
+    header->resizeSection(StringTableModel::ValueColumn, ValueColumnWidth);
+}
+
+void frmMain::connectCommands()
+{
+    connect(mnuFile_New, &QAction::triggered, this, &frmMain::mnuFile_New_Click);
+    connect(mnuFile_Open, &QAction::triggered, this, &frmMain::mnuFile_Open_Click);
+    connect(mnuFile_Save, &QAction::triggered, this, &frmMain::mnuFile_Save_Click);
+    connect(mnuFile_SaveAs, &QAction::triggered, this, &frmMain::mnuFile_SaveAs_Click);
+    connect(mnuFile_Exit, &QAction::triggered, this, &frmMain::mnuFile_Exit_Click);
+    connect(mnuStrings_Add, &QAction::triggered, this, &frmMain::mnuStrings_Add_Click);
+    connect(mnuStrings_Edit, &QAction::triggered, this, &frmMain::mnuStrings_Edit_Click);
+    connect(mnuStrings_Delete, &QAction::triggered, this, &frmMain::mnuStrings_Delete_Click);
+}
+
+void frmMain::setFileCommandsEnabled(bool enabled)
+{
+    // A disabled menu still lets its items' shortcuts through, so the items go too.
+    for (QMenu *menu : {mnuFile, mnuStrings}) {
+        menu->setEnabled(enabled);
+        menu->menuAction()->setEnabled(enabled);
+        const QList<QAction *> items = menu->actions();
+        for (QAction *item : items)
+            item->setEnabled(enabled);
+    }
+}
+
+FileOperationHooks frmMain::fileOperationHooks()
+{
+    FileOperationHooks hooks;
+    hooks.begin = [this] {
+        FileOperation = true;
+        setFileCommandsEnabled(false);
+    };
+    hooks.end = [this] {
+        FileOperation = false;
+        setFileCommandsEnabled(true);
+    };
+    hooks.setProgressMaximum = [this](double maximum) {
+        // A range of 0..0 turns the bar into a busy animation that would never stop.
+        ProgressBar->setMaximum(std::max(1, qRound(maximum)));
+    };
+    hooks.advance = [this](double by) {
+        ProgressBar->setValue(ProgressBar->value() + qRound(by));
+        QCoreApplication::processEvents();
+    };
+    hooks.resetProgress = [this] { ProgressBar->setValue(0); };
+    return hooks;
+}
+
+// The Strings commands come with the string editor dialog; until then they do nothing.
+void frmMain::mnuStrings_Add_Click() {}
+void frmMain::mnuStrings_Edit_Click() {}
+void frmMain::mnuStrings_Delete_Click() {}
+
+void frmMain::lvStrings_ColumnClick(const QString &caption)
+{
+    const bool name = caption == QLatin1String("Name");
+    const int key = m_table.sortKey();
+    if ((name && key == StringTable::ByName) || (caption == QLatin1String("Value") && key == StringTable::ByValue)) {
+        m_table.setSortOrder(m_table.sortOrder() == StringTable::Ascending ? StringTable::Descending
+                                                                           : StringTable::Ascending);
+    } else {
+        m_table.setSortKey(name ? StringTable::ByName : StringTable::ByValue);
+        m_table.setSortOrder(StringTable::Ascending);
+    }
+}
+
+void frmMain::showSortIndicator()
+{
+    // While the table keeps its rows unsorted, an arrow would claim an order they lack.
+    QHeaderView *header = lvStrings->header();
+    header->setSortIndicatorShown(m_table.isSorted());
+    header->setSortIndicator(m_table.sortKey(),
+                             m_table.sortOrder() == StringTable::Ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == lvStrings && event->type() == QEvent::KeyPress) {
+        // Typing jumps to a matching Name. The view searches the column of its current
+        // cell, which a click on a Value makes the Value column; move it back to Name.
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QModelIndex current = lvStrings->currentIndex();
+        if (current.isValid() && !key->text().isEmpty() && key->text().at(0).isPrint()
+            && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+            lvStrings->selectionModel()->setCurrentIndex(current.siblingAtColumn(StringTableModel::NameColumn),
+                                                         QItemSelectionModel::NoUpdate);
+        }
+    }
+    if (watched == lvStrings->viewport()) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: {
+            const auto *mouse = static_cast<QMouseEvent *>(event);
+            // The second press of a double-click arrives as the double-click itself.
+            lvStrings_MouseDown(mouse->button(), mouse->position().toPoint());
+            if (event->type() == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton) {
+                // lvStrings_DblClick. Queued, so that the list has taken the click before
+                // Edit reads its selection.
+                QMetaObject::invokeMethod(mnuStrings_Edit, &QAction::trigger, Qt::QueuedConnection);
+            }
+            break;
+        }
+        case QEvent::MouseButtonRelease: {
+            const auto *mouse = static_cast<QMouseEvent *>(event);
+            lvStrings_MouseUp(mouse->button(), mouse->position().toPoint(), mouse->globalPosition().toPoint());
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::lvStrings_MouseDown(Qt::MouseButton button, const QPoint &position)
+{
+    if (button != Qt::RightButton)
+        return;
+    MouseDownX = position.x();
+    MouseDownY = position.y();
+}
+
+void frmMain::lvStrings_MouseUp(Qt::MouseButton button, const QPoint &position, const QPoint &globalPosition)
+{
+    if (button == Qt::RightButton && std::abs(MouseDownX - position.x()) <= PopupTolerance
+        && std::abs(MouseDownY - position.y()) <= PopupTolerance) {
+        mnuStrings->exec(globalPosition);
+    }
+    MouseDownX = -1;
+    MouseDownY = -1;
+}
+
+} // namespace quillet

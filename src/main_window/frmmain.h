@@ -1,0 +1,103 @@
+#pragma once
+
+#include "gxtfile.h"
+#include "stringtable.h"
+#include "stringtablemodel.h"
+#include "ui_frmmain.h"
+
+#include <QMainWindow>
+#include <QString>
+
+class QMimeData;
+
+namespace quillet {
+
+class SettingsStore;
+class UserDialogs;
+
+// The editor's one document window. It owns the open table, shows it in `lvStrings`, runs
+// the File commands around the core's LoadGxt and SaveGxt, and asks before a change is
+// lost. Its controls and menu items are the members of Ui::frmMain, by their own names.
+//
+// Loading and saving run on this thread and let events through every 50 entries; what
+// keeps those events away from the table is `FileOperation`, the disabled menus and their
+// commands, and the list being hidden (load) or disabled (save) meanwhile.
+class frmMain : public QMainWindow, public Ui::frmMain
+{
+    Q_OBJECT
+
+public:
+    // Every message box and file dialog goes through `dialogs`; the remembered folder lives
+    // in `settings`. Both must outlive the window.
+    frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // Start-up: shows the window, then opens the file that the command line's argument
+    // names, or starts an untitled table.
+    void Form_Load(const QString &argument);
+
+    // The open table, the one store of its entries.
+    StringTable &table() { return m_table; }
+    const StringTable &table() const { return m_table; }
+    // The file the table belongs to; empty while the table is untitled.
+    QString currentFile() const { return CurrentFile; }
+    // Where the right button last went down on the list, in pixels; -1 when no press waits.
+    int mouseDownX() const { return MouseDownX; }
+    int mouseDownY() const { return MouseDownY; }
+
+    // True when the table has changed since it was opened or saved; the string editor sets it.
+    bool StringsChanged = false;
+    // True while a load or a save runs.
+    bool FileOperation = false;
+
+public Q_SLOTS:
+    void mnuFile_New_Click();
+    void mnuFile_Open_Click();
+    // True when the table was written.
+    bool mnuFile_Save_Click();
+    void mnuFile_SaveAs_Click();
+    void mnuFile_Exit_Click();
+    void mnuStrings_Add_Click();
+    void mnuStrings_Edit_Click();
+    void mnuStrings_Delete_Click();
+    void lvStrings_ColumnClick(const QString &caption);
+
+protected:
+    // Form_Unload: every request to close the window comes here.
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void setUpList(QTreeView *list, StringTableModel *model);
+    void connectCommands();
+    FileOperationHooks fileOperationHooks();
+    void setFileCommandsEnabled(bool enabled);
+
+    bool OpenGxtFile(const QString &path);
+    bool PromptSaveChanges();
+    void SetWindowTitle(const QString &path);
+    QString askForSavePath();
+    bool writeTable(const QString &path);
+    void tellFailure(const QString &text);
+    QString droppedGxtFile(const QMimeData *mime) const;
+
+    void lvStrings_MouseDown(Qt::MouseButton button, const QPoint &position);
+    void lvStrings_MouseUp(Qt::MouseButton button, const QPoint &position, const QPoint &globalPosition);
+    void showSortIndicator();
+
+    UserDialogs *m_dialogs;
+    SettingsStore *m_settings;
+    StringTable m_table;
+    StringTableModel m_model;
+    // lvBlank shows an empty table of its own, so that its columns are exactly lvStrings'.
+    StringTable m_blankTable;
+    StringTableModel m_blankModel;
+
+    QString CurrentFile;
+    int MouseDownX = -1;
+    int MouseDownY = -1;
+};
+
+} // namespace quillet

@@ -1,0 +1,326 @@
+#include "frmstrings.h"
+
+#include "codepage.h"
+#include "colourcodes.h"
+#include "namefilter.h"
+#include "stringtable.h"
+#include "ui_frmstrings.h"
+#include "userdialogs.h"
+#include "valueedit.h"
+
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+
+#include <algorithm>
+
+namespace quillet {
+
+frmStrings::frmStrings(StringTable &table, UserDialogs &dialogs, std::function<void()> markStringsChanged,
+                       QWidget *owner)
+    : QDialog(owner)
+    , m_ui(std::make_unique<Ui::frmStrings>())
+    , m_table(table)
+    , m_dialogs(dialogs)
+    , m_markStringsChanged(std::move(markStringsChanged))
+{
+    m_ui->setupUi(this);
+    // A fixed frame with a title bar, window menu and close box, nothing to minimise or
+    // maximise, and no help button.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(370, 174);
+
+    // A form file holds whole point sizes only.
+    QFont valueFont = txtValue()->font();
+    valueFont.setFamily(QStringLiteral("Courier New"));
+    valueFont.setStyleHint(QFont::TypeWriter);
+    valueFont.setPointSizeF(9.75);
+    txtValue()->setFont(valueFont);
+
+    // The places of the controls are fixed to the pixel, but the default dialog font differs
+    // from desktop to desktop: a caption that would be cut off gets a smaller font instead.
+    for (QWidget *captioned : std::initializer_list<QWidget *>{lblStringName(), OptView(SourceView),
+                                                                OptView(DesignView), cmdOk(), cmdCancel()})
+        fitCaption(captioned);
+
+    for (int i = 0; i < comboTextStyle()->count(); ++i)
+        comboTextStyle()->setItemData(i, 0);
+
+    // Every way text can enter the name box passes the key filter: typing and pasting are
+    // filtered below, while dropping and input methods, which could not be, are off.
+    txtName()->setAcceptDrops(false);
+    txtName()->setAttribute(Qt::WA_InputMethodEnabled, false);
+    txtName()->installEventFilter(this);
+    txtValue()->installEventFilter(this);
+
+    connect(cmdOk(), &QPushButton::clicked, this, &frmStrings::cmdOk_Click);
+    connect(cmdCancel(), &QPushButton::clicked, this, &frmStrings::cmdCancel_Click);
+    connect(comboTextStyle(), &QComboBox::currentIndexChanged, this, &frmStrings::comboTextStyle_Click);
+    for (int index : {SourceView, DesignView}) {
+        // Keyboard selection toggles, a mouse click clicks: either way the view follows,
+        // and a click on the selected option after a failed commit shows its view again.
+        connect(OptView(index), &QRadioButton::toggled, this, [this, index](bool checked) {
+            if (checked)
+                OptView_Click(index);
+        });
+        connect(OptView(index), &QRadioButton::clicked, this, [this, index] { OptView_Click(index); });
+    }
+
+    applyViewLook(SourceView);
+    txtName()->setFocus();
+    Form_Load();
+}
+
+frmStrings::~frmStrings() = default;
+
+void frmStrings::fitCaption(QWidget *control)
+{
+    QFont font = control->font();
+    while (control->sizeHint().width() > control->width() && font.pointSizeF() > 6.0) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+        control->setFont(font);
+    }
+}
+
+QLineEdit *frmStrings::txtName() const { return m_ui->txtName; }
+ValueEdit *frmStrings::txtValue() const { return m_ui->txtValue; }
+QComboBox *frmStrings::comboTextStyle() const { return m_ui->comboTextStyle; }
+QRadioButton *frmStrings::OptView(int index) const { return index == SourceView ? m_ui->OptView_0 : m_ui->OptView_1; }
+QPushButton *frmStrings::cmdOk() const { return m_ui->cmdOk; }
+QPushButton *frmStrings::cmdCancel() const { return m_ui->cmdCancel; }
+QLabel *frmStrings::lblStringName() const { return m_ui->lblStringName; }
+
+void frmStrings::Form_Load()
+{
+    comboTextStyle()->setCurrentIndex(0);
+}
+
+void frmStrings::applyViewLook(View view)
+{
+    comboTextStyle()->setEnabled(view == DesignView);
+    if (view == DesignView)
+        txtValue()->setViewColours(ColourTable::designBackground(), ColourTable::defaultColour());
+    else
+        txtValue()->setViewColours(ColourTable::sourceBackground(), ColourTable::sourceText());
+}
+
+void frmStrings::OptView_Click(int index)
+{
+    const View view = index == SourceView ? SourceView : DesignView;
+    if (view == m_shownView) {
+        applyViewLook(view);
+        return;
+    }
+    if (view == SourceView)
+        BuildSourceView();
+    else
+        BuildDesignView();
+}
+
+void frmStrings::BuildDesignView()
+{
+    const QString source = txtValue()->value();
+    applyViewLook(DesignView);
+    txtValue()->setColouredValue(quillet::BuildDesignView(source));
+    m_shownView = DesignView;
+}
+
+void frmStrings::BuildSourceView()
+{
+    // Colours are read in the look of the view they were made in: text without a colour of
+    // its own shows, and so counts, in that view's text colour.
+    const QString source = quillet::BuildSourceView(txtValue()->colouredValue());
+    applyViewLook(SourceView);
+    txtValue()->setColouredValue(colouredText(source, ColourTable::sourceText()));
+    m_shownView = SourceView;
+}
+
+void frmStrings::cmdOk_Click()
+{
+    if (!OptView(SourceView)->isChecked())
+        OptView_Click(SourceView);
+
+    const QString name = txtName()->text();
+    if (std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c == u' '; })) {
+        m_dialogs.message(this, {QStringLiteral("Name cannot be blank!"), QString(), QMessageBox::Ok,
+                                 QMessageBox::NoIcon, QMessageBox::NoButton});
+        txtName()->setFocus();
+        return;
+    }
+    const QString value = txtValue()->value();
+    if (refuseUnsavableValue(value))
+        return;
+
+    m_table.setSorted(false);
+    int position = 0;
+    const bool update = cmdOk()->text() == QLatin1String("&Update");
+    // The caller guarantees that RenameElement names a row; should it not, the entry is
+    // added rather than written past the table, so that the user's text is not lost.
+    Q_ASSERT(!update || (RenameElement >= 1 && RenameElement <= m_table.count()));
+    if (update && RenameElement >= 1 && RenameElement <= m_table.count()) {
+        position = RenameElement;
+        m_table.setValue(position, value);
+        m_table.setName(position, name);
+    } else {
+        m_table.addRow(name);
+        position = m_table.count();
+        m_table.setValue(position, value);
+    }
+
+    const auto follow = connect(&m_table, &StringTable::reordered, this, [&position](const QList<int> &newRowOfOld) {
+        position = newRowOfOld.value(position - 1, position - 1) + 1;
+    });
+    m_table.setSorted(true);
+    disconnect(follow);
+    m_writtenPosition = position;
+
+    if (m_markStringsChanged)
+        m_markStringsChanged();
+    accept();
+}
+
+bool frmStrings::refuseUnsavableValue(const QString &value)
+{
+    const CodePage &codePage = CodePage::windows1252();
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        unsigned char byte = 0;
+        if (codePage.encode(value.at(i), byte))
+            continue;
+        m_dialogs.message(this, {QStringLiteral("The value holds the character %1, which a GXT file cannot store. "
+                                                "Remove it or put another character in its place.")
+                                     .arg(CodePage::describe(value, i)),
+                                 QString(), QMessageBox::Ok, QMessageBox::Warning, QMessageBox::NoButton});
+        // Show the user where it is: the box holds the value character for character.
+        const qsizetype length = value.at(i).isHighSurrogate() && i + 1 < value.size() ? 2 : 1;
+        QTextCursor cursor = txtValue()->textCursor();
+        cursor.setPosition(int(i));
+        cursor.setPosition(int(i + length), QTextCursor::KeepAnchor);
+        txtValue()->setTextCursor(cursor);
+        txtValue()->setFocus();
+        return true;
+    }
+    return false;
+}
+
+void frmStrings::cmdCancel_Click()
+{
+    reject();
+}
+
+void frmStrings::comboTextStyle_Click()
+{
+    if (const ColourCode *row = ColourTable::byName(comboTextStyle()->currentText())) {
+        QTextCharFormat colour;
+        colour.setForeground(QColor::fromRgb(row->rgb()));
+        // Pasted or typed text never is a link, but a colour choice makes sure of it.
+        colour.setAnchor(false);
+        // On a selection this colours it; at a bare caret it colours what is typed next.
+        txtValue()->mergeCurrentCharFormat(colour);
+    }
+    if (comboTextStyle()->currentIndex() != 0) {
+        comboTextStyle()->setCurrentIndex(0);
+        txtValue()->setFocus();
+    }
+}
+
+void frmStrings::txtName_KeyPress(char16_t &keyAscii)
+{
+    keyAscii = filterNameKey(keyAscii);
+}
+
+void frmStrings::txtValue_KeyPress(char16_t &keyAscii)
+{
+    if (keyAscii == 13 || keyAscii == 10) {
+        keyAscii = 0;
+        cmdOk_Click();
+    }
+}
+
+void frmStrings::pasteIntoName(const QString &text)
+{
+    QString accepted = filterPastedName(text);
+    accepted.truncate(nameRoom(txtName()->text().size(), txtName()->selectedText().size()));
+    if (!accepted.isEmpty())
+        txtName()->insert(accepted);
+}
+
+QMenu *frmStrings::createNameContextMenu()
+{
+    QMenu *menu = txtName()->createStandardContextMenu();
+    // The box names its Paste item with its own translated caption, shortcut after a tab.
+    const QString pasteCaption = QLineEdit::tr("&Paste");
+    for (QAction *action : menu->actions()) {
+        if (action->text().section(u'\t', 0, 0) != pasteCaption)
+            continue;
+        action->setObjectName(QStringLiteral("edit-paste"));
+        disconnect(action, &QAction::triggered, nullptr, nullptr);
+        connect(action, &QAction::triggered, this,
+                [this] { pasteIntoName(QGuiApplication::clipboard()->text(QClipboard::Clipboard)); });
+    }
+    return menu;
+}
+
+bool frmStrings::nameKeyPress(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Paste)) {
+        pasteIntoName(QGuiApplication::clipboard()->text(QClipboard::Clipboard));
+        return true;
+    }
+    const QString text = event->text();
+    // Shortcuts, movement and the keys with a use of their own (Backspace, Delete, Enter,
+    // Escape, Tab) go to the box and the dialog as usual; the box types no control character.
+    if (text.isEmpty() || (event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier))
+        || std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c.isPrint(); })) {
+        return false;
+    }
+    QString typed;
+    for (QChar c : text) {
+        char16_t code = c.unicode();
+        txtName_KeyPress(code);
+        if (code != 0 && code != 8)
+            typed += QChar(code);
+    }
+    if (!typed.isEmpty() && typed.size() <= nameRoom(txtName()->text().size(), txtName()->selectedText().size()))
+        txtName()->insert(typed);
+    return true;
+}
+
+bool frmStrings::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == txtName()) {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            return nameKeyPress(static_cast<QKeyEvent *>(event));
+        case QEvent::ContextMenu: {
+            const std::unique_ptr<QMenu> menu(createNameContextMenu());
+            menu->exec(static_cast<QContextMenuEvent *>(event)->globalPos());
+            return true;
+        }
+        case QEvent::MouseButtonRelease:
+            // The X11 selection paste of the middle button.
+            if (static_cast<QMouseEvent *>(event)->button() == Qt::MiddleButton
+                && QGuiApplication::clipboard()->supportsSelection()) {
+                pasteIntoName(QGuiApplication::clipboard()->text(QClipboard::Selection));
+                return true;
+            }
+            break;
+        default:
+            break;
+        }
+    } else if (watched == txtValue() && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            char16_t code = 13;
+            txtValue_KeyPress(code);
+            return code == 0;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace quillet

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+
+class QComboBox;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+
+namespace Ui {
+class frmStrings;
+}
+
+namespace quillet {
+
+class StringTable;
+class UserDialogs;
+class ValueEdit;
+
+// The dialog in which one entry is added or updated. The caption of cmdOk is its only sign
+// of the mode: "&Update" rewrites the row at RenameElement, anything else appends a row.
+// A commit writes into the table, re-sorts it and reports the change through
+// `markStringsChanged`; a cancel writes nothing.
+class frmStrings : public QDialog
+{
+    Q_OBJECT
+
+public:
+    enum View { SourceView = 0, DesignView = 1 };
+
+    frmStrings(StringTable &table, UserDialogs &dialogs, std::function<void()> markStringsChanged,
+               QWidget *owner = nullptr);
+    ~frmStrings() override;
+
+    // Position, counted from 1 in the table's current order, of the row an update rewrites.
+    int RenameElement = 0;
+
+    QLineEdit *txtName() const;
+    ValueEdit *txtValue() const;
+    QComboBox *comboTextStyle() const;
+    QRadioButton *OptView(int index) const;
+    QPushButton *cmdOk() const;
+    QPushButton *cmdCancel() const;
+    QLabel *lblStringName() const;
+
+    // Puts the value box into the view of that index: 0 Source View, any other Design View.
+    // The content is converted only when the view it is in actually changes, since a
+    // second Design View conversion would reset every colour to grey.
+    void OptView_Click(int index);
+    View shownView() const { return m_shownView; }
+    // The conversions of the whole value box, whatever view it is in.
+    void BuildDesignView();
+    void BuildSourceView();
+
+    void cmdOk_Click();
+    void cmdCancel_Click();
+    void comboTextStyle_Click();
+    // Key handlers: the code of a typed character, set to 0 to type nothing.
+    void txtName_KeyPress(char16_t &keyAscii);
+    void txtValue_KeyPress(char16_t &keyAscii);
+
+    // Where the row the commit wrote stands after the re-sort; 0 until a commit succeeds.
+    int writtenPosition() const { return m_writtenPosition; }
+
+    // Text pasted into the name box goes through the key filter and the typed length limit.
+    void pasteIntoName(const QString &text);
+    // The name box's standard context menu with its Paste going through pasteIntoName.
+    QMenu *createNameContextMenu();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void Form_Load();
+    static void fitCaption(QWidget *control);
+    void applyViewLook(View view);
+    bool nameKeyPress(QKeyEvent *event);
+    bool refuseUnsavableValue(const QString &value);
+
+    std::unique_ptr<Ui::frmStrings> m_ui;
+    StringTable &m_table;
+    UserDialogs &m_dialogs;
+    std::function<void()> m_markStringsChanged;
+    View m_shownView = SourceView;
+    int m_writtenPosition = 0;
+};
+
+} // namespace quillet

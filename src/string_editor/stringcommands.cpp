@@ -1,0 +1,84 @@
+#include "stringcommands.h"
+
+#include "frmstrings.h"
+#include "stringtable.h"
+#include "userdialogs.h"
+#include "valueedit.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace quillet {
+
+StringCommands::StringCommands(StringTable &table, UserDialogs &dialogs, std::function<void()> markStringsChanged)
+    : m_table(table)
+    , m_dialogs(dialogs)
+    , m_markStringsChanged(std::move(markStringsChanged))
+    , m_run([](frmStrings &dialog) { dialog.exec(); })
+{
+}
+
+void StringCommands::setDialogRunner(DialogRunner run)
+{
+    m_run = run ? std::move(run) : DialogRunner([](frmStrings &dialog) { dialog.exec(); });
+}
+
+bool StringCommands::isRow(int position) const
+{
+    return position >= 1 && position <= m_table.count();
+}
+
+int StringCommands::run(frmStrings &dialog)
+{
+    m_run(dialog);
+    return dialog.result() == QDialog::Accepted ? dialog.writtenPosition() : 0;
+}
+
+int StringCommands::add(QWidget *owner)
+{
+    frmStrings dialog(m_table, m_dialogs, m_markStringsChanged, owner);
+    dialog.setWindowTitle(QStringLiteral("Add String"));
+    dialog.cmdOk()->setText(QStringLiteral("&Add"));
+    dialog.OptView_Click(frmStrings::SourceView);
+    return run(dialog);
+}
+
+int StringCommands::edit(QWidget *owner, int selectedPosition)
+{
+    if (!isRow(selectedPosition))
+        return 0;
+    frmStrings dialog(m_table, m_dialogs, m_markStringsChanged, owner);
+    dialog.setWindowTitle(QStringLiteral("Edit String"));
+    // The box takes the name whole: a name read from a file may be one character longer
+    // than a typed one.
+    dialog.txtName()->setText(m_table.name(selectedPosition));
+    dialog.txtValue()->setValue(m_table.value(selectedPosition));
+    dialog.OptView(frmStrings::SourceView)->setChecked(true);
+    dialog.OptView_Click(frmStrings::SourceView);
+    dialog.cmdOk()->setText(QStringLiteral("&Update"));
+    dialog.RenameElement = selectedPosition;
+    return run(dialog);
+}
+
+QString StringCommands::deleteQuestion(const QString &name)
+{
+    return QStringLiteral("Are you sure you wish to delete the string '") + name + QStringLiteral("'?");
+}
+
+bool StringCommands::remove(QWidget *owner, int selectedPosition)
+{
+    if (!isRow(selectedPosition))
+        return false;
+    const UserDialogs::Message question{deleteQuestion(m_table.name(selectedPosition)), QStringLiteral("Delete String?"),
+                                        QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, QMessageBox::Yes};
+    if (m_dialogs.message(owner, question) != QMessageBox::Yes)
+        return false;
+    m_table.removeRow(selectedPosition);
+    // A deletion is a change: without this, closing after one would lose it unasked.
+    if (m_markStringsChanged)
+        m_markStringsChanged();
+    return true;
+}
+
+} // namespace quillet

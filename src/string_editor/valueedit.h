@@ -1,0 +1,51 @@
+#pragma once
+
+#include "colourcodes.h"
+
+#include <QTextEdit>
+
+class QMimeData;
+
+namespace quillet {
+
+// The editor's value box. It holds one value as one paragraph: the box has no line breaks
+// of its own, so a line break that is part of a value (a file may well hold one) is shown
+// as a visible symbol and becomes the same character again when the value is read back.
+// Through that, and by reading the raw text rather than the box's plain-text rendering
+// (which turns a no-break space into a space), a value read from a file comes back
+// exactly as it went in.
+class ValueEdit : public QTextEdit
+{
+    Q_OBJECT
+
+public:
+    explicit ValueEdit(QWidget *parent = nullptr);
+
+    static constexpr char16_t LineFeedSymbol = 0x240A;       // shown for "\n"
+    static constexpr char16_t CarriageReturnSymbol = 0x240D; // shown for "\r"
+    static QString toBoxText(const QString &value);
+    static QString fromBoxText(const QString &boxText);
+
+    // The value as stored, and each of its characters with the colour it shows in; a
+    // character without a colour of its own counts as the box's text colour.
+    QString value() const;
+    ColouredText colouredValue() const;
+    // Replaces the whole content, leaves the caret at the start, and starts a fresh undo
+    // history: undoing into the other view's form would show the wrong form.
+    void setColouredValue(const ColouredText &text);
+    void setValue(const QString &value) { setColouredValue(colouredText(value, textColour())); }
+
+    // Background and the colour of text that has none of its own (an empty box in Design
+    // View types in the default grey, not in black on black).
+    void setViewColours(QRgb background, QRgb text);
+    QRgb backgroundColour() const;
+    QRgb textColour() const;
+
+protected:
+    // Only plain text comes in, line breaks included as symbols, in the colour at the caret.
+    void insertFromMimeData(const QMimeData *source) override;
+    // What goes out is the value's own characters.
+    QMimeData *createMimeDataFromSelection() const override;
+};
+
+} // namespace quillet

@@ -1,0 +1,711 @@
+// The main window driven headless: start-up, the File commands with every answer of the
+// save prompt, failures, the busy state of a load or save, and the string list's mouse,
+// header and keyboard behaviour. Dialogs answer from a script; settings live in memory.
+#include "commandline.h"
+#include "filelocation.h"
+#include "frmmain.h"
+#include "userdialogs.h"
+
+#include <QHeaderView>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using namespace quillet;
+
+namespace {
+
+class MemorySettings : public SettingsStore
+{
+public:
+    QString value(const QString &group, const QString &key, const QString &defaultValue) const override
+    {
+        return values.value(group + QLatin1Char('/') + key, defaultValue);
+    }
+    void setValue(const QString &group, const QString &key, const QString &value) override
+    {
+        values.insert(group + QLatin1Char('/') + key, value);
+    }
+    QHash<QString, QString> values;
+};
+
+std::vector<StringEntry> entries(int count)
+{
+    std::vector<StringEntry> rows;
+    for (int i = count; i >= 1; --i)
+        rows.push_back({QStringLiteral("N%1").arg(i, 4, 10, QLatin1Char('0')), QStringLiteral("value %1").arg(i)});
+    return rows;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestFrmMain : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void definition();
+    void commandLine();
+    void startup_data();
+    void startup();
+    void savePrompt_data();
+    void savePrompt();
+    void saveCommands();
+    void failedOpen_data();
+    void failedOpen();
+    void alteredUnitsWarning();
+    void busyDuringFileOperations_data();
+    void busyDuringFileOperations();
+    void rememberedFolder();
+    void shortcuts();
+    void columnClicks_data();
+    void columnClicks();
+    void popup_data();
+    void popup();
+    void doubleClickRunsEdit();
+    void typingJumpsToName();
+    void dropRefusesOtherFiles();
+
+private:
+    QString writeGxt(const QString &name, const std::vector<StringEntry> &rows)
+    {
+        StringTable table;
+        table.assign(rows);
+        const QString path = m_dir->filePath(name);
+        if (!SaveGxt(path, table).ok)
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+    QStringList names() const
+    {
+        QStringList list;
+        for (const StringEntry &row : w->table().rows())
+            list.append(row.name);
+        return list;
+    }
+    void markChanged(const QString &value = QStringLiteral("new"))
+    {
+        w->table().addRow(StringEntry{QStringLiteral("NEW"), value});
+        w->StringsChanged = true;
+    }
+    bool drop(const QString &path)
+    {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(w.get(), &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent dropped(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(w.get(), &dropped);
+        QCoreApplication::processEvents();
+        return true;
+    }
+    void activate()
+    {
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    }
+    void expectNormalState()
+    {
+        QVERIFY(!w->FileOperation);
+        QVERIFY(w->lvStrings->isVisible() && w->lvStrings->isEnabled());
+        QVERIFY(w->lvBlank->isHidden());
+        QVERIFY(w->mnuFile->isEnabled() && w->mnuStrings->isEnabled());
+        for (QAction *item : w->mnuFile->actions() + w->mnuStrings->actions())
+            QVERIFY2(item->isEnabled(), qPrintable(item->objectName()));
+        QVERIFY(!QGuiApplication::overrideCursor());
+        QCOMPARE(w->ProgressBar->value(), 0);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ScriptedUserDialogs> dialogs;
+    std::unique_ptr<MemorySettings> settings;
+    std::unique_ptr<frmMain> w;
+};
+
+void TestFrmMain::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    dialogs = std::make_unique<ScriptedUserDialogs>();
+    settings = std::make_unique<MemorySettings>();
+    w = std::make_unique<frmMain>(dialogs.get(), settings.get());
+}
+
+void TestFrmMain::cleanup()
+{
+    w.reset();
+    QCOMPARE(dialogs->unexpected, 0);
+}
+
+void TestFrmMain::definition()
+{
+    QCOMPARE(w->windowTitle(), QStringLiteral("Brindle - Quillet"));
+    w->Form_Load(QString());
+    QCOMPARE(w->centralWidget()->size(), QSize(665, 456));
+    QCOMPARE(w->minimumSize(), w->maximumSize());
+    QVERIFY(!w->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QVERIFY(w->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(w->windowIcon().availableSizes().contains(QSize(32, 32)));
+    // The stand-in list covers exactly the string list, with the same columns.
+    for (QTreeView *list : {w->lvStrings, w->lvBlank}) {
+        QCOMPARE(list->geometry(), QRect(8, 8, 649, 425));
+        QCOMPARE(list->model()->columnCount(), 2);
+        QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Name"));
+        QCOMPARE(list->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Value"));
+        QCOMPARE(list->header()->sectionSize(0), 67);
+        QCOMPARE(list->header()->sectionSize(1), 561);
+    }
+    // After start-up: the stand-in list is disabled and out of sight, no right press waits.
+    QVERIFY(w->lvBlank->isHidden() && !w->lvBlank->isEnabled() && w->lvStrings->isVisible());
+    QCOMPARE(QPoint(w->mouseDownX(), w->mouseDownY()), QPoint(-1, -1));
+
+    auto items = [](QMenu *menu) {
+        QStringList list;
+        for (QAction *item : menu->actions())
+            list << QStringLiteral("%1|%2|%3").arg(item->objectName(), item->text(), item->shortcut().toString());
+        return list;
+    };
+    QCOMPARE(w->menuBar()->actions(), QList<QAction *>({w->mnuFile->menuAction(), w->mnuStrings->menuAction()}));
+    QCOMPARE(w->mnuFile->title(), QStringLiteral("&File"));
+    QCOMPARE(w->mnuStrings->title(), QStringLiteral("&Strings"));
+    QCOMPARE(items(w->mnuFile),
+             QStringList({"mnuFile_New|&New...|Ctrl+N", "mnuFile_Sep1||", "mnuFile_Open|&Open...|Ctrl+O",
+                          "mnuFile_Save|&Save|Ctrl+S", "mnuFile_SaveAs|Save &As...|", "mnuFile_Sep2||",
+                          "mnuFile_Exit|E&xit|"}));
+    QCOMPARE(items(w->mnuStrings), QStringList({"mnuStrings_Add|&Add String|Ctrl+A", "mnuStrings_Edit|&Edit|Ctrl+E",
+                                                "mnuStrings_Sep1||", "mnuStrings_Delete|&Delete|Ctrl+D"}));
+    QVERIFY(w->mnuFile_Sep1->isSeparator() && w->mnuStrings_Sep1->isSeparator());
+}
+
+void TestFrmMain::commandLine()
+{
+    auto parse = [](QStringList args) {
+        args.prepend(QStringLiteral("quillet"));
+        return parseCommandLine(args);
+    };
+    QCOMPARE(parse({}).action, CommandLine::Run);
+    QCOMPARE(parse({"t.gxt"}).argument, QStringLiteral("t.gxt"));
+    QCOMPARE(parse({"--version"}).text, QStringLiteral("quillet 1.03\n"));
+    QVERIFY(parse({"--help"}).text.startsWith(QStringLiteral("Usage: quillet [options] [file]")));
+    QCOMPARE(parse({"a.gxt", "b.gxt"}).action, CommandLine::Fail);
+    QCOMPARE(parse({"--bogus"}).action, CommandLine::Fail);
+}
+
+void TestFrmMain::startup_data()
+{
+    // In arguments, DIR stands for a folder holding t.gxt, ab (a table too) and bad.gxt.
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QString>("opened"); // file name, or "" for an untitled table
+    QTest::addColumn<QString>("warning");
+    QTest::addColumn<bool>("failureShown");
+    QTest::newRow("no argument") << "" << "" << "" << false;
+    QTest::newRow("two quotes") << "\"\"" << "" << "" << false;
+    QTest::newRow("quoted path") << "\"DIR/t.gxt\"" << "t.gxt" << "" << false;
+    QTest::newRow("path as the shell passes it") << "DIR/t.gxt" << "t.gxt" << "" << false;
+    QTest::newRow("two-character name, relative") << "ab" << "ab" << "" << false;
+    QTest::newRow("missing file") << "DIR/none.gxt" << "" << "none.gxt: no such file" << false;
+    QTest::newRow("folder") << "DIR" << "" << ": not a file" << false;
+    QTest::newRow("damaged file") << "DIR/bad.gxt" << "" << "" << true;
+}
+
+void TestFrmMain::startup()
+{
+    QFETCH(QString, argument);
+    QFETCH(QString, opened);
+    QFETCH(QString, warning);
+    QFETCH(bool, failureShown);
+    writeGxt(QStringLiteral("t.gxt"), entries(3));
+    writeGxt(QStringLiteral("ab"), entries(2));
+    QFile bad(m_dir->filePath(QStringLiteral("bad.gxt")));
+    QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("TKEY\x07\0\0\0", 8) == 8);
+    bad.close();
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(m_dir->path());
+    auto restore = qScopeGuard([&] { QDir::setCurrent(previous); });
+
+    if (failureShown)
+        dialogs->setNextAnswer(QMessageBox::Ok);
+    if (warning.isEmpty())
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("^quillet: ")));
+    else
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(warning)));
+    w->Form_Load(argument.replace(QStringLiteral("DIR"), m_dir->path()));
+
+    QCOMPARE(w->currentFile(), opened.isEmpty() ? QString() : m_dir->filePath(opened));
+    QCOMPARE(w->windowTitle(), QStringLiteral("Quillet - ") + (opened.isEmpty() ? QStringLiteral("Untitled") : opened));
+    QCOMPARE(w->table().count(), opened == QLatin1String("t.gxt") ? 3 : opened.isEmpty() ? 0 : 2);
+    QVERIFY(!w->StringsChanged);
+    QCOMPARE(dialogs->messages.size(), failureShown ? 1 : 0);
+    if (failureShown)
+        QVERIFY(dialogs->messages[0].text.contains(m_dir->filePath(QStringLiteral("bad.gxt"))));
+    expectNormalState();
+}
+
+void TestFrmMain::savePrompt_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<bool>("proceeds");
+    QTest::addColumn<bool>("written"); // whether a.gxt, the open file, was saved
+    for (const char *command : {"New", "Open", "Close", "Drop"}) {
+        auto row = [&](const char *situation) -> QTestData & {
+            return QTest::addRow("%s, %s", command, situation) << QString::fromLatin1(command)
+                                                               << QString::fromLatin1(situation);
+        };
+        row("unchanged") << true << false;
+        row("Cancel") << false << false;
+        row("No") << true << false;
+        row("Yes") << true << true;
+        row("Yes, untitled, save dialog cancelled") << false << false;
+        row("Yes, the write fails") << false << false;
+    }
+}
+
+void TestFrmMain::savePrompt()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, situation);
+    QFETCH(bool, proceeds);
+    QFETCH(bool, written);
+    const QString a = writeGxt(QStringLiteral("a.gxt"), entries(3));
+    const QString b = writeGxt(QStringLiteral("b.gxt"), {{QStringLiteral("B1"), QStringLiteral("b")}});
+    const QByteArray before = contents(a);
+    const bool untitled = situation.contains(QLatin1String("untitled"));
+    w->Form_Load(untitled ? QString() : a);
+    // A deletion-like change leaves the table unchanged in the prompt's eyes.
+    markChanged(situation.contains(QLatin1String("fails")) ? QStringLiteral("\u30A2") : QStringLiteral("new"));
+    w->StringsChanged = situation != QLatin1String("unchanged");
+    const QString titleBefore = w->windowTitle();
+
+    if (situation == QLatin1String("Cancel"))
+        dialogs->setNextAnswer(QMessageBox::Cancel);
+    else if (situation == QLatin1String("No"))
+        dialogs->setNextAnswer(QMessageBox::No);
+    else if (situation.startsWith(QLatin1String("Yes")))
+        dialogs->setNextAnswer(QMessageBox::Yes);
+    if (situation.contains(QLatin1String("fails")))
+        dialogs->setNextAnswer(QMessageBox::Ok);
+    if (untitled)
+        dialogs->setNextFileName(QString());
+    if (command == QLatin1String("Open") && proceeds)
+        dialogs->setNextFileName(b);
+
+    bool closed = false;
+    if (command == QLatin1String("New"))
+        w->mnuFile_New->trigger();
+    else if (command == QLatin1String("Open"))
+        w->mnuFile_Open->trigger();
+    else if (command == QLatin1String("Close"))
+        closed = w->close();
+    else
+        QVERIFY(drop(b));
+
+    QVERIFY(dialogs->allAnswersUsed());
+    if (situation != QLatin1String("unchanged")) {
+        const UserDialogs::Message &prompt = dialogs->messages.value(0);
+        QCOMPARE(prompt.text, QStringLiteral("Current File has changed. Do you want to save changes?"));
+        QCOMPARE(prompt.title, QStringLiteral("Save Changes?"));
+        QCOMPARE(prompt.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QCOMPARE(prompt.icon, QMessageBox::Warning);
+        QCOMPARE(prompt.defaultButton, QMessageBox::Yes);
+    } else {
+        QVERIFY(dialogs->messages.isEmpty());
+    }
+    QCOMPARE(contents(a) != before, written);
+    if (situation.contains(QLatin1String("fails"))) {
+        QCOMPARE(dialogs->messages.size(), 2);
+        QVERIFY(dialogs->messages[1].text.startsWith(QStringLiteral("Could not save ") + a));
+    }
+    if (!proceeds) {
+        QVERIFY(w->isVisible() && !closed);
+        QVERIFY(names().contains(QStringLiteral("NEW")) && w->StringsChanged);
+        QCOMPARE(w->currentFile(), untitled ? QString() : a);
+        QCOMPARE(w->windowTitle(), titleBefore);
+        QVERIFY(dialogs->openRequests.isEmpty());
+    } else if (command == QLatin1String("Close")) {
+        QVERIFY(closed && !w->isVisible());
+    } else {
+        QVERIFY(!w->StringsChanged);
+        const bool isNew = command == QLatin1String("New");
+        QCOMPARE(names(), isNew ? QStringList() : QStringList({"B1"}));
+        QCOMPARE(w->currentFile(), isNew ? QString() : b);
+        QCOMPARE(w->windowTitle(), isNew ? QStringLiteral("Quillet - Untitled") : QStringLiteral("Quillet - b.gxt"));
+    }
+}
+
+void TestFrmMain::saveCommands()
+{
+    const QString first = m_dir->filePath(QStringLiteral("first.gxt"));
+    const QString second = m_dir->filePath(QStringLiteral("second.gxt"));
+    auto saved = [](const QString &path) {
+        StringTable table;
+        return LoadGxt(path, table).ok ? table.count() : -1;
+    };
+    w->Form_Load(QString());
+    markChanged();
+
+    // The first Save of an untitled table asks where; the title then names that file.
+    dialogs->setNextFileName(first);
+    QVERIFY(w->mnuFile_Save_Click());
+    const UserDialogs::FileRequest request = dialogs->saveRequests.value(0);
+    QCOMPARE(request.title, QStringLiteral("Select Location for File"));
+    QCOMPARE(request.filter, QStringLiteral("GXT File (*.gxt);;All Files (*)"));
+    QCOMPARE(request.defaultSuffix, QStringLiteral("gxt"));
+    QCOMPARE(request.initialFolder, QCoreApplication::applicationDirPath());
+    QVERIFY(request.confirmOverwrite && !request.mustExist);
+    QCOMPARE(saved(first), 1);
+    QCOMPARE(w->currentFile(), first);
+    QCOMPARE(w->windowTitle(), QStringLiteral("Quillet - first.gxt"));
+    QVERIFY(!w->StringsChanged);
+
+    // Later Saves write without asking.
+    markChanged();
+    w->mnuFile_Save->trigger();
+    QCOMPARE(dialogs->saveRequests.size(), 1);
+    QCOMPARE(saved(first), 2);
+
+    // Save As moves the table to the new file, and later Saves follow it.
+    dialogs->setNextFileName(second);
+    w->mnuFile_SaveAs->trigger();
+    QCOMPARE(dialogs->saveRequests.value(1).fileName, QStringLiteral("first.gxt"));
+    markChanged();
+    w->mnuFile_Save->trigger();
+    QCOMPARE(saved(first), 2);
+    QCOMPARE(saved(second), 3);
+    QCOMPARE(w->windowTitle(), QStringLiteral("Quillet - second.gxt"));
+    // Saving does not move the remembered folder.
+    QVERIFY(settings->values.isEmpty());
+
+    // A cancelled Save As stays silent.
+    dialogs->setNextFileName(QString());
+    w->mnuFile_SaveAs->trigger();
+    QVERIFY(dialogs->messages.isEmpty());
+
+    // A failed Save says why, keeps the change and leaves the file as it was.
+    const QByteArray before = contents(second);
+    markChanged(QStringLiteral("\u30A2"));
+    dialogs->setNextAnswer(QMessageBox::Ok);
+    QVERIFY(!w->mnuFile_Save_Click());
+    QCOMPARE(dialogs->messages.size(), 1);
+    QVERIFY(dialogs->messages[0].text.contains(second) && dialogs->messages[0].text.contains(QStringLiteral("U+30A2")));
+    QVERIFY(w->StringsChanged);
+    QCOMPARE(contents(second), before);
+
+    // A failed Save As tells it too, and the table still belongs to the file it had.
+    const QString nowhere = m_dir->filePath(QStringLiteral("missing/x.gxt"));
+    w->table().removeRow(w->table().count());
+    dialogs->setNextFileName(nowhere);
+    dialogs->setNextAnswer(QMessageBox::Ok);
+    w->mnuFile_SaveAs->trigger();
+    QCOMPARE(dialogs->messages.size(), 2);
+    QVERIFY(dialogs->messages[1].text.startsWith(QStringLiteral("Could not save ") + nowhere));
+    QCOMPARE(w->currentFile(), second);
+    QCOMPARE(w->windowTitle(), QStringLiteral("Quillet - second.gxt"));
+    expectNormalState();
+}
+
+void TestFrmMain::failedOpen_data()
+{
+    QTest::addColumn<QByteArray>("bytes"); // empty: the file is gone by the time it is read
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("damaged") << QByteArray("TKEY\x0d\0\0\0", 8) << "not a multiple of 12";
+    QTest::newRow("vanished") << QByteArray() << "No such file";
+}
+
+void TestFrmMain::failedOpen()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
+    const QString good = writeGxt(QStringLiteral("good.gxt"), entries(3));
+    const QString bad = m_dir->filePath(QStringLiteral("bad.gxt"));
+    if (!bytes.isEmpty()) {
+        QFile file(bad);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    }
+    w->Form_Load(good);
+    w->lvStrings_ColumnClick(QStringLiteral("Name"));
+    markChanged();
+    const std::vector<StringEntry> rowsBefore = w->table().rows();
+    dialogs->setNextAnswer(QMessageBox::No);
+    dialogs->setNextAnswer(QMessageBox::Ok);
+    dialogs->setNextFileName(bad);
+    w->mnuFile_Open->trigger();
+
+    QCOMPARE(dialogs->messages.size(), 2);
+    const QString message = dialogs->messages[1].text;
+    QVERIFY2(message.startsWith(QStringLiteral("Could not open ") + bad) && message.contains(reason), qPrintable(message));
+    QVERIFY(w->table().rows() == rowsBefore);
+    QCOMPARE(w->table().sortOrder(), int(StringTable::Descending));
+    QCOMPARE(w->currentFile(), good);
+    QCOMPARE(w->windowTitle(), QStringLiteral("Quillet - good.gxt"));
+    QVERIFY(w->StringsChanged);
+    expectNormalState();
+}
+
+void TestFrmMain::alteredUnitsWarning()
+{
+    // One entry "A" whose text unit 41 01 carries a high byte that the reader drops.
+    QByteArray bytes("TKEY\x0c\0\0\0\0\0\0\0A\0\0\0\0\0\0\0TDAT\x04\0\0\0\x41\x01\0\0", 32);
+    const QString path = m_dir->filePath(QStringLiteral("odd.gxt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+    dialogs->setNextAnswer(QMessageBox::Ok);
+    w->Form_Load(path);
+    QCOMPARE(w->currentFile(), path);
+    QCOMPARE(dialogs->messages.size(), 1);
+    const UserDialogs::Message warning = dialogs->messages[0];
+    QCOMPARE(warning.icon, QMessageBox::Warning);
+    QVERIFY(warning.text.contains(path) && warning.text.contains(QStringLiteral("entry 1 (A)")));
+    QVERIFY(warning.text.contains(QStringLiteral("Saving the table will change them")));
+}
+
+void TestFrmMain::busyDuringFileOperations_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::newRow("load at start-up") << "start-up";
+    QTest::newRow("load by Open") << "open";
+    QTest::newRow("save") << "save";
+}
+
+void TestFrmMain::busyDuringFileOperations()
+{
+    QFETCH(QString, operation);
+    const QString big = writeGxt(QStringLiteral("big.gxt"), entries(120));
+    if (operation != QLatin1String("start-up")) {
+        w->Form_Load(operation == QLatin1String("save") ? big : QString());
+        activate();
+    }
+    struct {
+        bool fileOperation = false, visible = false, listHidden = false, listDisabled = false;
+        bool commandsDisabled = false, waitCursor = false, closed = true, dropTaken = true;
+        int maximum = 0;
+    } seen;
+    QSignalSpy newCommand(w->mnuFile_New, &QAction::triggered);
+    // Runs inside the first pass of event processing that the operation makes.
+    QTimer::singleShot(0, w.get(), [&] {
+        seen.fileOperation = w->FileOperation;
+        seen.visible = w->isVisible();
+        seen.listHidden = w->lvStrings->isHidden() && w->lvBlank->isVisible();
+        seen.listDisabled = !w->lvStrings->isEnabled();
+        seen.commandsDisabled = !w->mnuFile->isEnabled() && !w->mnuStrings->isEnabled();
+        for (QAction *item : w->mnuFile->actions() + w->mnuStrings->actions())
+            seen.commandsDisabled = seen.commandsDisabled && !item->isEnabled();
+        seen.waitCursor = QGuiApplication::overrideCursor() && QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        seen.maximum = w->ProgressBar->maximum();
+        seen.closed = w->close();
+        seen.dropTaken = drop(big);
+        QTest::keyClick(w.get(), Qt::Key_N, Qt::ControlModifier);
+    });
+    if (operation == QLatin1String("start-up")) {
+        w->Form_Load(big);
+    } else if (operation == QLatin1String("open")) {
+        dialogs->setNextFileName(big);
+        w->mnuFile_Open->trigger();
+    } else {
+        markChanged();
+        QVERIFY(w->mnuFile_Save_Click());
+    }
+
+    QVERIFY(seen.fileOperation && seen.visible);
+    QVERIFY(!seen.closed && !seen.dropTaken);
+    QCOMPARE(newCommand.count(), 0); // Ctrl+N did not get through
+    QVERIFY(seen.commandsDisabled);
+    QCOMPARE(seen.maximum, operation == QLatin1String("save") ? 363 : 360);
+    if (operation == QLatin1String("save")) {
+        QVERIFY(seen.listDisabled);
+    } else {
+        QVERIFY(seen.listHidden && seen.waitCursor);
+    }
+    QVERIFY(w->isVisible());
+    QCOMPARE(w->windowTitle(), QStringLiteral("Quillet - big.gxt"));
+    QCOMPARE(w->table().count(), operation == QLatin1String("save") ? 121 : 120);
+    expectNormalState();
+}
+
+void TestFrmMain::rememberedFolder()
+{
+    const QString folder = m_dir->filePath(QStringLiteral("tables"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = folder + QStringLiteral("/t.gxt");
+    StringTable table;
+    QVERIFY(SaveGxt(path, table).ok);
+    w->Form_Load(path);
+    QCOMPARE(settings->values.value(QStringLiteral("Main/File Location")), folder + QLatin1Char('/'));
+
+    dialogs->setNextFileName(QString());
+    w->mnuFile_Open->trigger();
+    const UserDialogs::FileRequest request = dialogs->openRequests.value(0);
+    QCOMPARE(request.initialFolder, folder + QLatin1Char('/'));
+    QCOMPARE(request.title, QStringLiteral("Select GXT File"));
+    QCOMPARE(request.filter, QStringLiteral("GXT File *.gxt) (*.gxt);;All Files (*)"));
+    QCOMPARE(request.defaultSuffix, QStringLiteral("gxt"));
+    QVERIFY(request.mustExist && request.fileName.isEmpty());
+    QCOMPARE(w->currentFile(), path); // the cancelled dialog changed nothing
+
+    // A remembered folder that has since gone sends every dialog to the application folder.
+    QVERIFY(QDir(folder).removeRecursively());
+    dialogs->setNextFileName(QString());
+    w->mnuFile_Open->trigger();
+    dialogs->setNextFileName(QString());
+    w->mnuFile_SaveAs->trigger();
+    QCOMPARE(dialogs->openRequests.value(1).initialFolder, QCoreApplication::applicationDirPath());
+    QCOMPARE(dialogs->saveRequests.value(0).initialFolder, QCoreApplication::applicationDirPath());
+}
+
+void TestFrmMain::shortcuts()
+{
+    w->Form_Load(QString());
+    activate();
+    const QList<QPair<Qt::Key, QAction *>> keys = {
+        {Qt::Key_N, w->mnuFile_New},    {Qt::Key_O, w->mnuFile_Open},   {Qt::Key_S, w->mnuFile_Save},
+        {Qt::Key_A, w->mnuStrings_Add}, {Qt::Key_E, w->mnuStrings_Edit}, {Qt::Key_D, w->mnuStrings_Delete}};
+    for (const auto &[key, item] : keys) {
+        QSignalSpy triggered(item, &QAction::triggered);
+        if (key == Qt::Key_O || key == Qt::Key_S)
+            dialogs->setNextFileName(QString()); // they ask for a file; the answer is Cancel
+        QTest::keyClick(w->lvStrings, key, Qt::ControlModifier);
+        QVERIFY2(triggered.count() == 1, qPrintable(item->objectName()));
+    }
+}
+
+void TestFrmMain::columnClicks_data()
+{
+    QTest::addColumn<bool>("sorted");
+    QTest::addColumn<int>("order"); // of Name, before the clicks
+    QTest::addColumn<QList<int>>("clicks");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("expectedOrder");
+    QTest::addColumn<QString>("rows");
+    const int asc = StringTable::Ascending, desc = StringTable::Descending;
+    QTest::newRow("Name asc, Value") << true << asc << QList<int>{1} << 1 << asc << "BCA";
+    QTest::newRow("Name asc, Value twice") << true << asc << QList<int>{1, 1} << 1 << desc << "ACB";
+    QTest::newRow("Name asc, Value three times") << true << asc << QList<int>{1, 1, 1} << 1 << asc << "BCA";
+    QTest::newRow("Name desc, Value") << true << desc << QList<int>{1} << 1 << asc << "BCA";
+    QTest::newRow("Name desc, Value, Name") << true << desc << QList<int>{1, 0} << 0 << asc << "ABC";
+    QTest::newRow("Name asc, Name") << true << asc << QList<int>{0} << 0 << desc << "CBA";
+    QTest::newRow("unsorted list keeps its rows") << false << asc << QList<int>{1, 1} << 1 << desc << "BAC";
+}
+
+void TestFrmMain::columnClicks()
+{
+    QFETCH(bool, sorted);
+    QFETCH(int, order);
+    QFETCH(QList<int>, clicks);
+    QFETCH(int, key);
+    QFETCH(int, expectedOrder);
+    QFETCH(QString, rows);
+    w->Form_Load(QString());
+    StringTable &table = w->table();
+    table.assign({{QStringLiteral("B"), QStringLiteral("x")}, {QStringLiteral("A"), QStringLiteral("z")},
+                  {QStringLiteral("C"), QStringLiteral("y")}});
+    table.setSortOrder(order);
+    table.setSorted(sorted);
+    QHeaderView *header = w->lvStrings->header();
+    for (int column : clicks) {
+        const QPoint at(header->sectionViewportPosition(column) + 10, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    }
+    QCOMPARE(table.sortKey(), key);
+    QCOMPARE(table.sortOrder(), expectedOrder);
+    QCOMPARE(names().join(QString()), rows);
+    QCOMPARE(header->isSortIndicatorShown(), sorted);
+    if (sorted) {
+        QCOMPARE(header->sortIndicatorSection(), key);
+        QCOMPARE(header->sortIndicatorOrder(), expectedOrder == StringTable::Ascending ? Qt::AscendingOrder
+                                                                                        : Qt::DescendingOrder);
+    }
+}
+
+void TestFrmMain::popup_data()
+{
+    QTest::addColumn<Qt::MouseButton>("released");
+    QTest::addColumn<QPoint>("offset");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("same point") << Qt::RightButton << QPoint(0, 0) << true;
+    QTest::newRow("5 pixels right and down") << Qt::RightButton << QPoint(5, 5) << true;
+    QTest::newRow("5 pixels left and up") << Qt::RightButton << QPoint(-5, -5) << true;
+    QTest::newRow("6 pixels across") << Qt::RightButton << QPoint(6, 0) << false;
+    QTest::newRow("6 pixels down") << Qt::RightButton << QPoint(0, 6) << false;
+    QTest::newRow("left release") << Qt::LeftButton << QPoint(0, 0) << false;
+}
+
+void TestFrmMain::popup()
+{
+    QFETCH(Qt::MouseButton, released);
+    QFETCH(QPoint, offset);
+    QFETCH(bool, shown);
+    w->Form_Load(QString());
+    QWidget *viewport = w->lvStrings->viewport();
+    const QPoint press(100, 100);
+    QTest::mousePress(viewport, Qt::RightButton, {}, press);
+    QCOMPARE(QPoint(w->mouseDownX(), w->mouseDownY()), press);
+
+    // Whatever pops up chooses Edit by its access key, as a user would.
+    QWidget *popup = nullptr;
+    QSignalSpy edit(w->mnuStrings_Edit, &QAction::triggered);
+    QTimer::singleShot(0, w.get(), [&] {
+        popup = QApplication::activePopupWidget();
+        if (popup)
+            QTest::keyClick(popup, Qt::Key_E);
+    });
+    QTest::mouseRelease(viewport, released, {}, press + offset);
+    QCoreApplication::processEvents();
+    QCOMPARE(popup != nullptr, shown);
+    if (shown)
+        QCOMPARE(popup, static_cast<QWidget *>(w->mnuStrings));
+    QCOMPARE(edit.count(), shown ? 1 : 0);
+    QCOMPARE(QPoint(w->mouseDownX(), w->mouseDownY()), QPoint(-1, -1));
+}
+
+void TestFrmMain::doubleClickRunsEdit()
+{
+    w->Form_Load(writeGxt(QStringLiteral("t.gxt"), entries(3)));
+    QSignalSpy edit(w->mnuStrings_Edit, &QAction::triggered);
+    QTest::mouseDClick(w->lvStrings->viewport(), Qt::LeftButton, {}, QPoint(30, 5));
+    QCoreApplication::processEvents();
+    QCOMPARE(edit.count(), 1);
+    // Edit then finds the row under the pointer selected.
+    QCOMPARE(w->lvStrings->currentIndex().row(), 0);
+}
+
+void TestFrmMain::typingJumpsToName()
+{
+    // A1's Value starts with what is typed; only the Name column may match.
+    w->Form_Load(writeGxt(QStringLiteral("t.gxt"), {{QStringLiteral("A1"), QStringLiteral("qu_pass too")},
+                                                   {QStringLiteral("QU_PASS"), QStringLiteral("x")},
+                                                   {QStringLiteral("Z9"), QStringLiteral("y")}}));
+    w->lvStrings->setCurrentIndex(w->lvStrings->model()->index(0, 1));
+    QTest::keyClicks(w->lvStrings, QStringLiteral("qu_p"));
+    QCOMPARE(w->lvStrings->currentIndex().row(), 1);
+    QCOMPARE(w->lvStrings->selectionModel()->selectedRows().value(0).row(), 1);
+}
+
+void TestFrmMain::dropRefusesOtherFiles()
+{
+    w->Form_Load(QString());
+    const QString text = m_dir->filePath(QStringLiteral("notes.txt"));
+    QFile(text).open(QIODevice::WriteOnly);
+    // Drops on the list reach the window only while the list takes none itself.
+    QVERIFY(!w->lvStrings->viewport()->acceptDrops() && !w->lvStrings->acceptDrops());
+    QVERIFY(!drop(text));
+    QVERIFY(!drop(m_dir->filePath(QStringLiteral("absent.gxt"))));
+    QCOMPARE(w->windowTitle(), QStringLiteral("Quillet - Untitled"));
+}
+
+QTEST_MAIN(TestFrmMain)
+#include "tst_frmmain.moc"
