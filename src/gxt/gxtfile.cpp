@@ -402,6 +402,9 @@ GxtLoadResult LoadGxt(const QString &path, StringTable &table, const FileOperati
         result.errorString = reader.errorString();
         return result;
     }
+    // The rows hold every text now; the file's bytes go before the sort and the views'
+    // reset take memory of their own, so that the two never add up.
+    data = QByteArray();
     // Only a complete, sound table replaces what the caller had.
     table.assignSorted(std::move(rows), StringTable::ByName);
     result.ok = true;
