@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <memory>
 #include <string_view>
 
 namespace quillet {
@@ -151,32 +150,62 @@ const std::array<char16_t, 256> &latinFolds()
     return table;
 }
 
-// Folds `text` into `out`, which has room for text.size() units, exactly as
-// QString::toCaseFolded() folds it: no character of the Basic Multilingual Plane folds to
-// a different length, so unit by unit. False for a text with surrogate pairs, which is
-// left to Qt.
-bool foldInto(std::u16string_view text, char16_t *out)
+// Folds one unit as QString::toCaseFolded() folds it. No character of the Basic
+// Multilingual Plane folds to a different length, so outside surrogate pairs a text folds
+// unit by unit; the caller leaves texts with surrogates to Qt.
+char16_t foldUnit(char16_t c)
 {
-    const std::array<char16_t, 256> &latin = latinFolds();
-    for (const char16_t c : text) {
-        if (c < 256)
-            *out++ = latin[c];
-        else if (QChar::isSurrogate(c))
-            return false;
-        else
-            *out++ = char16_t(QChar::toCaseFolded(char32_t(c)));
-    }
-    return true;
+    return c < 256 ? latinFolds()[c] : char16_t(QChar::toCaseFolded(char32_t(c)));
 }
 
-// The first four units of a text as one number that compares as the units do; a text
-// that ends early is padded with zeros, so equal heads still need the whole texts.
-quint64 headOf(std::u16string_view units, size_t from)
+// The first eight folded units of a text as two numbers that compare as the units do; a
+// text that ends early is padded with zeros, so equal heads still need the whole texts.
+std::array<quint64, 2> foldedHead(const QString &text)
 {
-    quint64 head = 0;
-    for (size_t i = from; i < from + 4; ++i)
-        head = (head << 16) | (i < units.size() ? quint64(units[i]) : 0);
+    std::u16string_view units = unitsOf(text);
+    const size_t n = std::min<size_t>(units.size(), 8);
+    char16_t folded[8] = {};
+    QString byQt;
+    if (std::any_of(units.begin(), units.begin() + qsizetype(n), [](char16_t c) { return QChar::isSurrogate(c); })) {
+        byQt = text.toCaseFolded();
+        units = unitsOf(byQt);
+        std::copy_n(units.begin(), std::min<size_t>(units.size(), 8), folded);
+    } else {
+        for (size_t i = 0; i < n; ++i)
+            folded[i] = foldUnit(units[i]);
+    }
+    std::array<quint64, 2> head{0, 0};
+    for (size_t i = 0; i < 8; ++i)
+        head[i / 4] = (head[i / 4] << 16) | folded[i];
     return head;
+}
+
+// Compares the folded forms of two texts whose first `from` units fold alike, folding as
+// it goes: most comparisons end within a few units, so folding every text in full first
+// would cost more than it saves. A surrogate leaves the comparison to Qt.
+int compareFolded(const QString &a, const QString &b, size_t from)
+{
+    const std::u16string_view x = unitsOf(a);
+    const std::u16string_view y = unitsOf(b);
+    const size_t n = std::min(x.size(), y.size());
+    for (size_t i = from; i < n; ++i) {
+        if (QChar::isSurrogate(x[i]) || QChar::isSurrogate(y[i]))
+            return QString::compare(a.toCaseFolded(), b.toCaseFolded(), Qt::CaseSensitive);
+        if (x[i] == y[i])
+            continue;
+        const char16_t fx = foldUnit(x[i]);
+        const char16_t fy = foldUnit(y[i]);
+        if (fx != fy)
+            return fx < fy ? -1 : 1;
+    }
+    if (x.size() == y.size())
+        return 0;
+    // The longer text's rest decides only by being there, unless it holds surrogates,
+    // whose folding Qt alone knows.
+    const std::u16string_view rest = (x.size() > y.size() ? x : y).substr(n);
+    if (std::any_of(rest.begin(), rest.end(), [](char16_t c) { return QChar::isSurrogate(c); }))
+        return QString::compare(a.toCaseFolded(), b.toCaseFolded(), Qt::CaseSensitive);
+    return x.size() < y.size() ? -1 : 1;
 }
 
 struct SortItem {
@@ -198,60 +227,25 @@ QList<int> StringTable::sortRows()
         return byValue ? m_rows[row].value : m_rows[row].name;
     };
 
-    // Each text is folded once, into one buffer: folding on every comparison, or a string
-    // of its own per row, would cost more than the sort itself.
-    size_t total = 0;
-    for (size_t i = 0; i < n; ++i)
-        total += size_t(column(i).size());
-    size_t capacity = total;
-    std::unique_ptr<char16_t[]> foldedUnits(new char16_t[std::max<size_t>(capacity, 1)]);
-    std::vector<size_t> foldedStart(n + 1);
-    size_t used = 0;
-    size_t unfolded = total; // units of the texts not folded yet
-    for (size_t i = 0; i < n; ++i) {
-        foldedStart[i] = used;
-        const std::u16string_view text = unitsOf(column(i));
-        unfolded -= text.size();
-        if (foldInto(text, foldedUnits.get() + used)) {
-            used += text.size();
-            continue;
-        }
-        // Surrogate pairs, left to Qt; the buffer grows if what it gives is longer.
-        const QString byQt = column(i).toCaseFolded();
-        const std::u16string_view units = unitsOf(byQt);
-        if (used + units.size() + unfolded > capacity) {
-            capacity = used + units.size() + unfolded;
-            std::unique_ptr<char16_t[]> larger(new char16_t[capacity]);
-            std::copy(foldedUnits.get(), foldedUnits.get() + used, larger.get());
-            foldedUnits = std::move(larger);
-        }
-        std::copy(units.begin(), units.end(), foldedUnits.get() + used);
-        used += units.size();
-    }
-    foldedStart[n] = used;
-    auto folded = [&](int row) {
-        return std::u16string_view(foldedUnits.get() + foldedStart[size_t(row)],
-                                   foldedStart[size_t(row) + 1] - foldedStart[size_t(row)]);
-    };
-
     // The order: folded text, then the text itself by character code, then the row's
     // place, which keeps equal rows in the order they had. Most comparisons end on the
     // heads of the folded texts without touching the texts.
     std::vector<SortItem> items(n);
-    for (size_t i = 0; i < n; ++i)
-        items[i] = {headOf(folded(int(i)), 0), headOf(folded(int(i)), 4), int(i)};
+    for (size_t i = 0; i < n; ++i) {
+        const std::array<quint64, 2> head = foldedHead(column(i));
+        items[i] = {head[0], head[1], int(i)};
+    }
     auto before = [&](const SortItem &a, const SortItem &b) {
         if (a.head0 != b.head0)
             return (a.head0 < b.head0) != descending;
         if (a.head1 != b.head1)
             return (a.head1 < b.head1) != descending;
-        const std::u16string_view fa = folded(a.row);
-        const std::u16string_view fb = folded(b.row);
-        // Equal heads of texts that both fill them: the first eight units are equal.
-        const size_t skip = fa.size() >= 8 && fb.size() >= 8 ? 8 : 0;
-        int c = fa.substr(skip).compare(fb.substr(skip));
+        const QString &ta = column(size_t(a.row));
+        const QString &tb = column(size_t(b.row));
+        // Equal heads of texts that both fill them: the first eight units fold alike.
+        int c = compareFolded(ta, tb, ta.size() >= 8 && tb.size() >= 8 ? 8 : 0);
         if (c == 0)
-            c = unitsOf(column(size_t(a.row))).compare(unitsOf(column(size_t(b.row))));
+            c = unitsOf(ta).compare(unitsOf(tb));
         if (c == 0)
             return a.row < b.row;
         return descending ? c > 0 : c < 0;
