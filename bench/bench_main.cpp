@@ -4,6 +4,7 @@
 //   quillet-bench [Google Benchmark options]   the benchmarks and the summary
 //   quillet-bench --profile NAME [--times N]   one operation N times (default 10), for a
 //       profiler: valgrind --tool=callgrind --toggle-collect='quilletbench::profiledRun*'
+//   quillet-bench --write-tables FOLDER        writes the generated tables there, to try by hand
 #include "benchcase.h"
 #include "benchsupport.h"
 
@@ -14,8 +15,10 @@
 #else
 #include <QCoreApplication>
 #endif
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 
 #include <sys/resource.h>
@@ -26,6 +29,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace quilletbench {
@@ -225,6 +229,72 @@ void printSummary(const SummaryReporter &reporter)
                   .arg(mainTable().fileSize));
 }
 
+#ifdef QUILLET_BENCH_WINDOW
+// Memory and the cold open, each the median of three fresh editor processes. Beside the
+// empty editor the editor with a one-entry table is a second baseline: it has paid what
+// showing any table costs once (the code page, fonts, glyphs), so the difference to it is
+// what grows with the table.
+void printMemorySummary()
+{
+    constexpr int Probes = 3;
+    auto median = [](std::vector<double> values) {
+        std::sort(values.begin(), values.end());
+        return values[values.size() / 2];
+    };
+    struct Samples {
+        std::vector<double> peak, resident, openMs;
+    };
+    const QStringList paths{QString(), oneEntryTable().path, largestTable().path};
+    std::vector<Samples> samples(size_t(paths.size()));
+    for (int i = 0; i < Probes; ++i) {
+        for (qsizetype p = 0; p < paths.size(); ++p) {
+            QString error;
+            const auto probe = probeMemory(paths[p], error);
+            if (!probe) {
+                printLine(QStringLiteral("memory: %1").arg(error));
+                return;
+            }
+            samples[size_t(p)].peak.push_back(double(probe->memory.peakKiB));
+            samples[size_t(p)].resident.push_back(double(probe->memory.residentKiB));
+            samples[size_t(p)].openMs.push_back(probe->openMs);
+        }
+    }
+    const double fileKiB = double(largestTable().fileSize) / 1024.0;
+    auto mib = [](double kib) { return QStringLiteral("%1 MiB").arg(kib / 1024.0, 0, 'f', 1); };
+    printLine(QString());
+    printLine(QStringLiteral("Memory of the editor in a fresh process, median of %1; the largest table's file is %2")
+                  .arg(Probes)
+                  .arg(mib(fileKiB)));
+    printLine(QStringLiteral("%1 %2 %3 %4  %5  %6")
+                  .arg(QString(), -17)
+                  .arg(QStringLiteral("empty"), 9)
+                  .arg(QStringLiteral("one entry"), 9)
+                  .arg(QStringLiteral("largest"), 9)
+                  .arg(QStringLiteral("largest above empty"), -30)
+                  .arg(QStringLiteral("above one entry")));
+    for (const bool peak : {true, false}) {
+        auto value = [&](size_t p) { return median(peak ? samples[p].peak : samples[p].resident); };
+        const double aboveEmpty = value(2) - value(0);
+        const double aboveOne = value(2) - value(1);
+        printLine(QStringLiteral("%1 %2 %3 %4  %5  %6")
+                      .arg(peak ? QStringLiteral("peak (VmHWM)") : QStringLiteral("resident (VmRSS)"), -17)
+                      .arg(mib(value(0)), 9)
+                      .arg(mib(value(1)), 9)
+                      .arg(mib(value(2)), 9)
+                      .arg(QStringLiteral("%1 = %2x file, <= 3x %3")
+                               .arg(mib(aboveEmpty))
+                               .arg(aboveEmpty / fileKiB, 0, 'f', 2)
+                               .arg(aboveEmpty <= 3 * fileKiB ? QStringLiteral("met") : QStringLiteral("MISSED")),
+                           -30)
+                      .arg(QStringLiteral("%1 = %2x file").arg(mib(aboveOne)).arg(aboveOne / fileKiB, 0, 'f', 2)));
+    }
+    const double cold = median(samples[2].openMs);
+    printLine(QStringLiteral("window_open/largest, first open in a fresh editor: %1; target <= 100 ms  %2")
+                  .arg(formatMs(cold))
+                  .arg(cold <= 100.0 ? QStringLiteral("met") : QStringLiteral("MISSED")));
+}
+#endif
+
 int profile(const std::string &name, int times)
 {
     const auto found = std::find_if(benchCases().begin(), benchCases().end(),
@@ -266,11 +336,21 @@ int main(int argc, char **argv)
 
     std::string profiled;
     int times = 10;
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--profile") == 0)
+    std::optional<QString> memoryProbe;
+    QString tablesFolder;
+    bool memoryWanted = true;
+    for (int i = 1; i < argc; ++i) {
+        const bool hasValue = i + 1 < argc;
+        if (hasValue && std::strcmp(argv[i], "--profile") == 0)
             profiled = argv[i + 1];
-        else if (std::strcmp(argv[i], "--times") == 0)
+        else if (hasValue && std::strcmp(argv[i], "--times") == 0)
             times = std::max(1, std::atoi(argv[i + 1]));
+        else if (hasValue && std::strcmp(argv[i], "--memory-probe") == 0)
+            memoryProbe = std::strcmp(argv[i + 1], "-") == 0 ? QString() : QString::fromLocal8Bit(argv[i + 1]);
+        else if (hasValue && std::strcmp(argv[i], "--write-tables") == 0)
+            tablesFolder = QString::fromLocal8Bit(argv[i + 1]);
+        else if (std::strncmp(argv[i], "--benchmark_filter=", 19) == 0)
+            memoryWanted = std::strstr(argv[i] + 19, "memory") != nullptr;
     }
 
     benchmark::Initialize(&argc, argv);
@@ -279,10 +359,26 @@ int main(int argc, char **argv)
 #else
     QCoreApplication app(argc, argv);
 #endif
+#ifdef QUILLET_BENCH_WINDOW
+    if (memoryProbe)
+        return runMemoryProbe(*memoryProbe);
+#endif
     QString error;
     if (!prepareTables(error)) {
         std::fprintf(stderr, "quillet-bench: %s\n", error.toUtf8().constData());
         return 1;
+    }
+    if (!tablesFolder.isEmpty()) {
+        for (const BenchTable *table : {&largestTable(), &mainTable()}) {
+            const QString target = QDir(tablesFolder).filePath(QFileInfo(table->path).fileName());
+            QFile::remove(target);
+            if (!QFile::copy(table->path, target)) {
+                std::fprintf(stderr, "quillet-bench: cannot write %s\n", qPrintable(target));
+                return 1;
+            }
+            printLine(target);
+        }
+        return 0;
     }
     registerCoreCases();
 #ifdef QUILLET_BENCH_WINDOW
@@ -299,6 +395,12 @@ int main(int argc, char **argv)
     SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     printSummary(reporter);
+#ifdef QUILLET_BENCH_WINDOW
+    if (memoryWanted && profiled.empty())
+        printMemorySummary();
+#else
+    Q_UNUSED(memoryWanted);
+#endif
     benchmark::Shutdown();
     return 0;
 }

@@ -2,10 +2,13 @@
 
 // One measured operation, written once and run two ways: under Google Benchmark for the
 // figures, and on its own (--profile) so that a profiler sees nothing else.
+#include "benchsupport.h"
+
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +48,16 @@ std::vector<BenchCase> &benchCases();
 void registerCoreCases();
 #ifdef QUILLET_BENCH_WINDOW
 void registerWindowCases();
+
+// The editor in a process of its own: started with an empty table and, unless `path` is
+// empty, made to open `path` through File, Open until the list shows it. Prints one line.
+int runMemoryProbe(const QString &path);
+struct ProbeResult {
+    MemoryUse memory;
+    double openMs = 0; // the open in that fresh process, cold
+};
+// Runs runMemoryProbe in a child process and reads its line.
+std::optional<ProbeResult> probeMemory(const QString &path, QString &error);
 #endif
 
 } // namespace quilletbench

@@ -14,6 +14,7 @@ namespace {
 std::unique_ptr<QTemporaryDir> folder;
 BenchTable largest;
 BenchTable mainLike;
+BenchTable oneEntry;
 
 bool writeTable(BenchTable &table, QString &error)
 {
@@ -53,7 +54,8 @@ bool prepareTables(QString &error)
     }
     largest.shape = largestShape();
     mainLike.shape = mainShape();
-    return writeTable(largest, error) && writeTable(mainLike, error);
+    oneEntry.shape = oneEntryShape();
+    return writeTable(largest, error) && writeTable(mainLike, error) && writeTable(oneEntry, error);
 }
 
 const BenchTable &largestTable()
@@ -64,6 +66,11 @@ const BenchTable &largestTable()
 const BenchTable &mainTable()
 {
     return mainLike;
+}
+
+const BenchTable &oneEntryTable()
+{
+    return oneEntry;
 }
 
 QString workFolder()

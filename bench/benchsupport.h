@@ -23,6 +23,7 @@ struct BenchTable {
 bool prepareTables(QString &error);
 const BenchTable &largestTable();
 const BenchTable &mainTable();
+const BenchTable &oneEntryTable();
 // A folder for the files the benchmarks write.
 QString workFolder();
 

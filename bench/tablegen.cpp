@@ -113,6 +113,11 @@ TableShape mainShape()
     return {"main", 2650, 34.5, 2, 1500, 3000, 0.005, 20240602u};
 }
 
+TableShape oneEntryShape()
+{
+    return {"one", 1, 60.0, 0, 0, 0, 0.0, 20240603u};
+}
+
 std::vector<quillet::StringEntry> generateTable(const TableShape &shape)
 {
     Random random(shape.seed);

@@ -29,6 +29,10 @@ TableShape largestShape();
 // Shaped like the game's main table: about 2,650 entries in a file of about 220 KB.
 TableShape mainShape();
 
+// One entry: the editor with this open has paid every cost of showing a table that does
+// not grow with its size.
+TableShape oneEntryShape();
+
 // Rows in no particular order; names of upper-case letters, digits and underscores of up
 // to 8 characters; values with colour codes and Windows-1252 characters beyond ASCII.
 std::vector<quillet::StringEntry> generateTable(const TableShape &shape);
