@@ -1,10 +1,13 @@
 // quillet-bench: what loading, saving and sorting cost, each beside the least it could
 // cost, with a summary of the ratios and the targets at the end of the run.
 //
-//   quillet-bench [Google Benchmark options]   the benchmarks and the summary
+//   quillet-bench [Google Benchmark options]   the benchmarks, the summary and the memory
+//       probes (these only when no --benchmark_filter is given, or it names "memory")
 //   quillet-bench --profile NAME [--times N]   one operation N times (default 10), for a
 //       profiler: valgrind --tool=callgrind --toggle-collect='quilletbench::profiledRun*'
 //   quillet-bench --write-tables FOLDER        writes the generated tables there, to try by hand
+//   quillet-bench --memory-probe FILE|-        the editor with FILE (or nothing) open, for the
+//       memory probes, which start it as a child process
 #include "benchcase.h"
 #include "benchsupport.h"
 
@@ -29,7 +32,6 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace quilletbench {
@@ -176,7 +178,7 @@ QString summaryLine(const QString &name, const QString &time, const QString &flo
                     const QString &target, const QString &result)
 {
     return QStringLiteral("%1 %2 %3 %4 %5  %6")
-        .arg(name, -26)
+        .arg(name, -28)
         .arg(time, 10)
         .arg(floor, 10)
         .arg(ratio, 7)

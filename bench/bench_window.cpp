@@ -72,7 +72,7 @@ public:
         m_window.lvStrings->viewport()->installEventFilter(&m_paints);
         m_window.Form_Load(QString());
         QString ignored;
-        waitUntilListPainted(m_paints.paints - 1, ignored);
+        waitUntilListPainted(0, ignored);
     }
 
     frmMain &window() { return m_window; }
@@ -164,9 +164,10 @@ public:
     {
         const int other = m_key == StringTable::ByName ? StringTable::ByValue : StringTable::ByName;
         if (m_editor.window().table().sortKey() != other) {
+            const int before = m_editor.paints();
             m_editor.clickHeader(other);
             QString ignored;
-            m_editor.waitUntilListPainted(m_editor.paints() - 1, ignored);
+            m_editor.waitUntilListPainted(before, ignored);
         }
         QCoreApplication::processEvents();
     }
