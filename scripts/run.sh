@@ -6,15 +6,10 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 
 "$root/scripts/install-deps.sh" --gui
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$root/build" -j "$(nproc)"
+cmake --build "$root/build" -j "$(nproc)" --target quillet sample_table
 
 args=("$@")
 [ ${#args[@]} -eq 0 ] && args=("$root/build/sample.gxt")
-if [ ! -x "$root/build/bin/quillet" ]; then
-  # The editor's window is not built yet: show the sample through the command-line tool.
-  "$root/build/bin/quillet-gxt" check "${args[0]}"
-  exec "$root/build/bin/quillet-gxt" export "${args[0]}"
-fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   exec xvfb-run -a "$root/build/bin/quillet" "${args[@]}"
 fi

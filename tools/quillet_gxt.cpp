@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 #include <QTextStream>
 
@@ -64,9 +63,9 @@ bool writeOutput(const QString &path, const QByteArray &data)
         }
         return true;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
-        printError(path, file.errorString());
+    QString error;
+    if (!writeFileAtomically(path, data, error)) {
+        printError(path, error);
         return false;
     }
     return true;

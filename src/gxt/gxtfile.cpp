@@ -9,8 +9,13 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <numeric>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace quillet {
 
@@ -357,7 +362,8 @@ bool GxtWriter::write(const std::vector<StringEntry> &rows, QIODevice &device, c
 
 bool readFileBytes(const QString &path, QByteArray &data, QString &error)
 {
-    // Only a regular file has an end; a folder, a pipe or a device would fail or never stop.
+    // Only a regular file has an end: a named pipe would hold the open until some writer
+    // came, and a device such as /dev/zero never ends.
     const QFileInfo info(path);
     if (info.isDir()) {
         error = QStringLiteral("it is a folder, not a file");
@@ -413,6 +419,50 @@ GxtLoadResult LoadGxt(const QString &path, StringTable &table, const FileOperati
     return result;
 }
 
+bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString &error)
+{
+#ifdef Q_OS_UNIX
+    // QSaveFile gives the new file the old one's permissions as QFileInfo reports them, and
+    // those mix in what the current user may do: root's save turned 0444 into 0644, and
+    // anyone's save of a file writable through its group gained the owner's write bit.
+    // The exact bits go onto the new file before it takes the old one's place. stat()
+    // follows a link to the file the save will replace.
+    struct stat old {};
+    const bool replacesAFile = ::stat(QFile::encodeName(path).constData(), &old) == 0 && S_ISREG(old.st_mode);
+#endif
+    // Unbuffered: QSaveFile::commit() (Qt 6.4) does not notice when the flush of buffered
+    // bytes fails, so a table small enough to sit in the buffer replaced the old file with
+    // an empty one on a full disk, and the save said it had succeeded.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        error = file.errorString();
+        return false;
+    }
+    // A write that fills the disk stops short without a reason ("Unknown error"); writing
+    // the rest then fails with the system's own, such as "No space left on device".
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 count = file.write(bytes.constData() + done, bytes.size() - done);
+        if (count <= 0) {
+            error = file.errorString();
+            file.cancelWriting();
+            return false;
+        }
+        done += count;
+    }
+#ifdef Q_OS_UNIX
+    if (replacesAFile && ::fchmod(file.handle(), old.st_mode & 07777) != 0) {
+        error = qt_error_string(errno);
+        file.cancelWriting();
+        return false;
+    }
+#endif
+    if (!file.commit()) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
 GxtSaveResult SaveGxt(const QString &path, const StringTable &table, const FileOperationHooks &hooks)
 {
     GxtSaveResult result;
@@ -424,21 +474,7 @@ GxtSaveResult SaveGxt(const QString &path, const StringTable &table, const FileO
         result.errorString = writer.errorString();
         return result;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        result.errorString = file.errorString();
-        return result;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        result.errorString = file.errorString();
-        file.cancelWriting();
-        return result;
-    }
-    if (!file.commit()) {
-        result.errorString = file.errorString();
-        return result;
-    }
-    result.ok = true;
+    result.ok = writeFileAtomically(path, bytes, result.errorString);
     return result;
 }
 

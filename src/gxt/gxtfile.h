@@ -98,6 +98,11 @@ GxtSaveResult SaveGxt(const QString &path, const StringTable &table, const FileO
 // Reads a whole file that may be a GXT file: a regular file of a size a GXT file can have.
 bool readFileBytes(const QString &path, QByteArray &data, QString &error);
 
+// Replaces the file at `path` with `bytes` all at once, through a link to the file it
+// points at and keeping the old file's permission bits; on failure the old file keeps
+// its bytes and no temporary file stays behind.
+bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString &error);
+
 // Whether the records already stand in the order the writer gives them.
 bool isInWriterOrder(const std::vector<StringEntry> &rows);
 

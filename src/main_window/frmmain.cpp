@@ -34,6 +34,7 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
     , m_settings(settings)
     , m_model(&m_table)
     , m_blankModel(&m_blankTable)
+    , m_commands(m_table, *dialogs, [this] { StringsChanged = true; })
 {
     setupUi(this);
     // A fixed frame without a maximise box; the client area below the menu bar keeps its
@@ -128,10 +129,36 @@ FileOperationHooks frmMain::fileOperationHooks()
     return hooks;
 }
 
-// The Strings commands come with the string editor dialog; until then they do nothing.
-void frmMain::mnuStrings_Add_Click() {}
-void frmMain::mnuStrings_Edit_Click() {}
-void frmMain::mnuStrings_Delete_Click() {}
+int frmMain::selectedPosition() const
+{
+    const QModelIndexList rows = lvStrings->selectionModel()->selectedRows();
+    return rows.isEmpty() ? 0 : rows.constFirst().row() + 1;
+}
+
+// The written row may have moved in the re-sort; the user keeps sight of it.
+void frmMain::selectPosition(int position)
+{
+    if (position < 1)
+        return;
+    const QModelIndex index = m_model.index(position - 1, StringTableModel::NameColumn);
+    lvStrings->setCurrentIndex(index);
+    lvStrings->scrollTo(index);
+}
+
+void frmMain::mnuStrings_Add_Click()
+{
+    selectPosition(m_commands.add(this));
+}
+
+void frmMain::mnuStrings_Edit_Click()
+{
+    selectPosition(m_commands.edit(this, selectedPosition()));
+}
+
+void frmMain::mnuStrings_Delete_Click()
+{
+    m_commands.remove(this, selectedPosition());
+}
 
 void frmMain::lvStrings_ColumnClick(const QString &caption)
 {
@@ -184,7 +211,10 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         }
         case QEvent::MouseButtonRelease: {
             const auto *mouse = static_cast<QMouseEvent *>(event);
-            lvStrings_MouseUp(mouse->button(), mouse->position().toPoint(), mouse->globalPosition().toPoint());
+            // The pop-up menu took this click: the list must not act on a release whose
+            // command has already run, or it would undo the selection the command made.
+            if (lvStrings_MouseUp(mouse->button(), mouse->position().toPoint(), mouse->globalPosition().toPoint()))
+                return true;
             break;
         }
         default:
@@ -202,14 +232,15 @@ void frmMain::lvStrings_MouseDown(Qt::MouseButton button, const QPoint &position
     MouseDownY = position.y();
 }
 
-void frmMain::lvStrings_MouseUp(Qt::MouseButton button, const QPoint &position, const QPoint &globalPosition)
+bool frmMain::lvStrings_MouseUp(Qt::MouseButton button, const QPoint &position, const QPoint &globalPosition)
 {
-    if (button == Qt::RightButton && std::abs(MouseDownX - position.x()) <= PopupTolerance
-        && std::abs(MouseDownY - position.y()) <= PopupTolerance) {
-        mnuStrings->exec(globalPosition);
-    }
+    const bool popup = button == Qt::RightButton && std::abs(MouseDownX - position.x()) <= PopupTolerance
+                       && std::abs(MouseDownY - position.y()) <= PopupTolerance;
     MouseDownX = -1;
     MouseDownY = -1;
+    if (popup)
+        mnuStrings->exec(globalPosition);
+    return popup;
 }
 
 } // namespace quillet

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gxtfile.h"
+#include "stringcommands.h"
 #include "stringtable.h"
 #include "stringtablemodel.h"
 #include "ui_frmmain.h"
@@ -44,6 +45,10 @@ public:
     // Where the right button last went down on the list, in pixels; -1 when no press waits.
     int mouseDownX() const { return MouseDownX; }
     int mouseDownY() const { return MouseDownY; }
+    // The Add, Edit and Delete commands; tests replace how their dialog is run.
+    StringCommands &stringCommands() { return m_commands; }
+    // The selected row's position, counted from 1; 0 when no row is selected.
+    int selectedPosition() const;
 
     // True when the table has changed since it was opened or saved; the string editor sets it.
     bool StringsChanged = false;
@@ -84,8 +89,10 @@ private:
     QString droppedGxtFile(const QMimeData *mime) const;
 
     void lvStrings_MouseDown(Qt::MouseButton button, const QPoint &position);
-    void lvStrings_MouseUp(Qt::MouseButton button, const QPoint &position, const QPoint &globalPosition);
+    // True when it showed the pop-up menu.
+    bool lvStrings_MouseUp(Qt::MouseButton button, const QPoint &position, const QPoint &globalPosition);
     void showSortIndicator();
+    void selectPosition(int position);
 
     UserDialogs *m_dialogs;
     SettingsStore *m_settings;
@@ -94,6 +101,7 @@ private:
     // lvBlank shows an empty table of its own, so that its columns are exactly lvStrings'.
     StringTable m_blankTable;
     StringTableModel m_blankModel;
+    StringCommands m_commands;
 
     QString CurrentFile;
     int MouseDownX = -1;

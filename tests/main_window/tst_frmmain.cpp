@@ -4,9 +4,13 @@
 #include "commandline.h"
 #include "filelocation.h"
 #include "frmmain.h"
+#include "frmstrings.h"
 #include "userdialogs.h"
+#include "valueedit.h"
 
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -78,6 +82,9 @@ private Q_SLOTS:
     void doubleClickRunsEdit();
     void typingJumpsToName();
     void dropRefusesOtherFiles();
+    void stringCommands_data();
+    void stringCommands();
+    void deleteMarksTheTableChanged();
 
 private:
     QString writeGxt(const QString &name, const std::vector<StringEntry> &rows)
@@ -135,6 +142,8 @@ private:
     std::unique_ptr<ScriptedUserDialogs> dialogs;
     std::unique_ptr<MemorySettings> settings;
     std::unique_ptr<frmMain> w;
+    QStringList editorCaptions;
+    std::function<void(frmStrings &)> editorScript;
 };
 
 void TestFrmMain::init()
@@ -143,6 +152,16 @@ void TestFrmMain::init()
     dialogs = std::make_unique<ScriptedUserDialogs>();
     settings = std::make_unique<MemorySettings>();
     w = std::make_unique<frmMain>(dialogs.get(), settings.get());
+    // The editor dialog is worked by the test's script; without one it is cancelled.
+    editorCaptions.clear();
+    editorScript = nullptr;
+    w->stringCommands().setDialogRunner([this](frmStrings &dialog) {
+        editorCaptions.append(dialog.windowTitle());
+        if (editorScript)
+            editorScript(dialog);
+        else
+            dialog.cmdCancel_Click();
+    });
 }
 
 void TestFrmMain::cleanup()
@@ -693,6 +712,87 @@ void TestFrmMain::typingJumpsToName()
     QTest::keyClicks(w->lvStrings, QStringLiteral("qu_p"));
     QCOMPARE(w->lvStrings->currentIndex().row(), 1);
     QCOMPARE(w->lvStrings->selectionModel()->selectedRows().value(0).row(), 1);
+}
+
+// Add, Edit and Delete from each of the places they are reached, on a loaded table.
+void TestFrmMain::stringCommands_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("menu") << "menu";
+    QTest::newRow("shortcut") << "shortcut";
+    QTest::newRow("pop-up") << "popup";
+}
+
+void TestFrmMain::stringCommands()
+{
+    QFETCH(QString, how);
+    w->Form_Load(writeGxt(QStringLiteral("t.gxt"), entries(3))); // N0001..N0003
+    activate();
+    auto run = [&](QAction *item, Qt::Key key) {
+        if (how == QLatin1String("menu")) {
+            item->trigger();
+        } else if (how == QLatin1String("shortcut")) {
+            QTest::keyClick(w->lvStrings, key, Qt::ControlModifier);
+        } else {
+            QTimer::singleShot(0, w.get(), [key] {
+                if (QWidget *popup = QApplication::activePopupWidget())
+                    QTest::keyClick(popup, key);
+            });
+            QTest::mousePress(w->lvStrings->viewport(), Qt::RightButton, {}, QPoint(300, 300));
+            QTest::mouseRelease(w->lvStrings->viewport(), Qt::RightButton, {}, QPoint(300, 300));
+        }
+        QCoreApplication::processEvents();
+    };
+
+    // Add: a new name lands where the sort by Name puts it, and is selected.
+    editorScript = [](frmStrings &dialog) {
+        QTest::keyClicks(dialog.txtName(), QStringLiteral("n0002a"));
+        QTest::keyClicks(dialog.txtValue(), QStringLiteral("~r~added"));
+        dialog.cmdOk_Click();
+    };
+    run(w->mnuStrings_Add, Qt::Key_A);
+    QCOMPARE(editorCaptions, QStringList{QStringLiteral("Add String")});
+    QCOMPARE(names(), (QStringList{"N0001", "N0002", "N0002A", "N0003"}));
+    QCOMPARE(w->table().value(3), QStringLiteral("~r~added"));
+    QCOMPARE(w->selectedPosition(), 3);
+    QVERIFY(w->StringsChanged);
+
+    // Edit the selected row: renaming it moves it, and it stays selected.
+    editorScript = [](frmStrings &dialog) {
+        QCOMPARE(dialog.txtName()->text(), QStringLiteral("N0002A"));
+        QCOMPARE(dialog.txtValue()->value(), QStringLiteral("~r~added"));
+        dialog.txtName()->setText(QStringLiteral("A"));
+        dialog.cmdOk_Click();
+    };
+    run(w->mnuStrings_Edit, Qt::Key_E);
+    QCOMPARE(editorCaptions.last(), QStringLiteral("Edit String"));
+    QCOMPARE(names(), (QStringList{"A", "N0001", "N0002", "N0003"}));
+    QCOMPARE(w->selectedPosition(), 1);
+
+    // Delete after the question; No keeps the row.
+    dialogs->setNextAnswer(QMessageBox::No);
+    run(w->mnuStrings_Delete, Qt::Key_D);
+    QCOMPARE(w->table().count(), 4);
+    dialogs->setNextAnswer(QMessageBox::Yes);
+    run(w->mnuStrings_Delete, Qt::Key_D);
+    QCOMPARE(names(), (QStringList{"N0001", "N0002", "N0003"}));
+    QCOMPARE(dialogs->messages.last().text, QStringLiteral("Are you sure you wish to delete the string 'A'?"));
+}
+
+void TestFrmMain::deleteMarksTheTableChanged()
+{
+    const QString path = writeGxt(QStringLiteral("t.gxt"), entries(2));
+    w->Form_Load(path);
+    w->lvStrings->setCurrentIndex(w->lvStrings->model()->index(0, 0));
+    dialogs->setNextAnswer(QMessageBox::Yes);
+    w->mnuStrings_Delete_Click();
+    QVERIFY(w->StringsChanged);
+    // Closing now asks, and No leaves the file as it was.
+    const QByteArray before = contents(path);
+    dialogs->setNextAnswer(QMessageBox::No);
+    QVERIFY(w->close());
+    QCOMPARE(dialogs->messages.last().title, QStringLiteral("Save Changes?"));
+    QCOMPARE(contents(path), before);
 }
 
 void TestFrmMain::dropRefusesOtherFiles()
