@@ -89,6 +89,8 @@ void runCase(benchmark::State &state, const BenchCase *benchCase)
             state.SkipWithError(error.toUtf8().constData());
             break;
         }
+        if (benchCase->timedBySession)
+            state.SetIterationTime(session->measuredSeconds);
         if (untimed) {
             state.PauseTiming();
             session->tidy();
@@ -314,9 +316,11 @@ int profile(const std::string &name, int times)
         session->prepare();
         QElapsedTimer timer;
         timer.start();
-        if (!profiledRun(*session, error))
+        if (!profiledRun(*session, error)) {
             session.reset();
-        total += double(timer.nsecsElapsed()) / 1e6;
+            break;
+        }
+        total += found->timedBySession ? session->measuredSeconds * 1e3 : double(timer.nsecsElapsed()) / 1e6;
         if (session)
             session->tidy();
     }
@@ -390,9 +394,12 @@ int main(int argc, char **argv)
         return profile(profiled, times);
 
     for (const BenchCase &benchCase : benchCases()) {
-        benchmark::RegisterBenchmark(benchCase.name.c_str(), runCase, &benchCase)
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
+        benchmark::internal::Benchmark *registered =
+            benchmark::RegisterBenchmark(benchCase.name.c_str(), runCase, &benchCase)->Unit(benchmark::kMillisecond);
+        if (benchCase.timedBySession)
+            registered->UseManualTime();
+        else
+            registered->UseRealTime();
     }
     SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
