@@ -12,7 +12,6 @@
 #include <cerrno>
 #include <cstring>
 #include <numeric>
-#include <unordered_map>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -100,28 +99,99 @@ QString describeEntry(int position, const QString &name)
     return QStringLiteral("entry %1 (%2)").arg(position).arg(name);
 }
 
-bool GxtReader::fail(const QString &reason)
-{
-    m_error = reason;
-    return false;
-}
+namespace {
 
-bool GxtReader::read(QByteArrayView data, std::vector<StringEntry> &rows, const FileOperationHooks &hooks)
+// The bytes of a file held whole in memory.
+class MemoryBytes
 {
-    m_error.clear();
-    m_alteredUnits = 0;
-    m_alteredEntries.clear();
-    rows.clear();
+public:
+    explicit MemoryBytes(QByteArrayView data)
+        : m_data(data)
+    {
+    }
+    // Memory hands out any stretch at once; the reader asks in chunks no larger than this.
+    static constexpr qint64 ChunkBytes = std::numeric_limits<qint64>::max() / 4;
 
-    const qint64 size = data.size();
-    if (looksLikeLaterVariant(data)) {
+    qint64 size() const { return m_data.size(); }
+    // `length` bytes from `position`, which lie inside the file; valid until the next call.
+    const char *at(qint64 position, qint64 /*length*/) const { return m_data.data() + position; }
+    QString errorString() const { return {}; }
+
+private:
+    QByteArrayView m_data;
+};
+
+// The bytes of an open file, read a window at a time as the reader moves through them, so
+// that a load never holds the file's bytes beside the whole of the table they become: for
+// the largest table they were a third of what opening it added to the editor's peak.
+class FileBytes
+{
+public:
+    FileBytes(QFile &file, qint64 size)
+        : m_file(file)
+        , m_size(size)
+    {
+    }
+    static constexpr qint64 ChunkBytes = 64 * 1024;
+
+    qint64 size() const { return m_size; }
+    // `length` bytes from `position`, which lie inside the file; valid until the next call.
+    // Null when the file cannot be read, or holds fewer bytes than it did when opened.
+    const char *at(qint64 position, qint64 length)
+    {
+        if (position >= m_start && position + length <= m_start + m_window.size())
+            return m_window.constData() + (position - m_start);
+        const qint64 count = std::min(std::max(length, WindowBytes), m_size - position);
+        m_window.resize(count);
+        m_start = position;
+        if (!m_file.seek(position) || m_file.read(m_window.data(), count) != count) {
+            m_window.clear();
+            m_error = m_file.error() != QFileDevice::NoError
+                ? m_file.errorString()
+                : QStringLiteral("the file became shorter while it was read");
+            return nullptr;
+        }
+        return m_window.constData();
+    }
+    QString errorString() const { return m_error; }
+
+private:
+    static constexpr qint64 WindowBytes = 256 * 1024;
+
+    QFile &m_file;
+    qint64 m_size;
+    QByteArray m_window;
+    qint64 m_start = 0;
+    QString m_error;
+};
+
+struct ReadOutcome {
+    QString error;
+    int alteredUnits = 0;
+    QStringList alteredEntries;
+};
+
+// The reader itself, over the bytes of a file in memory or on disk.
+template<typename Bytes>
+bool readRows(Bytes &source, std::vector<StringEntry> &rows, const FileOperationHooks &hooks, ReadOutcome &outcome)
+{
+    auto fail = [&outcome](const QString &reason) {
+        outcome.error = reason;
+        return false;
+    };
+    const qint64 size = source.size();
+    const qint64 headSize = std::min<qint64>(size, 8);
+    const char *head = source.at(0, headSize);
+    if (!head)
+        return fail(source.errorString());
+    if (looksLikeLaterVariant(QByteArrayView(head, headSize))) {
         return fail(QStringLiteral("the file looks like a later variant of the GXT format (a table of "
                                    "tables, tagged TABL), which this editor does not read"));
     }
     if (size < 8)
         return fail(QStringLiteral("the file is %1 bytes long; a GXT file has at least 8").arg(size));
 
-    const qint64 keySize = readInt32(data.data() + 4);
+    const qint64 keySize = readInt32(head + 4);
     if (keySize < 0)
         return fail(QStringLiteral("the TKEY size %1 is negative").arg(keySize));
     if (keySize % 12 != 0)
@@ -140,13 +210,15 @@ bool GxtReader::read(QByteArrayView data, std::vector<StringEntry> &rows, const 
 
     setMaximum(hooks, double(keySize) / 4.0);
     const CodePage &page = CodePage::windows1252();
-    const char *bytes = data.data();
 
     // First pass, the records.
+    const char *records = source.at(8, keySize);
+    if (!records)
+        return fail(source.errorString());
     std::vector<qint32> offsets(static_cast<size_t>(entryCount));
     rows.resize(size_t(entryCount));
     for (qint64 i = 0; i < entryCount; ++i) {
-        const char *record = bytes + 8 + 12 * i;
+        const char *record = records + 12 * i;
         offsets[size_t(i)] = readInt32(record);
         rows[size_t(i)].name = decodeName(record + 4, page);
         if ((i + 1) % ProgressStep == 0)
@@ -158,13 +230,28 @@ bool GxtReader::read(QByteArrayView data, std::vector<StringEntry> &rows, const 
     // a damaged or hostile file cannot make the reader decode more than it could hold.
     const qint64 textBase = 16 + keySize;
     const qint64 unitBudget = size + (qint64(1) << 20);
+    const qint64 chunkUnits = Bytes::ChunkBytes / 2;
     qint64 unitsRead = 0;
-    struct SharedText {
-        QString text;
-        int alteredUnits = 0;
-    };
-    std::unordered_map<qint32, SharedText> firstTextAtOffset;
-    firstTextAtOffset.reserve(size_t(entryCount));
+    // firstAtOffset[i]: the first record with record i's offset. Files as writers make them
+    // have rising offsets and share nothing, and then the table is not needed at all.
+    bool sharing = false;
+    for (qint64 i = 1; i < entryCount && !sharing; ++i)
+        sharing = offsets[size_t(i)] <= offsets[size_t(i - 1)];
+    std::vector<int> firstAtOffset;
+    std::vector<int> alteredAt; // altered units of each text read, for the records sharing it
+    if (sharing) {
+        std::vector<quint64> keys(static_cast<size_t>(entryCount));
+        for (qint64 i = 0; i < entryCount; ++i)
+            keys[size_t(i)] = (quint64(quint32(offsets[size_t(i)])) << 32) | quint64(i);
+        std::sort(keys.begin(), keys.end());
+        firstAtOffset.resize(size_t(entryCount));
+        alteredAt.resize(size_t(entryCount));
+        for (size_t k = 0, first = 0; k < keys.size(); ++k) {
+            if (k == 0 || (keys[k] >> 32) != (keys[k - 1] >> 32))
+                first = size_t(keys[k] & 0xffffffffu);
+            firstAtOffset[size_t(keys[k] & 0xffffffffu)] = int(first);
+        }
+    }
     for (qint64 i = 0; i < entryCount; ++i) {
         const int position = int(i + 1);
         StringEntry &row = rows[size_t(i)];
@@ -180,16 +267,26 @@ bool GxtReader::read(QByteArrayView data, std::vector<StringEntry> &rows, const 
                             .arg(size));
         }
 
-        const auto [known, inserted] = firstTextAtOffset.try_emplace(offset, SharedText{});
-        SharedText &shared = known->second;
-        if (inserted) {
+        int alteredUnits = 0;
+        const qint64 first = sharing ? firstAtOffset[size_t(i)] : i;
+        if (first == i) {
+            // The text's length first, chunk by chunk, up to its terminator.
             const qint64 available = (size - start) / 2;
-            const char *units = bytes + start;
             qint64 length = 0;
-            while (length < available && (units[2 * length] != 0 || units[2 * length + 1] != 0))
-                ++length;
+            bool terminated = false;
+            while (!terminated && length < available) {
+                const qint64 count = std::min(available - length, chunkUnits);
+                const char *units = source.at(start + 2 * length, 2 * count);
+                if (!units)
+                    return fail(source.errorString());
+                qint64 u = 0;
+                while (u < count && (units[2 * u] != 0 || units[2 * u + 1] != 0))
+                    ++u;
+                length += u;
+                terminated = u < count;
+            }
             unitsRead += length + 1;
-            if (length == available) {
+            if (!terminated) {
                 return fail(QStringLiteral("%1: the text at offset %2 has no terminator before the end of "
                                            "the file")
                                 .arg(where())
@@ -203,21 +300,82 @@ bool GxtReader::read(QByteArrayView data, std::vector<StringEntry> &rows, const 
             }
             QString text(length, Qt::Uninitialized);
             QChar *out = text.data();
-            for (qint64 u = 0; u < length; ++u) {
-                shared.alteredUnits += units[2 * u + 1] != 0;
-                out[u] = page.decode(static_cast<unsigned char>(units[2 * u]));
+            for (qint64 done = 0; done < length;) {
+                const qint64 count = std::min(length - done, chunkUnits);
+                const char *units = source.at(start + 2 * done, 2 * count);
+                if (!units)
+                    return fail(source.errorString());
+                for (qint64 u = 0; u < count; ++u) {
+                    alteredUnits += units[2 * u + 1] != 0;
+                    out[done + u] = page.decode(static_cast<unsigned char>(units[2 * u]));
+                }
+                done += count;
             }
-            shared.text = std::move(text);
+            row.value = std::move(text);
+            if (sharing)
+                alteredAt[size_t(i)] = alteredUnits;
+        } else {
+            // Records that share an offset share one string.
+            row.value = rows[size_t(first)].value;
+            alteredUnits = alteredAt[size_t(first)];
         }
-        row.value = shared.text;
-        if (shared.alteredUnits) {
-            m_alteredUnits += shared.alteredUnits;
-            m_alteredEntries.append(where());
+        if (alteredUnits) {
+            outcome.alteredUnits += alteredUnits;
+            outcome.alteredEntries.append(where());
         }
         if (position % ProgressStep == 0)
             advance(hooks, 2 * ProgressStep);
     }
     return true;
+}
+
+// Opens a file that may be a GXT file: a regular file of a size a GXT file can have.
+bool openGxtFile(const QString &path, QFile &file, QString &error)
+{
+    // Only a regular file has an end: a named pipe would hold the open until some writer
+    // came, and a device such as /dev/zero never ends.
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        error = QStringLiteral("it is a folder, not a file");
+        return false;
+    }
+    if (info.exists() && !info.isFile()) {
+        error = QStringLiteral("it is not a regular file");
+        return false;
+    }
+    // No GXT file can reach past its 32-bit offsets; refusing larger files keeps a stray
+    // disk image from being read into memory.
+    constexpr qint64 LargestGxt = (qint64(1) << 31) + (qint64(1) << 20);
+    if (info.size() > LargestGxt) {
+        error = QStringLiteral("the file is %1 bytes long, more than a GXT file can be").arg(info.size());
+        return false;
+    }
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool GxtReader::fail(const QString &reason)
+{
+    m_error = reason;
+    return false;
+}
+
+bool GxtReader::read(QByteArrayView data, std::vector<StringEntry> &rows, const FileOperationHooks &hooks)
+{
+    rows.clear();
+    MemoryBytes source(data);
+    ReadOutcome outcome;
+    const bool ok = readRows(source, rows, hooks, outcome);
+    m_error = outcome.error;
+    m_alteredUnits = outcome.alteredUnits;
+    m_alteredEntries = outcome.alteredEntries;
+    return ok;
 }
 
 bool GxtWriter::fail(const QString &reason)
@@ -344,29 +502,9 @@ bool GxtWriter::write(const std::vector<StringEntry> &rows, QIODevice &device, c
 
 bool readFileBytes(const QString &path, QByteArray &data, QString &error)
 {
-    // Only a regular file has an end: a named pipe would hold the open until some writer
-    // came, and a device such as /dev/zero never ends.
-    const QFileInfo info(path);
-    if (info.isDir()) {
-        error = QStringLiteral("it is a folder, not a file");
+    QFile file;
+    if (!openGxtFile(path, file, error))
         return false;
-    }
-    if (info.exists() && !info.isFile()) {
-        error = QStringLiteral("it is not a regular file");
-        return false;
-    }
-    // No GXT file can reach past its 32-bit offsets; refusing larger files keeps a stray
-    // disk image from being read into memory.
-    constexpr qint64 LargestGxt = (qint64(1) << 31) + (qint64(1) << 20);
-    if (info.size() > LargestGxt) {
-        error = QStringLiteral("the file is %1 bytes long, more than a GXT file can be").arg(info.size());
-        return false;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString();
-        return false;
-    }
     data = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         error = file.errorString();
@@ -380,21 +518,24 @@ GxtLoadResult LoadGxt(const QString &path, StringTable &table, const FileOperati
     GxtLoadResult result;
     OperationScope scope(hooks);
 
-    QByteArray data;
-    if (!readFileBytes(path, data, result.errorString))
+    QFile file;
+    if (!openGxtFile(path, file, result.errorString))
         return result;
-
-    GxtReader reader;
     std::vector<StringEntry> rows;
-    if (!reader.read(data, rows, hooks)) {
-        result.errorString = reader.errorString();
-        return result;
+    ReadOutcome outcome;
+    {
+        FileBytes source(file, file.size());
+        if (!readRows(source, rows, hooks, outcome)) {
+            result.errorString = outcome.error;
+            return result;
+        }
     }
+    file.close();
     // Only a complete, sound table replaces what the caller had.
     table.assignSorted(std::move(rows), StringTable::ByName);
     result.ok = true;
-    result.alteredUnitCount = reader.alteredUnitCount();
-    result.alteredEntries = reader.alteredEntries();
+    result.alteredUnitCount = outcome.alteredUnits;
+    result.alteredEntries = outcome.alteredEntries;
     return result;
 }
 

@@ -9,6 +9,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <tuple>
+
 using namespace quillet;
 using gxtbytes::Record;
 
@@ -307,6 +310,53 @@ private Q_SLOTS:
         QCOMPARE(result.errorString, QStringLiteral("the file has 32767 entries; at most 32766 can be loaded"));
         QCOMPARE(table.count(), 32766);
         QCOMPARE(log.events, (QStringList{"begin", "end"}));
+    }
+
+    void largeFilesLoadFromDiskAsTheReaderReadsThem()
+    {
+        // A load reads the file a window at a time. Texts longer than a window, texts across
+        // the windows' edges, high bytes, and (second round) shared, overlapping and
+        // out-of-order offsets all come out as the reader gives them from memory.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("large.gxt"));
+        for (const bool tangled : {false, true}) {
+            QByteArray data;
+            auto addText = [&data](int units, char first) {
+                const qint32 offset = qint32(data.size());
+                for (int u = 0; u < units; ++u) {
+                    data += char(first + u % 23);
+                    data += u % 97 == 5 ? '\x01' : '\0';
+                }
+                data += QByteArray(2, '\0');
+                return offset;
+            };
+            QList<Record> records{{addText(300000, 'a'), "HUGE"}};
+            for (int i = 0; i < 3000; ++i)
+                records.append({addText(40 + (i * 37) % 400, 'A'), "N" + QByteArray::number(i)});
+            if (tangled) {
+                records.append({records[0].offset + 2 * 1000, "INSIDE"});
+                records.append({records[7].offset, "SHARED"});
+                records.prepend({records[2500].offset, "FIRST"});
+            }
+            const QByteArray bytes = gxtbytes::file(records, data);
+            QVERIFY(writeAll(path, bytes));
+
+            GxtReader reader;
+            std::vector<StringEntry> expected;
+            QVERIFY(reader.read(bytes, expected));
+            StringTable table;
+            const GxtLoadResult result = LoadGxt(path, table);
+            QVERIFY2(result.ok, qPrintable(result.errorString));
+            QCOMPARE(result.alteredUnitCount, reader.alteredUnitCount());
+            QCOMPARE(result.alteredEntries, reader.alteredEntries());
+            auto ordinal = [](std::vector<StringEntry> rows) {
+                std::sort(rows.begin(), rows.end(), [](const StringEntry &a, const StringEntry &b) {
+                    return std::tie(a.name, a.value) < std::tie(b.name, b.value);
+                });
+                return rows;
+            };
+            QVERIFY(ordinal(table.rows()) == ordinal(expected));
+        }
     }
 
     void damagedFilesFailWithAReason_data()

@@ -3,7 +3,10 @@
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
+#include <QRandomGenerator>
 #include <QTest>
+
+#include <algorithm>
 
 using namespace quillet;
 
@@ -21,6 +24,35 @@ void fill(StringTable &table, const QList<std::pair<QString, QString>> &rows)
 {
     for (const auto &[name, value] : rows)
         table.setValue(table.addRow(name), value);
+}
+
+// The display order written the plain way: folded text, then character codes, and equal
+// rows keep their order.
+std::vector<StringEntry> referenceSort(std::vector<StringEntry> rows, int key, int order)
+{
+    auto text = [key](const StringEntry &e) { return key == StringTable::ByValue ? e.value : e.name; };
+    std::stable_sort(rows.begin(), rows.end(), [&](const StringEntry &a, const StringEntry &b) {
+        int c = QString::compare(text(a).toCaseFolded(), text(b).toCaseFolded(), Qt::CaseSensitive);
+        if (c == 0)
+            c = QString::compare(text(a), text(b), Qt::CaseSensitive);
+        return order == StringTable::Descending ? c > 0 : c < 0;
+    });
+    return rows;
+}
+
+// Texts that stress the order: case pairs, letters whose folding is not a plain shift,
+// U+0000, surrogate pairs, and long shared beginnings.
+QString trickyText(QRandomGenerator &random)
+{
+    static const QStringList pieces = {QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("_"), QStringLiteral("~r~"), QStringLiteral("\u00e9"), QStringLiteral("\u00c9"),
+                                       QStringLiteral("\u00df"), QStringLiteral("\u1e9e"), QStringLiteral("\u03a3"), QStringLiteral("\u03c2"), QStringLiteral("\u0130"),
+                                       QString(QChar(u'\0')), QStringLiteral("\uff61"), QString::fromUcs4(U"\U00010400"),
+                                       QString::fromUcs4(U"\U00010428"), QStringLiteral("the car ")};
+    QString text;
+    const int count = random.bounded(6);
+    for (int i = 0; i < count; ++i)
+        text += pieces[random.bounded(int(pieces.size()))];
+    return text;
 }
 
 } // namespace
@@ -82,6 +114,28 @@ private Q_SLOTS:
         table.setSortOrder(StringTable::Descending);
         QCOMPARE(table.value(1), QStringLiteral("2"));
         QCOMPARE(table.value(4), QStringLiteral("9"));
+    }
+
+    void sortFollowsFoldedTextThenCodesThenPlace()
+    {
+        QRandomGenerator random(6);
+        for (int round = 0; round < 40; ++round) {
+            std::vector<StringEntry> rows;
+            for (int i = 0; i < 60; ++i)
+                rows.push_back({trickyText(random), trickyText(random)});
+            StringTable table;
+            table.assign(rows);
+            for (int step = 0; step < 4; ++step) {
+                const int key = random.bounded(2);
+                const int order = random.bounded(2);
+                const std::vector<StringEntry> expected = referenceSort(table.rows(), key, order);
+                table.setSorted(false);
+                table.setSortKey(key);
+                table.setSortOrder(order);
+                table.setSorted(true);
+                QVERIFY2(table.rows() == expected, qPrintable(QStringLiteral("round %1, step %2").arg(round).arg(step)));
+            }
+        }
     }
 
     void modelFollowsEveryChange()

@@ -1,0 +1,352 @@
+// The editor window's own costs, headless: the open sequence of the largest table until
+// the list shows it, a header click's re-sort until the list shows it, and an editor
+// commit's re-sort; and, in child processes, what the open table costs in memory.
+#include "benchcase.h"
+#include "benchsupport.h"
+
+#include "filelocation.h"
+#include "frmmain.h"
+#include "frmstrings.h"
+#include "stringcommands.h"
+#include "userdialogs.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTest>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstdio>
+
+using namespace quillet;
+
+namespace quilletbench {
+
+namespace {
+
+class MemorySettings : public SettingsStore
+{
+public:
+    QString value(const QString &group, const QString &key, const QString &defaultValue) const override
+    {
+        return m_values.value(group + QLatin1Char('/') + key, defaultValue);
+    }
+    void setValue(const QString &group, const QString &key, const QString &value) override
+    {
+        m_values.insert(group + QLatin1Char('/') + key, value);
+    }
+
+private:
+    QHash<QString, QString> m_values;
+};
+
+// Counts the paints of the list, which is how "the list shows it" is told.
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// The editor's main window as the editor makes it, with scripted dialogs and settings in
+// memory, shown on the offscreen screen.
+class EditorWindow
+{
+public:
+    EditorWindow()
+        : m_window(&m_dialogs, &m_settings)
+    {
+        m_window.lvStrings->viewport()->installEventFilter(&m_paints);
+        m_window.Form_Load(QString());
+        QString ignored;
+        waitUntilListPainted(0, ignored);
+    }
+
+    frmMain &window() { return m_window; }
+    ScriptedUserDialogs &dialogs() { return m_dialogs; }
+    int paints() const { return m_paints.paints; }
+
+    // Lets the events run until the list has painted since `paintsBefore`.
+    bool waitUntilListPainted(int paintsBefore, QString &error)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (m_paints.paints == paintsBefore) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            if (timer.elapsed() > 5000) {
+                error = QStringLiteral("the list did not paint within 5 s");
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // File, Open, with the open dialog answering `path`, until the list shows the table.
+    bool open(const QString &path, int expectedRows, QString &error)
+    {
+        const int before = m_paints.paints;
+        m_dialogs.setNextFileName(path);
+        m_window.mnuFile_Open_Click();
+        if (!waitUntilListPainted(before, error))
+            return false;
+        const StringTable &table = m_window.table();
+        if (table.count() != expectedRows || !table.isSorted() || table.sortKey() != StringTable::ByName
+            || !m_window.lvStrings->isVisible() || m_dialogs.unexpected != 0) {
+            error = QStringLiteral("the open did not leave %1 rows shown sorted by Name").arg(expectedRows);
+            return false;
+        }
+        return true;
+    }
+
+    void clickHeader(int section)
+    {
+        QHeaderView *header = m_window.lvStrings->header();
+        const QPoint middle(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
+                            header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, middle);
+    }
+
+private:
+    ScriptedUserDialogs m_dialogs;
+    MemorySettings m_settings;
+    frmMain m_window;
+    PaintCounter m_paints;
+};
+
+// File, Open of the table into an editor showing an empty one, until the list shows it.
+class OpenSession : public Session
+{
+public:
+    explicit OpenSession(const BenchTable &table)
+        : m_table(table)
+    {
+        hasUntimedSteps = true;
+    }
+    void prepare() override
+    {
+        m_editor.window().mnuFile_New_Click();
+        QCoreApplication::processEvents();
+    }
+    bool run(QString &error) override { return m_editor.open(m_table.path, int(m_table.rows.size()), error); }
+
+private:
+    const BenchTable &m_table;
+    EditorWindow m_editor;
+};
+
+// A click on a column header while the list is sorted by the other column, until the list
+// shows the new order.
+class HeaderClickSession : public Session
+{
+public:
+    HeaderClickSession(const BenchTable &table, int key)
+        : m_key(key)
+    {
+        hasUntimedSteps = true;
+        QString error;
+        m_ready = m_editor.open(table.path, int(table.rows.size()), error);
+    }
+    bool ready() const { return m_ready; }
+    void prepare() override
+    {
+        const int other = m_key == StringTable::ByName ? StringTable::ByValue : StringTable::ByName;
+        if (m_editor.window().table().sortKey() != other) {
+            const int before = m_editor.paints();
+            m_editor.clickHeader(other);
+            QString ignored;
+            m_editor.waitUntilListPainted(before, ignored);
+        }
+        QCoreApplication::processEvents();
+    }
+    bool run(QString &error) override
+    {
+        const int before = m_editor.paints();
+        m_editor.clickHeader(m_key);
+        if (!m_editor.waitUntilListPainted(before, error))
+            return false;
+        const StringTable &table = m_editor.window().table();
+        if (table.sortKey() != m_key || table.sortOrder() != StringTable::Ascending) {
+            error = QStringLiteral("the click did not sort by the clicked column");
+            return false;
+        }
+        return true;
+    }
+
+private:
+    EditorWindow m_editor;
+    int m_key;
+    bool m_ready = false;
+};
+
+// Edit on a row in the middle of the list, through the window's own Strings command and
+// editor dialog, renamed there so that the re-sort moves it to one end. What is timed is
+// the commit: from the press of Update until the list has painted the row in its place
+// (the window selects it and scrolls to it); making the dialog is not counted.
+class CommitSession : public Session
+{
+public:
+    explicit CommitSession(const BenchTable &table)
+    {
+        hasUntimedSteps = true;
+        QString error;
+        m_ready = m_editor.open(table.path, int(table.rows.size()), error);
+        m_editor.window().stringCommands().setDialogRunner([this](frmStrings &dialog) {
+            dialog.txtName()->setText(newName());
+            m_clock.start();
+            dialog.cmdOk_Click();
+        });
+    }
+    bool ready() const { return m_ready; }
+    void prepare() override
+    {
+        frmMain &window = m_editor.window();
+        const QModelIndex middle = window.lvStrings->model()->index(window.table().count() / 2, 0);
+        const int before = m_editor.paints();
+        window.lvStrings->setCurrentIndex(middle);
+        window.lvStrings->scrollTo(middle);
+        QString ignored;
+        m_editor.waitUntilListPainted(before, ignored);
+    }
+    bool run(QString &error) override
+    {
+        frmMain &window = m_editor.window();
+        const int before = m_editor.paints();
+        window.mnuStrings_Edit_Click();
+        if (!m_editor.waitUntilListPainted(before, error))
+            return false;
+        measuredSeconds = double(m_clock.nsecsElapsed()) / 1e9;
+        // The written row is selected, and stands among the rows of its name at its end of
+        // the list (earlier runs left rows of the same name there).
+        const StringTable &table = window.table();
+        const int current = window.lvStrings->currentIndex().row() + 1;
+        const int neighbour = m_toTop ? current - 1 : current + 1;
+        const bool atItsEnd = neighbour < 1 || neighbour > table.count() || table.name(neighbour) == newName();
+        if (!window.StringsChanged || !table.isSorted() || current < 1 || table.name(current) != newName() || !atItsEnd) {
+            error = QStringLiteral("the commit did not move the row to its place");
+            return false;
+        }
+        return true;
+    }
+    void tidy() override
+    {
+        m_toTop = !m_toTop;
+        m_editor.window().StringsChanged = false;
+    }
+
+private:
+    QString newName() const { return m_toTop ? QStringLiteral("A") : QStringLiteral("ZZZZZZZ"); }
+
+    EditorWindow m_editor;
+    QElapsedTimer m_clock;
+    bool m_toTop = true;
+    bool m_ready = false;
+};
+
+template<typename S, typename... Args>
+std::function<std::unique_ptr<Session>(QString &)> windowStarter(const BenchTable &table, Args... args)
+{
+    return [&table, args...](QString &error) -> std::unique_ptr<Session> {
+        auto session = std::make_unique<S>(table, args...);
+        if constexpr (requires { session->ready(); }) {
+            if (!session->ready()) {
+                error = QStringLiteral("the editor could not open %1").arg(table.path);
+                return nullptr;
+            }
+        }
+        return session;
+    };
+}
+
+QString probeLine(const MemoryUse &use, double openMs)
+{
+    return QStringLiteral("probe peak_kib=%1 rss_kib=%2 open_ms=%3").arg(use.peakKiB).arg(use.residentKiB).arg(openMs);
+}
+
+} // namespace
+
+void registerWindowCases()
+{
+    std::vector<BenchCase> &cases = benchCases();
+    using Target = BenchCase::Target;
+    const BenchTable &largest = largestTable();
+    cases.push_back({"window_open/largest", {}, Target::Milliseconds, 100.0, &largest, windowStarter<OpenSession>(largest)});
+    cases.push_back({"window_header_value/largest", {}, Target::Milliseconds, 25.0, nullptr,
+                     windowStarter<HeaderClickSession>(largest, int(StringTable::ByValue))});
+    cases.push_back({"window_header_name/largest", {}, Target::Milliseconds, 25.0, nullptr,
+                     windowStarter<HeaderClickSession>(largest, int(StringTable::ByName))});
+    BenchCase commit{"window_commit/largest", {}, Target::Milliseconds, 25.0, nullptr,
+                     windowStarter<CommitSession>(largest)};
+    commit.timedBySession = true;
+    cases.push_back(std::move(commit));
+}
+
+int runMemoryProbe(const QString &path)
+{
+    EditorWindow editor;
+    double openMs = 0;
+    if (!path.isEmpty()) {
+        QFile file(path);
+        QString error;
+        QElapsedTimer timer;
+        timer.start();
+        // The row count is not known here; open() checks it, so read it from the file.
+        if (!file.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "quillet-bench: %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
+            return 1;
+        }
+        const QByteArray head = file.read(8);
+        file.close();
+        const int rows = head.size() == 8 ? qFromLittleEndian<qint32>(head.constData() + 4) / 12 : 0;
+        timer.restart();
+        if (!editor.open(path, rows, error)) {
+            std::fprintf(stderr, "quillet-bench: %s\n", qPrintable(error));
+            return 1;
+        }
+        openMs = double(timer.nsecsElapsed()) / 1e6;
+    }
+    std::puts(qPrintable(probeLine(currentMemoryUse(), openMs)));
+    return 0;
+}
+
+std::optional<ProbeResult> probeMemory(const QString &path, QString &error)
+{
+    QProcess child;
+    QStringList arguments{QStringLiteral("--memory-probe"), path.isEmpty() ? QStringLiteral("-") : path};
+    child.start(QCoreApplication::applicationFilePath(), arguments);
+    if (!child.waitForFinished(60000) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
+        error = QStringLiteral("the memory probe failed: %1").arg(QString::fromLocal8Bit(child.readAllStandardError()));
+        return std::nullopt;
+    }
+    const QString output = QString::fromLocal8Bit(child.readAllStandardOutput());
+    const qsizetype at = output.indexOf(QLatin1String("probe "));
+    if (at < 0) {
+        error = QStringLiteral("the memory probe said nothing");
+        return std::nullopt;
+    }
+    ProbeResult result;
+    const QStringList fields = output.mid(at + 6).trimmed().split(QLatin1Char(' '));
+    for (const QString &field : fields) {
+        const QString key = field.section(QLatin1Char('='), 0, 0);
+        const QString value = field.section(QLatin1Char('='), 1);
+        if (key == QLatin1String("peak_kib"))
+            result.memory.peakKiB = value.toLongLong();
+        else if (key == QLatin1String("rss_kib"))
+            result.memory.residentKiB = value.toLongLong();
+        else if (key == QLatin1String("open_ms"))
+            result.openMs = value.toDouble();
+    }
+    return result;
+}
+
+} // namespace quilletbench
