@@ -360,12 +360,6 @@ bool openGxtFile(const QString &path, QFile &file, QString &error)
 
 } // namespace
 
-bool GxtReader::fail(const QString &reason)
-{
-    m_error = reason;
-    return false;
-}
-
 bool GxtReader::read(QByteArrayView data, std::vector<StringEntry> &rows, const FileOperationHooks &hooks)
 {
     rows.clear();

@@ -49,8 +49,6 @@ public:
     QStringList alteredEntries() const { return m_alteredEntries; }
 
 private:
-    bool fail(const QString &reason);
-
     QString m_error;
     int m_alteredUnits = 0;
     QStringList m_alteredEntries;
