@@ -28,22 +28,6 @@ namespace quilletbench {
 
 namespace {
 
-class MemorySettings : public SettingsStore
-{
-public:
-    QString value(const QString &group, const QString &key, const QString &defaultValue) const override
-    {
-        return m_values.value(group + QLatin1Char('/') + key, defaultValue);
-    }
-    void setValue(const QString &group, const QString &key, const QString &value) override
-    {
-        m_values.insert(group + QLatin1Char('/') + key, value);
-    }
-
-private:
-    QHash<QString, QString> m_values;
-};
-
 // Counts the paints of the list, which is how "the list shows it" is told.
 class PaintCounter : public QObject
 {
@@ -119,7 +103,7 @@ public:
 
 private:
     ScriptedUserDialogs m_dialogs;
-    MemorySettings m_settings;
+    MemorySettingsStore m_settings;
     frmMain m_window;
     PaintCounter m_paints;
 };

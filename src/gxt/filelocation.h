@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QString>
 
 #include <memory>
@@ -38,6 +39,25 @@ public:
 
 private:
     std::unique_ptr<QSettings> m_settings;
+};
+
+// A store that forgets everything when it goes: for a run that must leave the user's
+// settings alone, such as a test or a benchmark.
+class MemorySettingsStore final : public SettingsStore
+{
+public:
+    QString value(const QString &group, const QString &key, const QString &defaultValue) const override
+    {
+        return m_values.value(group + QLatin1Char('/') + key, defaultValue);
+    }
+    void setValue(const QString &group, const QString &key, const QString &value) override
+    {
+        m_values.insert(group + QLatin1Char('/') + key, value);
+    }
+    bool isEmpty() const { return m_values.isEmpty(); }
+
+private:
+    QHash<QString, QString> m_values;
 };
 
 // The folder in which the file dialogs open: the folder of the file last opened, or

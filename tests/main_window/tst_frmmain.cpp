@@ -23,20 +23,6 @@ using namespace quillet;
 
 namespace {
 
-class MemorySettings : public SettingsStore
-{
-public:
-    QString value(const QString &group, const QString &key, const QString &defaultValue) const override
-    {
-        return values.value(group + QLatin1Char('/') + key, defaultValue);
-    }
-    void setValue(const QString &group, const QString &key, const QString &value) override
-    {
-        values.insert(group + QLatin1Char('/') + key, value);
-    }
-    QHash<QString, QString> values;
-};
-
 std::vector<StringEntry> entries(int count)
 {
     std::vector<StringEntry> rows;
@@ -140,7 +126,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ScriptedUserDialogs> dialogs;
-    std::unique_ptr<MemorySettings> settings;
+    std::unique_ptr<MemorySettingsStore> settings;
     std::unique_ptr<frmMain> w;
     QStringList editorCaptions;
     std::function<void(frmStrings &)> editorScript;
@@ -150,7 +136,7 @@ void TestFrmMain::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     dialogs = std::make_unique<ScriptedUserDialogs>();
-    settings = std::make_unique<MemorySettings>();
+    settings = std::make_unique<MemorySettingsStore>();
     w = std::make_unique<frmMain>(dialogs.get(), settings.get());
     // The editor dialog is worked by the test's script; without one it is cancelled.
     editorCaptions.clear();
@@ -407,7 +393,7 @@ void TestFrmMain::saveCommands()
     QCOMPARE(saved(second), 3);
     QCOMPARE(w->windowTitle(), QStringLiteral("Quillet - second.gxt"));
     // Saving does not move the remembered folder.
-    QVERIFY(settings->values.isEmpty());
+    QVERIFY(settings->isEmpty());
 
     // A cancelled Save As stays silent.
     dialogs->setNextFileName(QString());
@@ -566,7 +552,7 @@ void TestFrmMain::rememberedFolder()
     StringTable table;
     QVERIFY(SaveGxt(path, table).ok);
     w->Form_Load(path);
-    QCOMPARE(settings->values.value(QStringLiteral("Main/File Location")), folder + QLatin1Char('/'));
+    QCOMPARE(settings->value(QStringLiteral("Main"), QStringLiteral("File Location"), QString()), folder + QLatin1Char('/'));
 
     dialogs->setNextFileName(QString());
     w->mnuFile_Open->trigger();

@@ -10,6 +10,7 @@
 // user id) run in a fresh copy of this program started with --run-case: a whole window of
 // its own, set up and driven exactly as in-process cases are, reporting back through its
 // standard output.
+#include "testfiles.h"
 #include "filelocation.h"
 #include "frmmain.h"
 #include "frmstrings.h"
@@ -36,38 +37,15 @@
 #include <unistd.h>
 
 using namespace quillet;
+using namespace testfiles;
 
 namespace {
 
-constexpr uid_t Nobody = 65534;
 constexpr char ChildSwitch[] = "--run-case";
 // Ends a child that blocks; a watchdog, not a measure of speed.
 constexpr int WatchdogSeconds = 300;
 
-class MemorySettings : public SettingsStore
-{
-public:
-    QString value(const QString &group, const QString &key, const QString &defaultValue) const override
-    {
-        return values.value(group + QLatin1Char('/') + key, defaultValue);
-    }
-    void setValue(const QString &group, const QString &key, const QString &value) override
-    {
-        values.insert(group + QLatin1Char('/') + key, value);
-    }
-    QHash<QString, QString> values;
-};
-
 // ---- Files ----
-
-QByteArray written(const std::vector<StringEntry> &rows)
-{
-    GxtWriter writer;
-    QByteArray out;
-    if (!writer.build(rows, out))
-        qFatal("the writer refused a test table: %s", qPrintable(writer.errorString()));
-    return out;
-}
 
 // The table the user works on: large enough that a disk filling up stops its save part of
 // the way, well past any write buffer.
@@ -186,24 +164,6 @@ void removeTreeAt(int parent, const char *name)
 }
 
 // ---- Faults a child takes on ----
-
-// As root, permission bits stop nothing; a child that gives up root meets them as a user
-// does. Supplementary groups go first, while the child still may drop them.
-bool becomeAnOrdinaryUser()
-{
-    if (geteuid() != 0)
-        return true;
-    return setgroups(0, nullptr) == 0 && setresgid(Nobody, Nobody, Nobody) == 0
-        && setresuid(Nobody, Nobody, Nobody) == 0 && geteuid() == Nobody;
-}
-
-// A write that passes `bytes` in a file fails with EFBIG instead of killing the process, as
-// a full disk makes it fail part of the way.
-bool limitFileSize(qint64 bytes)
-{
-    const rlimit limit{rlim_t(bytes), rlim_t(bytes)};
-    return signal(SIGXFSZ, SIG_IGN) != SIG_ERR && setrlimit(RLIMIT_FSIZE, &limit) == 0;
-}
 
 // ---- One case: a window, what is done to it, and what it shows afterwards ----
 
@@ -328,7 +288,7 @@ Report runScenario(const Case &c, const std::function<void()> &beforeCommand = {
 {
     Report r;
     ScriptedUserDialogs dialogs;
-    MemorySettings settings;
+    MemorySettingsStore settings;
     QStringList warnings;
     capturedWarnings = &warnings;
     previousHandler = qInstallMessageHandler(captureEditorWarnings);

@@ -1,6 +1,7 @@
 // Damaged, truncated, hostile and later-variant files: each either loads or fails with a
 // reason, leaves the open table alone when it fails, and never makes the reader allocate
 // by what the file claims rather than by what it holds.
+#include "testfiles.h"
 #include "childprocess.h"
 #include "gxtbytes.h"
 #include "gxtroundtrip.h"
@@ -40,6 +41,7 @@ extern "C" size_t __sanitizer_get_allocated_size(const volatile void *pointer);
 #endif
 
 using namespace quillet;
+using namespace testfiles;
 using gxtbytes::Record;
 
 namespace {
@@ -47,15 +49,6 @@ namespace {
 QString s(const char *utf8)
 {
     return QString::fromUtf8(utf8);
-}
-
-QByteArray written(const std::vector<StringEntry> &rows)
-{
-    GxtWriter writer;
-    QByteArray out;
-    if (!writer.build(rows, out))
-        qFatal("the writer refused a test table: %s", qPrintable(writer.errorString()));
-    return out;
 }
 
 bool writeFile(const QString &path, const QByteArray &bytes)

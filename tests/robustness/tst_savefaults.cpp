@@ -3,6 +3,7 @@
 // old file keeps every byte, no temporary file stays behind and the reason is given. And
 // saves that succeed keep what the user set up around the file: a symbolic link stays a
 // link and the file's permission bits stay as they were.
+#include "testfiles.h"
 #include "childprocess.h"
 
 #include "gxtfile.h"
@@ -19,19 +20,10 @@
 #include <sys/stat.h>
 
 using namespace quillet;
+using namespace testfiles;
 
 namespace {
 
-constexpr uid_t Nobody = 65534;
-
-QByteArray written(const std::vector<StringEntry> &rows)
-{
-    GxtWriter writer;
-    QByteArray out;
-    if (!writer.build(rows, out))
-        qFatal("the writer refused a test table: %s", qPrintable(writer.errorString()));
-    return out;
-}
 
 // What stands on disk before each save: a small table the user does not want to lose.
 const std::vector<StringEntry> OldRows{{QStringLiteral("A1"), QStringLiteral("Hi")}, {QStringLiteral("B"), QString()}};
@@ -74,24 +66,6 @@ bool setMode(const QString &path, int mode)
 QStringList entriesOf(const QString &folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-// As root, permission bits stop nothing; a child that gives up root meets them as a user
-// does. Supplementary groups go first, while the child still may drop them.
-bool becomeAnOrdinaryUser()
-{
-    if (geteuid() != 0)
-        return true;
-    return setgroups(0, nullptr) == 0 && setresgid(Nobody, Nobody, Nobody) == 0
-        && setresuid(Nobody, Nobody, Nobody) == 0 && geteuid() == Nobody;
-}
-
-// A write that passes `bytes` in a file fails with EFBIG instead of killing the process, as
-// a full disk makes it fail part of the way.
-bool limitFileSize(qint64 bytes)
-{
-    const rlimit limit{rlim_t(bytes), rlim_t(bytes)};
-    return signal(SIGXFSZ, SIG_IGN) != SIG_ERR && setrlimit(RLIMIT_FSIZE, &limit) == 0;
 }
 
 enum class Fault {

@@ -1,0 +1,50 @@
+#pragma once
+
+// What several suites need to make files and to meet faults as an ordinary user would:
+// the bytes of a table as the writer writes them, and the two ways a forked child takes
+// on a fault that must not touch the test process itself.
+#include "gxtfile.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <csignal>
+#include <vector>
+
+#include <grp.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace testfiles {
+
+// The unprivileged user that a child running as root turns into.
+inline constexpr uid_t Nobody = 65534;
+
+inline QByteArray written(const std::vector<quillet::StringEntry> &rows)
+{
+    quillet::GxtWriter writer;
+    QByteArray out;
+    if (!writer.build(rows, out))
+        qFatal("the writer refused a test table: %s", qPrintable(writer.errorString()));
+    return out;
+}
+
+// As root, permission bits stop nothing; a child that gives up root meets them as a user
+// does. Supplementary groups go first, while the child still may drop them.
+inline bool becomeAnOrdinaryUser()
+{
+    if (geteuid() != 0)
+        return true;
+    return setgroups(0, nullptr) == 0 && setresgid(Nobody, Nobody, Nobody) == 0
+        && setresuid(Nobody, Nobody, Nobody) == 0 && geteuid() == Nobody;
+}
+
+// A write that passes `bytes` in a file fails with EFBIG instead of killing the process, as
+// a full disk makes it fail part of the way.
+inline bool limitFileSize(qint64 bytes)
+{
+    const rlimit limit{rlim_t(bytes), rlim_t(bytes)};
+    return signal(SIGXFSZ, SIG_IGN) != SIG_ERR && setrlimit(RLIMIT_FSIZE, &limit) == 0;
+}
+
+} // namespace testfiles
