@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -14,6 +15,9 @@ class TestFileLocation : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // Run by hand, outside CTest's own configuration folder, the store still stays out of
+    // the user's settings.
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void rememberedFolder_data();
     void rememberedFolder();
     void staleOrMissingFolderFallsBack();
