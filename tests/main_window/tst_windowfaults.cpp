@@ -70,20 +70,6 @@ std::vector<StringEntry> changedRows()
 // What some other file at a save's target holds: small, and unlike the table saved.
 const std::vector<StringEntry> OtherRows{{QStringLiteral("A1"), QStringLiteral("Hi")}, {QStringLiteral("B"), QString()}};
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes, int mode = 0644)
-{
-    QFile file(path);
-    const bool ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-    file.close();
-    return ok && chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0;
-}
-
 bool setMode(const QString &path, int mode)
 {
     return chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0;

@@ -37,20 +37,6 @@ std::vector<StringEntry> newRows(int count = 3000)
     return rows;
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes, int mode = 0644)
-{
-    QFile file(path);
-    const bool ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-    file.close();
-    return ok && chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0;
-}
-
 int modeOf(const QString &path)
 {
     struct stat st {};

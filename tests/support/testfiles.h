@@ -1,11 +1,12 @@
 #pragma once
 
 // What several suites need to make files and to meet faults as an ordinary user would:
-// the bytes of a table as the writer writes them, and the two ways a forked child takes
-// on a fault that must not touch the test process itself.
+// the bytes of a table as the writer writes them, whole-file reads and writes, and the two
+// ways a forked child takes on a fault that must not touch the test process itself.
 #include "gxtfile.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 
 #include <csignal>
@@ -13,6 +14,7 @@
 
 #include <grp.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace testfiles {
@@ -27,6 +29,21 @@ inline QByteArray written(const std::vector<quillet::StringEntry> &rows)
     if (!writer.build(rows, out))
         qFatal("the writer refused a test table: %s", qPrintable(writer.errorString()));
     return out;
+}
+
+inline QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Writes a file of our own making with the permission bits a case needs.
+inline bool writeFile(const QString &path, const QByteArray &bytes, int mode = 0644)
+{
+    QFile file(path);
+    const bool ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    file.close();
+    return ok && chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0;
 }
 
 // As root, permission bits stop nothing; a child that gives up root meets them as a user
