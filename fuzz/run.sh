@@ -54,14 +54,18 @@ echo "== Fuzz for $seconds seconds"
 log="$build/fuzz.log"
 rm -f "$build"/fuzz-[0-9]*.log # what workers write under -jobs
 rc=0
+started=$SECONDS
 (cd "$build" && timeout -k 10 $((seconds + 120)) "$fuzzer" \
   -max_total_time="$seconds" -timeout=10 -malloc_limit_mb=64 -rss_limit_mb=2048 \
   -dict="$root/fuzz/gxt.dict" -artifact_prefix="$findings/" -print_final_stats=1 \
   "$@" "$corpus" "$seeds") >"$log" 2>&1 || rc=$?
 
-# Each process (the one, or every worker under -jobs) reports its own count.
+# Each process reports its own count: the one fuzzer, or every worker under -jobs, whose
+# logs the main log then repeats and must not be counted twice.
 executed=0
-for f in "$log" "$build"/fuzz-[0-9]*.log; do
+counted=("$build"/fuzz-[0-9]*.log)
+[ ${#counted[@]} -eq 0 ] && counted=("$log")
+for f in "${counted[@]}"; do
   n="$(sed -n 's/^stat::number_of_executed_units: *\([0-9]*\).*/\1/p' "$f" | tail -n 1)"
   [ -z "$n" ] && n="$(sed -n 's/^#\([0-9]*\).*/\1/p' "$f" | tail -n 1)"
   executed=$((executed + ${n:-0}))
@@ -77,4 +81,4 @@ if [ "$rc" -ne 0 ]; then
   exit 1
 fi
 grep -hE '^(Done|stat::)' "$log" "$build"/fuzz-[0-9]*.log || true
-echo "Inputs executed: $executed in $seconds seconds, no finding"
+echo "Inputs executed: $executed in $((SECONDS - started)) seconds, no finding"
