@@ -51,12 +51,6 @@ QString s(const char *utf8)
     return QString::fromUtf8(utf8);
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
 std::vector<StringEntry> sortedCopy(std::vector<StringEntry> rows)
 {
     std::sort(rows.begin(), rows.end(), [](const StringEntry &a, const StringEntry &b) {
