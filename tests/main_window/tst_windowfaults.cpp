@@ -471,6 +471,23 @@ QByteArray randomBytes()
     return bytes;
 }
 
+// A temporary folder for one hostile argument. The path too long for the system lies in a
+// tree ("deep") that QTemporaryDir cannot remove by path, so it goes first, folder by folder.
+class HostileFolder
+{
+public:
+    QString path() const { return m_dir.path(); }
+    ~HostileFolder()
+    {
+        const int folder = open(QFile::encodeName(m_dir.path()).constData(), O_RDONLY | O_DIRECTORY);
+        removeTreeAt(folder, "deep");
+        close(folder);
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
 // Makes what the argument names under `dir`, and returns the argument; empty on failure.
 QString prepareHostile(Hostile hostile, const QString &dir)
 {
@@ -776,13 +793,8 @@ void TestWindowFaults::hostileStartArguments()
     QFETCH(bool, messageBox);
     QFETCH(QString, reason);
     QVERIFY(!reason.isEmpty());
-    QTemporaryDir temp;
+    HostileFolder temp;
     QVERIFY(setMode(temp.path(), 0755));
-    auto removeDeepTree = qScopeGuard([&] {
-        const int folder = open(QFile::encodeName(temp.path()).constData(), O_RDONLY | O_DIRECTORY);
-        removeTreeAt(folder, "deep");
-        close(folder);
-    });
     const QString argument = prepareHostile(hostile, temp.path());
     QVERIFY(!argument.isEmpty());
     Case c;
@@ -835,13 +847,8 @@ void TestWindowFaults::editorStartsWithHostileArguments()
     QFETCH(Hostile, hostile);
     QFETCH(bool, ordinaryUser);
     QFETCH(QString, told);
-    QTemporaryDir temp;
+    HostileFolder temp;
     QVERIFY(setMode(temp.path(), 0755));
-    auto removeDeepTree = qScopeGuard([&] {
-        const int folder = open(QFile::encodeName(temp.path()).constData(), O_RDONLY | O_DIRECTORY);
-        removeTreeAt(folder, "deep");
-        close(folder);
-    });
     const QString argument = prepareHostile(hostile, temp.path());
     QVERIFY(!argument.isEmpty());
     told.replace(QStringLiteral("ARG"), argument);
