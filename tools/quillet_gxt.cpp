@@ -1,6 +1,8 @@
 // quillet-gxt: GXT tables from the command line, for scripts and version control.
 #include "exchangeformats.h"
-#include "gxtfile.h"
+#include "fileio.h"
+#include "gxtdocument.h"
+#include "rawgxt.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -44,9 +46,9 @@ bool readFile(const QString &path, QByteArray &data)
         data = in.readAll();
         return true;
     }
-    QString error;
-    if (!readFileBytes(path, data, error)) {
-        printError(path, error);
+    const Result read = readFileBytes(path, data);
+    if (!read) {
+        printError(path, read.errorString());
         return false;
     }
     return true;
@@ -63,9 +65,22 @@ bool writeOutput(const QString &path, const QByteArray &data)
         }
         return true;
     }
-    QString error;
-    if (!writeFileAtomically(path, data, error)) {
-        printError(path, error);
+    const Result written = writeFileAtomically(path, data);
+    if (!written) {
+        printError(path, written.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool readRaw(const QString &path, RawDocument &raw)
+{
+    QByteArray data;
+    if (!readFile(path, data))
+        return false;
+    const Result read = readGxt(data, raw);
+    if (!read) {
+        printError(path, read.errorString());
         return false;
     }
     return true;
@@ -73,24 +88,12 @@ bool writeOutput(const QString &path, const QByteArray &data)
 
 bool readGxt(const QString &path, std::vector<StringEntry> &rows)
 {
-    QByteArray data;
-    if (!readFile(path, data))
+    RawDocument raw;
+    if (!readRaw(path, raw))
         return false;
-    GxtReader reader;
-    if (!reader.read(data, rows)) {
-        printError(path, reader.errorString());
-        return false;
-    }
-    if (reader.alteredUnitCount() > 0) {
-        const QStringList entries = reader.alteredEntries();
-        QString list = entries.mid(0, 5).join(QStringLiteral(", "));
-        if (entries.size() > 5)
-            list += QStringLiteral(" and %1 more").arg(entries.size() - 5);
-        printError(path, QStringLiteral("warning: %1 text units carry a high byte that this editor drops, so a "
-                                        "save changes them: %2")
-                             .arg(reader.alteredUnitCount())
-                             .arg(list));
-    }
+    const GxtLayout layout = raw.layout;
+    GxtDocumentData data = decodeRawDocument(std::move(raw), *CharacterNumbering::defaultFor(layout), KeyNames());
+    rows = std::move(data.tables.front().rows);
     return true;
 }
 
@@ -148,10 +151,15 @@ int runImport(const QCommandLineParser &parser, const QStringList &args)
         printError(args[0], reader.errorString());
         return BadInput;
     }
-    GxtWriter writer;
+    GxtDocumentData data;
+    data.tables.push_back({mainTableName(), std::move(rows)});
+    RawDocument raw;
+    Result built = encodeDocumentData(data, *CharacterNumbering::windows1252(), raw);
     QByteArray bytes;
-    if (!writer.build(rows, bytes)) {
-        printError(args[0], writer.errorString());
+    if (built)
+        built = writeGxt(raw, bytes);
+    if (!built) {
+        printError(args[0], built.errorString());
         return BadInput;
     }
     return writeOutput(output, bytes) ? Success : BadInput;
@@ -161,29 +169,16 @@ int runCheck(const QStringList &args)
 {
     if (args.size() != 1)
         return usageError(QStringLiteral("check takes one GXT file"));
-    QByteArray data;
-    if (!readFile(args[0], data))
+    RawDocument raw;
+    if (!readRaw(args[0], raw))
         return BadInput;
-    GxtReader reader;
-    std::vector<StringEntry> rows;
-    if (!reader.read(data, rows)) {
-        printError(args[0], reader.errorString());
-        return BadInput;
-    }
-    QSet<QString> seen;
-    QSet<QString> repeated;
-    for (const StringEntry &row : rows) {
-        if (seen.contains(row.name))
-            repeated.insert(row.name);
-        seen.insert(row.name);
-    }
-    const QString summary = QStringLiteral("%1: %2 entries, %3 repeated names, %4 text units a save would change, "
-                                           "records %5in the writer's order\n")
-                                .arg(args[0])
-                                .arg(rows.size())
-                                .arg(repeated.size())
-                                .arg(reader.alteredUnitCount())
-                                .arg(isInWriterOrder(rows) ? QString() : QStringLiteral("not "));
+    qsizetype entries = 0;
+    for (const RawTable &table : raw.tables)
+        entries += qsizetype(table.entries.size());
+    const QString summary = QStringLiteral("%1: %2 layout, %3 tables, %4 entries\n")
+                                .arg(args[0], layoutName(raw.layout))
+                                .arg(raw.tables.size())
+                                .arg(entries);
     std::fputs(summary.toUtf8().constData(), stdout);
     return Success;
 }

@@ -1,7 +1,6 @@
 #include "exchangeformats.h"
 
-#include "codepage.h"
-#include "gxtfile.h"
+#include "entryrules.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -143,36 +142,10 @@ bool ExchangeReader::fail(const QString &reason)
 
 bool ExchangeReader::checkEntry(const StringEntry &entry, const QString &where)
 {
-    const QString &name = entry.name;
-    if (name.size() > GxtLimits::MaxNameLength) {
-        return fail(QStringLiteral("%1: the name \"%2\" has %3 characters; a GXT name holds at most %4")
-                        .arg(where, name)
-                        .arg(name.size())
-                        .arg(GxtLimits::MaxNameLength));
-    }
-    if (name.contains(QChar(0)))
-        return fail(QStringLiteral("%1: the name holds a character of code 0, which a GXT file drops").arg(where));
-    if (name.startsWith(QLatin1Char(' ')) || name.endsWith(QLatin1Char(' '))) {
-        return fail(QStringLiteral("%1: the name \"%2\" begins or ends with a space, which a GXT file drops")
-                        .arg(where, name));
-    }
-    if (entry.value.size() > GxtLimits::MaxValueLength) {
-        return fail(QStringLiteral("%1: the value of %2 has %3 characters; a GXT text holds at most %4")
-                        .arg(where, name)
-                        .arg(entry.value.size())
-                        .arg(GxtLimits::MaxValueLength));
-    }
-    const CodePage &page = CodePage::windows1252();
-    for (const QString *text : {&entry.name, &entry.value}) {
-        unsigned char byte = 0;
-        for (qsizetype c = 0; c < text->size(); ++c) {
-            if (!page.encode(text->at(c), byte)) {
-                return fail(QStringLiteral("%1: the %2 of %3 holds the character %4, which Windows-1252 cannot store")
-                                .arg(where, text == &entry.name ? QStringLiteral("name") : QStringLiteral("value"),
-                                     name, CodePage::describe(*text, c)));
-            }
-        }
-    }
+    const EntryRules rules(GxtLayout::Flat, 16, *CharacterNumbering::windows1252());
+    const Result checked = rules.check(entry);
+    if (!checked)
+        return fail(QStringLiteral("%1: %2").arg(where, checked.errorString()));
     return true;
 }
 

@@ -27,6 +27,8 @@ const StringEntry &StringTable::entry(int position) const
 void StringTable::setName(int position, const QString &name)
 {
     const int row = checkedIndex(position);
+    if (m_rows[size_t(row)].name == name)
+        return;
     m_rows[size_t(row)].name = name;
     Q_EMIT rowChanged(row);
 }
@@ -34,7 +36,18 @@ void StringTable::setName(int position, const QString &name)
 void StringTable::setValue(int position, const QString &value)
 {
     const int row = checkedIndex(position);
+    if (m_rows[size_t(row)].value == value)
+        return;
     m_rows[size_t(row)].value = value;
+    Q_EMIT rowChanged(row);
+}
+
+void StringTable::setEntry(int position, const StringEntry &entry)
+{
+    const int row = checkedIndex(position);
+    if (m_rows[size_t(row)] == entry)
+        return;
+    m_rows[size_t(row)] = entry;
     Q_EMIT rowChanged(row);
 }
 

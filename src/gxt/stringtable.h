@@ -37,8 +37,11 @@ public:
     const StringEntry &entry(int position) const;
     QString name(int position) const { return entry(position).name; }
     QString value(int position) const { return entry(position).value; }
+    // Setting what a row already holds changes nothing and announces nothing.
     void setName(int position, const QString &name);
     void setValue(int position, const QString &value);
+    // Name and value at once, announced as one change.
+    void setEntry(int position, const StringEntry &entry);
 
     // Adds a row with an empty value at `position` (the end when 0) and returns the
     // position it ends up at: with `Sorted` on, the row moves to its place in the order.

@@ -8,6 +8,23 @@ StringTableModel::StringTableModel(StringTable *table, QObject *parent)
     : QAbstractTableModel(parent)
     , m_table(table)
 {
+    connectTable();
+}
+
+void StringTableModel::setTable(StringTable *table)
+{
+    if (table == m_table)
+        return;
+    beginResetModel();
+    disconnect(m_table, nullptr, this, nullptr);
+    m_table = table;
+    connectTable();
+    endResetModel();
+}
+
+void StringTableModel::connectTable()
+{
+    StringTable *table = m_table;
     connect(table, &StringTable::rowsAboutToBeInserted, this,
             [this](int first, int last) { beginInsertRows(QModelIndex(), first, last); });
     connect(table, &StringTable::rowsInserted, this, [this] { endInsertRows(); });

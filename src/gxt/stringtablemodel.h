@@ -18,6 +18,8 @@ public:
     explicit StringTableModel(StringTable *table, QObject *parent = nullptr);
 
     StringTable *table() const { return m_table; }
+    // Shows another table: a pointer change, not a copy.
+    void setTable(StringTable *table);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -25,6 +27,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
+    void connectTable();
     void onReordered(const QList<int> &newRowOfOld);
 
     StringTable *m_table;

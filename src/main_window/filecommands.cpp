@@ -26,9 +26,6 @@ const QString OpenFilter = QStringLiteral("GXT File *.gxt) (*.gxt);;All Files (*
 const QString SaveFilter = QStringLiteral("GXT File (*.gxt);;All Files (*)");
 const QString DefaultSuffix = QStringLiteral("gxt");
 
-// How many of the entries that a save would change the warning names.
-constexpr qsizetype AlteredEntriesNamed = 3;
-
 // Keeps the list out of reach while a save runs, and gives it back with the keyboard focus.
 class ListDisabled
 {
@@ -52,18 +49,6 @@ private:
     QWidget *m_list;
     bool m_hadFocus;
 };
-
-QString alteredUnitsWarning(const QString &path, const GxtLoadResult &result)
-{
-    QString where = result.alteredEntries.mid(0, AlteredEntriesNamed).join(QStringLiteral(", "));
-    if (result.alteredEntries.size() > AlteredEntriesNamed)
-        where += QStringLiteral(" and %1 more entries").arg(result.alteredEntries.size() - AlteredEntriesNamed);
-    return QStringLiteral("%1 holds %2 text characters that this editor cannot keep as they are, in %3.\n\n"
-                          "Saving the table will change them.")
-        .arg(QDir::toNativeSeparators(path))
-        .arg(result.alteredUnitCount)
-        .arg(where);
-}
 
 } // namespace
 
@@ -92,7 +77,7 @@ bool frmMain::OpenGxtFile(const QString &path)
     lvBlank->show();
     lvStrings->hide();
 
-    const GxtLoadResult result = LoadGxt(path, m_table, fileOperationHooks());
+    const Result result = LoadGxt(path, m_document, LoadOptions(), fileOperationHooks());
 
     // Whatever became of the load, the window is back to normal; a failed load has left the
     // table as it was, and everything else is only changed below, after a success.
@@ -102,19 +87,16 @@ bool frmMain::OpenGxtFile(const QString &path)
     if (hadFocus)
         lvStrings->setFocus();
     ProgressBar->setValue(0);
-    if (!result.ok) {
-        tellFailure(QStringLiteral("Could not open %1: %2").arg(QDir::toNativeSeparators(path), result.errorString));
+    if (!result) {
+        tellFailure(QStringLiteral("Could not open %1: %2").arg(QDir::toNativeSeparators(path), result.errorString()));
         return false;
     }
 
+    showTable(0);
     SaveFileLocation(*m_settings, path);
     CurrentFile = path;
     StringsChanged = false;
     SetWindowTitle(path);
-    if (result.alteredUnitCount > 0) {
-        m_dialogs->message(this, {alteredUnitsWarning(path, result), QString::fromLatin1(AppIdentity::Title),
-                                  QMessageBox::Ok, QMessageBox::Warning, QMessageBox::Ok});
-    }
     return true;
 }
 
@@ -154,11 +136,13 @@ void frmMain::mnuFile_New_Click()
     if (!PromptSaveChanges())
         return;
     CurrentFile.clear();
-    m_table.clear();
+    m_document.clear();
+    showTable(0);
     lvStrings->show();
     lvBlank->hide();
     SetWindowTitle(QStringLiteral("Untitled"));
     // An empty table holds nothing that could be lost.
+    m_document.setModified(false);
     StringsChanged = false;
 }
 
@@ -192,18 +176,19 @@ QString frmMain::askForSavePath()
 bool frmMain::writeTable(const QString &path)
 {
     const bool existed = QFileInfo(path).isFile();
-    const GxtSaveResult result = SaveGxt(path, m_table, fileOperationHooks());
-    if (!result.ok) {
+    const Result result = SaveGxt(path, m_document, fileOperationHooks());
+    if (!result) {
         // Only a file that was there can be "as it was"; a new name simply was not written.
         const QString outcome = existed ? QStringLiteral("The file on disk is as it was.")
                                         : QStringLiteral("Nothing was written.");
         tellFailure(QStringLiteral("Could not save %1: %2\n\n%3")
-                        .arg(QDir::toNativeSeparators(path), result.errorString, outcome));
+                        .arg(QDir::toNativeSeparators(path), result.errorString(), outcome));
         return false;
     }
     CurrentFile = path;
     // The title names the file that the next Save writes.
     SetWindowTitle(path);
+    m_document.setModified(false);
     StringsChanged = false;
     return true;
 }

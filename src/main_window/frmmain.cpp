@@ -32,9 +32,10 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
     : QMainWindow(parent)
     , m_dialogs(dialogs)
     , m_settings(settings)
-    , m_model(&m_table)
+    , m_table(m_document.table(0))
+    , m_model(m_table)
     , m_blankModel(&m_blankTable)
-    , m_commands(m_table, *dialogs, [this] { StringsChanged = true; })
+    , m_commands(m_document, *dialogs)
 {
     setupUi(this);
     // A fixed frame without a maximise box; the client area below the menu bar keeps its
@@ -64,14 +65,34 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
     connect(header, &QHeaderView::sectionClicked, this, [this](int section) {
         lvStrings_ColumnClick(m_model.headerData(section, Qt::Horizontal).toString());
     });
-    connect(&m_table, &StringTable::sortSettingsChanged, this, &frmMain::showSortIndicator);
+    m_sortIndicatorFollows = connect(m_table, &StringTable::sortSettingsChanged, this, &frmMain::showSortIndicator);
     showSortIndicator();
+
+    connect(&m_document, &GxtDocument::modifiedChanged, this, [this](bool modified) { StringsChanged = modified; });
+    // A table that goes must not stay in the list: MAIN, which never goes, takes its place.
+    connect(&m_document, &GxtDocument::tableAboutToBeRemoved, this, [this](int index) {
+        if (m_document.table(index) == m_table)
+            showTable(0);
+    });
 
     setAcceptDrops(true);
     connectCommands();
 }
 
 frmMain::~frmMain() = default;
+
+void frmMain::showTable(int index)
+{
+    StringTable *table = m_document.table(index);
+    if (table == m_table)
+        return;
+    disconnect(m_sortIndicatorFollows);
+    m_table = table;
+    m_model.setTable(table);
+    m_commands.setTable(table);
+    m_sortIndicatorFollows = connect(m_table, &StringTable::sortSettingsChanged, this, &frmMain::showSortIndicator);
+    showSortIndicator();
+}
 
 void frmMain::setUpList(QTreeView *list, StringTableModel *model)
 {
@@ -163,13 +184,13 @@ void frmMain::mnuStrings_Delete_Click()
 void frmMain::lvStrings_ColumnClick(const QString &caption)
 {
     const bool name = caption == QLatin1String("Name");
-    const int key = m_table.sortKey();
+    const int key = m_table->sortKey();
     if ((name && key == StringTable::ByName) || (caption == QLatin1String("Value") && key == StringTable::ByValue)) {
-        m_table.setSortOrder(m_table.sortOrder() == StringTable::Ascending ? StringTable::Descending
-                                                                           : StringTable::Ascending);
+        m_table->setSortOrder(m_table->sortOrder() == StringTable::Ascending ? StringTable::Descending
+                                                                             : StringTable::Ascending);
     } else {
-        m_table.setSortKey(name ? StringTable::ByName : StringTable::ByValue);
-        m_table.setSortOrder(StringTable::Ascending);
+        m_table->setSortKey(name ? StringTable::ByName : StringTable::ByValue);
+        m_table->setSortOrder(StringTable::Ascending);
     }
 }
 
@@ -177,9 +198,9 @@ void frmMain::showSortIndicator()
 {
     // While the table keeps its rows unsorted, an arrow would claim an order they lack.
     QHeaderView *header = lvStrings->header();
-    header->setSortIndicatorShown(m_table.isSorted());
-    header->setSortIndicator(m_table.sortKey(),
-                             m_table.sortOrder() == StringTable::Ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    header->setSortIndicatorShown(m_table->isSorted());
+    header->setSortIndicator(m_table->sortKey(),
+                             m_table->sortOrder() == StringTable::Ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "gxtfile.h"
+#include "gxtdocument.h"
+#include "gxtdocumentfile.h"
 #include "stringcommands.h"
 #include "stringtable.h"
 #include "stringtablemodel.h"
@@ -37,9 +38,13 @@ public:
     // names, or starts an untitled table.
     void Form_Load(const QString &argument);
 
-    // The open table, the one store of its entries.
-    StringTable &table() { return m_table; }
-    const StringTable &table() const { return m_table; }
+    // The open document, and the one of its tables that the list shows.
+    GxtDocument &document() { return m_document; }
+    const GxtDocument &document() const { return m_document; }
+    StringTable &table() { return *m_table; }
+    const StringTable &table() const { return *m_table; }
+    // Shows the document's table at `index`: the list, the commands and the title follow.
+    void showTable(int index);
     // The file the table belongs to; empty while the table is untitled.
     QString currentFile() const { return CurrentFile; }
     // Where the right button last went down on the list, in pixels; -1 when no press waits.
@@ -50,7 +55,8 @@ public:
     // The selected row's position, counted from 1; 0 when no row is selected.
     int selectedPosition() const;
 
-    // True when the table has changed since it was opened or saved; the string editor sets it.
+    // True when the document has changed since it was opened or saved; it follows the
+    // document's own record of its changes.
     bool StringsChanged = false;
     // True while a load or a save runs.
     bool FileOperation = false;
@@ -96,8 +102,10 @@ private:
 
     UserDialogs *m_dialogs;
     SettingsStore *m_settings;
-    StringTable m_table;
+    GxtDocument m_document;
+    StringTable *m_table;
     StringTableModel m_model;
+    QMetaObject::Connection m_sortIndicatorFollows;
     // lvBlank shows an empty table of its own, so that its columns are exactly lvStrings'.
     StringTable m_blankTable;
     StringTableModel m_blankModel;

@@ -1,7 +1,7 @@
 #include "frmstrings.h"
 
-#include "codepage.h"
 #include "colourcodes.h"
+#include "gxtdocument.h"
 #include "namefilter.h"
 #include "stringtable.h"
 #include "ui_frmstrings.h"
@@ -20,13 +20,12 @@
 
 namespace quillet {
 
-frmStrings::frmStrings(StringTable &table, UserDialogs &dialogs, std::function<void()> markStringsChanged,
-                       QWidget *owner)
+frmStrings::frmStrings(GxtDocument &document, StringTable &table, UserDialogs &dialogs, QWidget *owner)
     : QDialog(owner)
     , m_ui(std::make_unique<Ui::frmStrings>())
+    , m_document(document)
     , m_table(table)
     , m_dialogs(dialogs)
-    , m_markStringsChanged(std::move(markStringsChanged))
 {
     m_ui->setupUi(this);
     // A fixed frame with a title bar, window menu and close box, nothing to minimise or
@@ -153,7 +152,7 @@ void frmStrings::cmdOk_Click()
         return;
     }
     const QString value = txtValue()->value();
-    if (refuseUnsavableValue(value))
+    if (refuseUnsavable(name, value))
         return;
 
     m_table.setSorted(false);
@@ -164,13 +163,12 @@ void frmStrings::cmdOk_Click()
     Q_ASSERT(!update || (RenameElement >= 1 && RenameElement <= m_table.count()));
     if (update && RenameElement >= 1 && RenameElement <= m_table.count()) {
         position = RenameElement;
-        m_table.setValue(position, value);
-        m_table.setName(position, name);
+        m_table.setEntry(position, {name, value});
     } else {
-        m_table.addRow(name);
+        m_table.addRow({name, value});
         position = m_table.count();
-        m_table.setValue(position, value);
     }
+    m_document.rememberKeyName(name);
 
     const auto follow = connect(&m_table, &StringTable::reordered, this, [&position](const QList<int> &newRowOfOld) {
         position = newRowOfOld.value(position - 1, position - 1) + 1;
@@ -178,33 +176,39 @@ void frmStrings::cmdOk_Click()
     m_table.setSorted(true);
     disconnect(follow);
     m_writtenPosition = position;
-
-    if (m_markStringsChanged)
-        m_markStringsChanged();
     accept();
 }
 
-bool frmStrings::refuseUnsavableValue(const QString &value)
+bool frmStrings::refuseUnsavable(const QString &name, const QString &value)
 {
-    const CodePage &codePage = CodePage::windows1252();
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        unsigned char byte = 0;
-        if (codePage.encode(value.at(i), byte))
-            continue;
-        m_dialogs.message(this, {QStringLiteral("The value holds the character %1, which a GXT file cannot store. "
-                                                "Remove it or put another character in its place.")
-                                     .arg(CodePage::describe(value, i)),
-                                 QString(), QMessageBox::Ok, QMessageBox::Warning, QMessageBox::NoButton});
-        // Show the user where it is: the box holds the value character for character.
-        const qsizetype length = value.at(i).isHighSurrogate() && i + 1 < value.size() ? 2 : 1;
-        QTextCursor cursor = txtValue()->textCursor();
-        cursor.setPosition(int(i));
-        cursor.setPosition(int(i + length), QTextCursor::KeepAnchor);
-        txtValue()->setTextCursor(cursor);
-        txtValue()->setFocus();
-        return true;
+    // The same rule a save applies: what passes here can be saved, so a commit never leaves
+    // the user with a table the next save refuses.
+    const EntryRules rules = m_document.rules();
+    qsizetype bad = -1;
+    Result checked = rules.checkName(name, &bad);
+    QWidget *box = txtName();
+    if (checked) {
+        checked = rules.checkValue(value, &bad);
+        box = txtValue();
     }
-    return false;
+    if (checked)
+        return false;
+    QString reason = checked.errorString();
+    reason[0] = reason[0].toUpper();
+    // A character can be replaced; a length or a form can only be changed.
+    reason += bad >= 0 ? QStringLiteral(". Remove it or put another character in its place.") : QStringLiteral(".");
+    m_dialogs.message(this, {reason, QString(),
+                             QMessageBox::Ok, QMessageBox::Warning, QMessageBox::NoButton});
+    if (box == txtValue() && bad >= 0) {
+        // Show the user where it is: the box holds the value character for character.
+        const qsizetype length = value.at(bad).isHighSurrogate() && bad + 1 < value.size() ? 2 : 1;
+        QTextCursor cursor = txtValue()->textCursor();
+        cursor.setPosition(int(bad));
+        cursor.setPosition(int(bad + length), QTextCursor::KeepAnchor);
+        txtValue()->setTextCursor(cursor);
+    }
+    box->setFocus();
+    return true;
 }
 
 void frmStrings::cmdCancel_Click()

@@ -19,14 +19,15 @@ class frmStrings;
 
 namespace quillet {
 
+class GxtDocument;
 class StringTable;
 class UserDialogs;
 class ValueEdit;
 
 // The dialog in which one entry is added or updated. The caption of cmdOk is its only sign
 // of the mode: "&Update" rewrites the row at RenameElement, anything else appends a row.
-// A commit writes into the table, re-sorts it and reports the change through
-// `markStringsChanged`; a cancel writes nothing.
+// A commit checks the entry against what the document can store, writes it into the table
+// and re-sorts it; the document notices the change itself. A cancel writes nothing.
 class frmStrings : public QDialog
 {
     Q_OBJECT
@@ -34,8 +35,8 @@ class frmStrings : public QDialog
 public:
     enum View { SourceView = 0, DesignView = 1 };
 
-    frmStrings(StringTable &table, UserDialogs &dialogs, std::function<void()> markStringsChanged,
-               QWidget *owner = nullptr);
+    // `table` is one of `document`'s tables, the one the entry goes into.
+    frmStrings(GxtDocument &document, StringTable &table, UserDialogs &dialogs, QWidget *owner = nullptr);
     ~frmStrings() override;
 
     // Position, counted from 1 in the table's current order, of the row an update rewrites.
@@ -81,12 +82,12 @@ private:
     static void fitCaption(QWidget *control);
     void applyViewLook(View view);
     bool nameKeyPress(QKeyEvent *event);
-    bool refuseUnsavableValue(const QString &value);
+    bool refuseUnsavable(const QString &name, const QString &value);
 
     std::unique_ptr<Ui::frmStrings> m_ui;
+    GxtDocument &m_document;
     StringTable &m_table;
     UserDialogs &m_dialogs;
-    std::function<void()> m_markStringsChanged;
     View m_shownView = SourceView;
     int m_writtenPosition = 0;
 };

@@ -1,6 +1,7 @@
 #include "stringcommands.h"
 
 #include "frmstrings.h"
+#include "gxtdocument.h"
 #include "stringtable.h"
 #include "userdialogs.h"
 #include "valueedit.h"
@@ -11,10 +12,10 @@
 
 namespace quillet {
 
-StringCommands::StringCommands(StringTable &table, UserDialogs &dialogs, std::function<void()> markStringsChanged)
-    : m_table(table)
+StringCommands::StringCommands(GxtDocument &document, UserDialogs &dialogs)
+    : m_document(document)
+    , m_table(document.table(0))
     , m_dialogs(dialogs)
-    , m_markStringsChanged(std::move(markStringsChanged))
     , m_run([](frmStrings &dialog) { dialog.exec(); })
 {
 }
@@ -26,7 +27,7 @@ void StringCommands::setDialogRunner(DialogRunner run)
 
 bool StringCommands::isRow(int position) const
 {
-    return position >= 1 && position <= m_table.count();
+    return position >= 1 && position <= m_table->count();
 }
 
 int StringCommands::run(frmStrings &dialog)
@@ -37,7 +38,7 @@ int StringCommands::run(frmStrings &dialog)
 
 int StringCommands::add(QWidget *owner)
 {
-    frmStrings dialog(m_table, m_dialogs, m_markStringsChanged, owner);
+    frmStrings dialog(m_document, *m_table, m_dialogs, owner);
     dialog.setWindowTitle(QStringLiteral("Add String"));
     dialog.cmdOk()->setText(QStringLiteral("&Add"));
     dialog.OptView_Click(frmStrings::SourceView);
@@ -48,12 +49,12 @@ int StringCommands::edit(QWidget *owner, int selectedPosition)
 {
     if (!isRow(selectedPosition))
         return 0;
-    frmStrings dialog(m_table, m_dialogs, m_markStringsChanged, owner);
+    frmStrings dialog(m_document, *m_table, m_dialogs, owner);
     dialog.setWindowTitle(QStringLiteral("Edit String"));
     // The box takes the name whole: a name read from a file may be one character longer
     // than a typed one.
-    dialog.txtName()->setText(m_table.name(selectedPosition));
-    dialog.txtValue()->setValue(m_table.value(selectedPosition));
+    dialog.txtName()->setText(m_table->name(selectedPosition));
+    dialog.txtValue()->setValue(m_table->value(selectedPosition));
     dialog.OptView(frmStrings::SourceView)->setChecked(true);
     dialog.OptView_Click(frmStrings::SourceView);
     dialog.cmdOk()->setText(QStringLiteral("&Update"));
@@ -70,14 +71,11 @@ bool StringCommands::remove(QWidget *owner, int selectedPosition)
 {
     if (!isRow(selectedPosition))
         return false;
-    const UserDialogs::Message question{deleteQuestion(m_table.name(selectedPosition)), QStringLiteral("Delete String?"),
+    const UserDialogs::Message question{deleteQuestion(m_table->name(selectedPosition)), QStringLiteral("Delete String?"),
                                         QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, QMessageBox::Yes};
     if (m_dialogs.message(owner, question) != QMessageBox::Yes)
         return false;
-    m_table.removeRow(selectedPosition);
-    // A deletion is a change: without this, closing after one would lose it unasked.
-    if (m_markStringsChanged)
-        m_markStringsChanged();
+    m_table->removeRow(selectedPosition);
     return true;
 }
 

@@ -3,7 +3,8 @@
 // What several suites need to make files and to meet faults as an ordinary user would:
 // the bytes of a table as the writer writes them, whole-file reads and writes, and the two
 // ways a forked child takes on a fault that must not touch the test process itself.
-#include "gxtfile.h"
+#include "gxtdocument.h"
+#include "rawgxt.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -22,13 +23,47 @@ namespace testfiles {
 // The unprivileged user that a child running as root turns into.
 inline constexpr uid_t Nobody = 65534;
 
+// The bytes of a document as a save writes them; a refusal is a fault in the test itself.
+inline QByteArray written(const quillet::GxtDocumentData &data,
+                          const quillet::CharacterNumbering &numbering = *quillet::CharacterNumbering::windows1252())
+{
+    quillet::RawDocument raw;
+    quillet::Result result = quillet::encodeDocumentData(data, numbering, raw);
+    QByteArray out;
+    if (result)
+        result = quillet::writeGxt(raw, out);
+    if (!result)
+        qFatal("the writer refused a test table: %s", qPrintable(result.errorString()));
+    return out;
+}
+
+// A flat table of these rows.
 inline QByteArray written(const std::vector<quillet::StringEntry> &rows)
 {
-    quillet::GxtWriter writer;
-    QByteArray out;
-    if (!writer.build(rows, out))
-        qFatal("the writer refused a test table: %s", qPrintable(writer.errorString()));
-    return out;
+    quillet::GxtDocumentData data;
+    data.tables.push_back({quillet::mainTableName(), rows});
+    return written(data);
+}
+
+// A file's tables as a user reads them, in record order, each table's numbering the
+// layout's default; an empty document when the reader refuses (`error` says why).
+inline quillet::GxtDocumentData readBack(QByteArrayView bytes, QString *error = nullptr)
+{
+    quillet::RawDocument raw;
+    const quillet::Result read = quillet::readGxt(bytes, raw);
+    if (error)
+        *error = read.errorString();
+    if (!read)
+        return {};
+    const quillet::GxtLayout layout = raw.layout;
+    return quillet::decodeRawDocument(std::move(raw), *quillet::CharacterNumbering::defaultFor(layout), {});
+}
+
+// The rows of a flat file, in record order.
+inline std::vector<quillet::StringEntry> readRows(QByteArrayView bytes, QString *error = nullptr)
+{
+    quillet::GxtDocumentData data = readBack(bytes, error);
+    return data.tables.empty() ? std::vector<quillet::StringEntry>() : std::move(data.tables.front().rows);
 }
 
 inline QByteArray readFile(const QString &path)

@@ -1,0 +1,336 @@
+#include "characternumbering.h"
+
+#include "codepage.h"
+
+#include <QStringDecoder>
+
+namespace quillet {
+
+namespace {
+
+// The game's Western European glyphs from 0x80 on; 0xB0 is "¡" in the flat layout only.
+constexpr char16_t WesternHigh[] = u"ÀÁÂÄÆÇÈÉÊËÌÍÎÏÒÓÔÖÙÚÛÜßàáâäæçèéêëìíîïòóôöùúûüÑñ¿";
+constexpr quint16 WesternFirstHigh = 0x80;
+constexpr quint16 WesternAcute = 0xB1;
+constexpr quint16 FlatInvertedExclamation = 0xB0;
+constexpr quint16 TabledInvertedExclamation = 0x5E;
+
+std::shared_ptr<CharacterNumbering> makeWestern(GxtLayout layout)
+{
+    auto numbering = std::make_shared<CharacterNumbering>(QStringLiteral("western"));
+    for (quint16 g = 0x20; g <= 0x7E; ++g)
+        numbering->map(g, g);
+    for (qsizetype i = 0; WesternHigh[i] != 0; ++i)
+        numbering->map(WesternHigh[i], quint16(WesternFirstHigh + i));
+    numbering->map(U'\u00B4', WesternAcute);
+    if (layout == GxtLayout::Flat) {
+        numbering->map(U'\u00A1', FlatInvertedExclamation);
+    } else {
+        // The later games draw "¡" where ASCII has "^", which they then cannot show.
+        numbering->map(U'\u00A1', TabledInvertedExclamation);
+    }
+    return numbering;
+}
+
+int hexValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    return -1;
+}
+
+// "⟨XXXX⟩" at `i`: the unit it stands for, or -1.
+int escapeAt(QStringView text, qsizetype i)
+{
+    if (i + 6 > text.size() || text[i] != QChar(CharacterNumbering::EscapeOpen)
+        || text[i + 5] != QChar(CharacterNumbering::EscapeClose))
+        return -1;
+    int unit = 0;
+    for (qsizetype k = 1; k <= 4; ++k) {
+        const int digit = hexValue(text[i + k]);
+        if (digit < 0)
+            return -1;
+        unit = unit * 16 + digit;
+    }
+    return unit;
+}
+
+void appendEscape(char16_t *&out, char16_t unit)
+{
+    static constexpr char16_t Digits[] = u"0123456789ABCDEF";
+    *out++ = CharacterNumbering::EscapeOpen;
+    for (int shift = 12; shift >= 0; shift -= 4)
+        *out++ = Digits[(unit >> shift) & 0xF];
+    *out++ = CharacterNumbering::EscapeClose;
+}
+
+bool parseHex(QStringView text, uint &value)
+{
+    if (text.isEmpty() || text.size() > 8)
+        return false;
+    bool ok = false;
+    value = text.toUInt(&ok, 16);
+    return ok;
+}
+
+QString quoted(QStringView line)
+{
+    return QStringLiteral("\"%1\"").arg(line.left(40));
+}
+
+Result parseLines(const QStringList &lines, const QString &name, const CharacterNumbering &base,
+                  std::shared_ptr<CharacterNumbering> &numbering)
+{
+    numbering = std::make_shared<CharacterNumbering>(name);
+    for (uint g = 1; g <= 0xFFFF; ++g) {
+        if (const char32_t c = base.characterOf(quint16(g)))
+            numbering->map(c, quint16(g));
+    }
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QStringView line = QStringView(lines[i]).trimmed();
+        const QString where = QStringLiteral("line %1").arg(i + 1);
+        if (line.isEmpty() || line.startsWith(u'#') || line.startsWith(u';'))
+            continue;
+        const qsizetype equals = line.indexOf(u'=');
+        uint character = 0;
+        uint glyph = 0;
+        if (equals < 0 || !parseHex(line.left(equals).trimmed(), character)
+            || !parseHex(line.mid(equals + 1).trimmed(), glyph)) {
+            return Result::failure(QStringLiteral("%1: expected UUUU=GGGG, a character's code and its glyph number "
+                                                  "in hex, but found %2")
+                                       .arg(where, quoted(line)));
+        }
+        if (character == 0 || character > 0x10FFFF || QChar::isSurrogate(character)) {
+            return Result::failure(QStringLiteral("%1: %2 is not the code of a character")
+                                       .arg(where, line.left(equals).trimmed().toString()));
+        }
+        if (glyph == 0)
+            return Result::failure(QStringLiteral("%1: glyph 0 ends a text and can show no character").arg(where));
+        if (glyph > 0xFFFF)
+            return Result::failure(QStringLiteral("%1: the glyph number %2 is wider than 16 bits").arg(where).arg(glyph, 0, 16));
+        numbering->map(char32_t(character), quint16(glyph));
+    }
+    return {};
+}
+
+Result parseGrid(QStringList lines, const QString &name, std::shared_ptr<CharacterNumbering> &numbering)
+{
+    constexpr int Rows = 14;
+    constexpr int Columns = 16;
+    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
+        lines.removeLast();
+    if (lines.size() != Rows) {
+        return Result::failure(QStringLiteral("a character grid has %1 lines of %2 cells, but this one has %3 lines")
+                                   .arg(Rows)
+                                   .arg(Columns)
+                                   .arg(lines.size()));
+    }
+    std::vector<char32_t> cells(Rows * Columns, 0);
+    QHash<char32_t, int> uses;
+    for (int r = 0; r < Rows; ++r) {
+        const QStringList row = lines[r].split(u'\t');
+        if (row.size() != Columns) {
+            return Result::failure(QStringLiteral("line %1: expected %2 cells separated by tabs, but found %3")
+                                       .arg(r + 1)
+                                       .arg(Columns)
+                                       .arg(row.size()));
+        }
+        for (int c = 0; c < Columns; ++c) {
+            const QList<uint> codes = row[c].toUcs4();
+            if (codes.size() > 1) {
+                return Result::failure(QStringLiteral("line %1, cell %2: expected one character, but found %3")
+                                           .arg(r + 1)
+                                           .arg(c + 1)
+                                           .arg(quoted(row[c])));
+            }
+            if (codes.size() == 1) {
+                cells[size_t(r * Columns + c)] = char32_t(codes.front());
+                ++uses[char32_t(codes.front())];
+            }
+        }
+    }
+    numbering = std::make_shared<CharacterNumbering>(name);
+    for (int i = 0; i < Rows * Columns; ++i) {
+        const char32_t c = cells[size_t(i)];
+        // The filler stands in every unused cell; a real character has one glyph.
+        if (c != 0 && uses.value(c) == 1)
+            numbering->map(c, quint16(0x20 + i));
+    }
+    return {};
+}
+
+} // namespace
+
+CharacterNumbering::CharacterNumbering(const QString &name)
+    : m_name(name)
+    , m_bmpToGlyph(0x10000, 0)
+{
+}
+
+std::shared_ptr<const CharacterNumbering> CharacterNumbering::windows1252()
+{
+    static const std::shared_ptr<const CharacterNumbering> numbering = [] {
+        auto made = std::make_shared<CharacterNumbering>(QStringLiteral("windows-1252"));
+        const CodePage &page = CodePage::windows1252();
+        for (int b = 1; b < 256; ++b)
+            made->map(page.decode(uchar(b)).unicode(), quint16(b));
+        return made;
+    }();
+    return numbering;
+}
+
+std::shared_ptr<const CharacterNumbering> CharacterNumbering::western(GxtLayout layout)
+{
+    static const std::shared_ptr<const CharacterNumbering> flat = makeWestern(GxtLayout::Flat);
+    static const std::shared_ptr<const CharacterNumbering> tabled = makeWestern(GxtLayout::Tabled);
+    return layout == GxtLayout::Flat ? flat : tabled;
+}
+
+std::shared_ptr<const CharacterNumbering> CharacterNumbering::defaultFor(GxtLayout layout)
+{
+    return layout == GxtLayout::Flat ? windows1252() : western(layout);
+}
+
+void CharacterNumbering::unmapGlyph(quint16 glyph)
+{
+    const char32_t old = characterOf(glyph);
+    if (old == 0)
+        return;
+    m_toCharacter[glyph] = 0;
+    if (glyphOf(old) == glyph) {
+        if (old <= 0xFFFF)
+            m_bmpToGlyph[old] = 0;
+        else
+            m_otherToGlyph.remove(old);
+    }
+}
+
+void CharacterNumbering::map(char32_t character, quint16 glyph)
+{
+    if (glyph == 0 || character == 0)
+        return;
+    unmapGlyph(glyph);
+    // A character keeps one glyph: the glyph it had shows nothing now, or decoding it and
+    // encoding again would give another glyph.
+    if (const quint16 previous = glyphOf(character))
+        unmapGlyph(previous);
+    if (glyph >= m_toCharacter.size())
+        m_toCharacter.resize(size_t(glyph) + 1, 0);
+    m_toCharacter[glyph] = character;
+    if (character <= 0xFFFF)
+        m_bmpToGlyph[character] = glyph;
+    else
+        m_otherToGlyph.insert(character, glyph);
+}
+
+quint16 CharacterNumbering::glyphOf(char32_t character) const
+{
+    if (character <= 0xFFFF)
+        return m_bmpToGlyph[character];
+    return m_otherToGlyph.value(character, 0);
+}
+
+Result CharacterNumbering::fromMap(const QByteArray &text, const QString &name, const CharacterNumbering &base,
+                                   std::shared_ptr<const CharacterNumbering> &out)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString decoded = decoder.decode(text);
+    if (decoder.hasError())
+        return Result::failure(QStringLiteral("the character map is not valid UTF-8 text"));
+    QStringList lines = decoded.split(u'\n');
+    for (QString &line : lines) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+    }
+    std::shared_ptr<CharacterNumbering> numbering;
+    const bool grid = decoded.contains(u'\t');
+    Result result = grid ? parseGrid(lines, name, numbering) : parseLines(lines, name, base, numbering);
+    if (result)
+        out = std::move(numbering);
+    return result;
+}
+
+QString CharacterNumbering::decode(QStringView units) const
+{
+    qsizetype length = 0;
+    for (QChar u : units) {
+        const char32_t c = characterOf(u.unicode());
+        length += c == 0 || c == EscapeOpen ? 6 : (c > 0xFFFF ? 2 : 1);
+    }
+    QString text(length, Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(text.data());
+    for (QChar u : units) {
+        const char32_t c = characterOf(u.unicode());
+        if (c == 0 || c == EscapeOpen) {
+            appendEscape(out, u.unicode());
+        } else if (c > 0xFFFF) {
+            *out++ = QChar::highSurrogate(c);
+            *out++ = QChar::lowSurrogate(c);
+        } else {
+            *out++ = char16_t(c);
+        }
+    }
+    return text;
+}
+
+void CharacterNumbering::decodeInPlace(QString &units) const
+{
+    char16_t *p = reinterpret_cast<char16_t *>(units.data());
+    const qsizetype n = units.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (!showsAsItself(p[i])) {
+            // The rest needs room for escapes or surrogate pairs: from here on, afresh.
+            QString rest = decode(QStringView(p + i, n - i));
+            units.truncate(i);
+            units += rest;
+            return;
+        }
+        p[i] = char16_t(m_toCharacter[p[i]]);
+    }
+}
+
+bool CharacterNumbering::encode(QStringView text, QString &units, qsizetype *badIndex, quint16 widest) const
+{
+    units.resize(text.size());
+    char16_t *out = reinterpret_cast<char16_t *>(units.data());
+    qsizetype n = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == EscapeOpen) {
+            const int unit = escapeAt(text, i);
+            if (unit > 0 && unit <= widest) {
+                out[n++] = char16_t(unit);
+                i += 5;
+                continue;
+            }
+            if (unit == 0 || unit > widest) {
+                if (badIndex)
+                    *badIndex = i;
+                units.clear();
+                return false;
+            }
+        }
+        char32_t character = c;
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            character = QChar::surrogateToUcs4(c, text[i + 1].unicode());
+        const quint16 glyph = glyphOf(character);
+        if (glyph == 0 || glyph > widest) {
+            if (badIndex)
+                *badIndex = i;
+            units.clear();
+            return false;
+        }
+        out[n++] = char16_t(glyph);
+        if (character > 0xFFFF)
+            ++i;
+    }
+    units.truncate(n);
+    return true;
+}
+
+} // namespace quillet

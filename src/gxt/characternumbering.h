@@ -1,0 +1,88 @@
+#pragma once
+
+#include "gxtlayout.h"
+#include "result.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringView>
+
+#include <memory>
+#include <vector>
+
+namespace quillet {
+
+// How the units of a text (glyph numbers of the game's font) become the characters a user
+// reads and types, and back.
+//
+// Decoding keeps everything: a unit the numbering does not show becomes a visible escape,
+// "⟨" four upper-case hex digits "⟩" ("⟨E780⟩"), which encodes back to the very same unit;
+// so does any unit shown as "⟨" itself. Encoding refuses a character the numbering lacks,
+// so a typed character never turns silently into another glyph.
+class CharacterNumbering
+{
+public:
+    static constexpr char16_t EscapeOpen = u'\u27E8';
+    static constexpr char16_t EscapeClose = u'\u27E9';
+
+    // Each byte is its Windows-1252 character: what the flat layout has always been read as.
+    static std::shared_ptr<const CharacterNumbering> windows1252();
+    // The game's own Western European numbering, which differs between the flat layout and
+    // the later ones only in where it puts "¡".
+    static std::shared_ptr<const CharacterNumbering> western(GxtLayout layout);
+    // Windows-1252 for flat files, the game's Western European numbering for the others.
+    static std::shared_ptr<const CharacterNumbering> defaultFor(GxtLayout layout);
+
+    // A numbering from a map file's text, in one of the two forms modders use:
+    //  - one mapping a line, "UUUU=GGGG": a character's Unicode code and its glyph number,
+    //    both in hex, over `base` (only what differs from it is listed); blank lines and
+    //    lines starting with '#' or ';' are skipped;
+    //  - a grid of 14 lines of 16 tab-separated cells, the cell at row r and column c
+    //    holding the character of glyph 0x20 + 16r + c; a character that fills more than one
+    //    cell marks cells as unused.
+    // A malformed map fails with a reason that names the line.
+    static Result fromMap(const QByteArray &text, const QString &name, const CharacterNumbering &base,
+                          std::shared_ptr<const CharacterNumbering> &out);
+
+    // "windows-1252", "western", or the map's name as given.
+    QString name() const { return m_name; }
+
+    QString decode(QStringView units) const;
+    // Decodes in place where that changes no length, which is the common case; `units` must
+    // not be shared with other strings.
+    void decodeInPlace(QString &units) const;
+
+    // False when `text` holds a character this numbering lacks, one whose glyph is above
+    // `widest`, or an escape of the unit 0; `badIndex` then tells where.
+    bool encode(QStringView text, QString &units, qsizetype *badIndex = nullptr, quint16 widest = 0xFFFF) const;
+
+    // The glyph of one character; 0 when the numbering lacks it.
+    quint16 glyphOf(char32_t character) const;
+    // The character of one glyph; 0 when the numbering does not show it.
+    char32_t characterOf(quint16 glyph) const
+    {
+        return glyph < m_toCharacter.size() ? m_toCharacter[glyph] : 0;
+    }
+
+    // A numbering of this name with no glyphs yet; fill it with map().
+    explicit CharacterNumbering(const QString &name);
+    // Shows `glyph` as `character`, and takes `character` off any glyph that showed it before,
+    // so that every glyph keeps one character and every character one glyph.
+    void map(char32_t character, quint16 glyph);
+    void unmapGlyph(quint16 glyph);
+
+private:
+    bool showsAsItself(quint16 glyph) const
+    {
+        const char32_t c = characterOf(glyph);
+        return c != 0 && c != EscapeOpen && c <= 0xFFFF;
+    }
+
+    QString m_name;
+    std::vector<char32_t> m_toCharacter;  // by glyph; 0 where no character is shown
+    std::vector<quint16> m_bmpToGlyph;    // by character of the Basic Multilingual Plane
+    QHash<char32_t, quint16> m_otherToGlyph;
+};
+
+} // namespace quillet
