@@ -140,7 +140,7 @@ private:
     bool readAny(RawDocument &out, Result &result)
     {
         if (m_size == 0)
-            return fail(QStringLiteral("the file is empty; a GXT file has at least 8 bytes"));
+            return fail(QStringLiteral("the file is 0 bytes long; a GXT file has at least 8"));
         const qint64 headSize = std::min<qint64>(m_size, 8);
         const char *head = at(0, headSize);
         if (!head)
