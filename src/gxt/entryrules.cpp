@@ -76,12 +76,6 @@ Result EntryRules::encodeName(const QString &name, RawEntry &entry, qsizetype *b
     Result result = fieldName(name, QStringLiteral("name"), bytes, badIndex);
     if (!result)
         return result;
-    if (m_layout == GxtLayout::Flat && (name.startsWith(u' ') || name.endsWith(u' '))) {
-        if (badIndex)
-            *badIndex = name.startsWith(u' ') ? 0 : name.size() - 1;
-        return Result::failure(QStringLiteral("the name \"%1\" begins or ends with a space, which a GXT file drops")
-                                   .arg(name));
-    }
     entry.key = RawName::fromBytes(bytes);
     return {};
 }

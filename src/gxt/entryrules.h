@@ -22,9 +22,10 @@ public:
     int bits() const { return m_bits; }
     const CharacterNumbering &numbering() const { return m_numbering; }
 
-    // Flat and tabled keys are up to 8 Windows-1252 characters (a flat key without a space
-    // at either end, which the layout drops); a hashed key is a name, or "#" and eight hex
-    // digits, which stand for its hash.
+    // Flat and tabled keys are up to 8 Windows-1252 characters; a hashed key is a name, or
+    // "#" and eight hex digits, which stand for its hash. (A flat key with a space at either
+    // end is written as it is, and the layout's reader trims it: the editor keeps a pasted
+    // name as the user gave it.)
     Result encodeName(const QString &name, RawEntry &entry, qsizetype *badIndex = nullptr) const;
     // A value's characters in the numbering, at most 32766 units, each as wide as the file's
     // texts allow.

@@ -188,9 +188,16 @@ void GxtDocument::assign(GxtDocumentData data, std::shared_ptr<const CharacterNu
 
 void GxtDocument::clear()
 {
-    GxtDocumentData empty;
-    empty.tables.push_back({mainTableName(), {}});
-    assign(std::move(empty), CharacterNumbering::defaultFor(GxtLayout::Flat), {}, m_tables.front().rows->sortOrder());
+    removeTablesFrom(1);
+    m_layout = GxtLayout::Flat;
+    m_bits = 16;
+    m_numbering = CharacterNumbering::defaultFor(m_layout);
+    m_loadedNames = m_typedNames = m_effectiveNames = KeyNames();
+    m_tables.front().name = mainTableName();
+    // The list keeps its sort settings across New.
+    m_tables.front().rows->clear();
+    Q_EMIT tablesChanged();
+    setModified(false);
 }
 
 GxtDocumentData GxtDocument::data() const

@@ -97,7 +97,7 @@ public:
     // Name in `sortOrder`.
     void assign(GxtDocumentData data, std::shared_ptr<const CharacterNumbering> numbering,
                 const KeyNames &names = {}, int sortOrder = 0);
-    // New: an empty flat table in the default numbering.
+    // New: an empty flat table in the default numbering; table 0 keeps its sort settings.
     void clear();
 
     GxtDocumentData data() const;

@@ -1,6 +1,8 @@
 // The main window driven headless: start-up, the File commands with every answer of the
 // save prompt, failures, the busy state of a load or save, and the string list's mouse,
 // header and keyboard behaviour. Dialogs answer from a script; settings live in memory.
+#include "testfiles.h"
+
 #include "commandline.h"
 #include "filelocation.h"
 #include "frmmain.h"
@@ -56,7 +58,7 @@ private Q_SLOTS:
     void saveCommands();
     void failedOpen_data();
     void failedOpen();
-    void alteredUnitsWarning();
+    void everyUnitSurvivesOpenAndSave();
     void busyDuringFileOperations_data();
     void busyDuringFileOperations();
     void rememberedFolder();
@@ -75,10 +77,8 @@ private Q_SLOTS:
 private:
     QString writeGxt(const QString &name, const std::vector<StringEntry> &rows)
     {
-        StringTable table;
-        table.assign(rows);
         const QString path = m_dir->filePath(name);
-        if (!SaveGxt(path, table).ok)
+        if (!testfiles::writeFile(path, testfiles::written(rows)))
             qFatal("cannot write %s", qPrintable(path));
         return path;
     }
@@ -357,8 +357,9 @@ void TestFrmMain::saveCommands()
     const QString first = m_dir->filePath(QStringLiteral("first.gxt"));
     const QString second = m_dir->filePath(QStringLiteral("second.gxt"));
     auto saved = [](const QString &path) {
-        StringTable table;
-        return LoadGxt(path, table).ok ? table.count() : -1;
+        QString error;
+        const std::vector<StringEntry> rows = testfiles::readRows(testfiles::readFile(path), &error);
+        return error.isEmpty() ? int(rows.size()) : -1;
     };
     w->Form_Load(QString());
     markChanged();
@@ -463,22 +464,20 @@ void TestFrmMain::failedOpen()
     expectNormalState();
 }
 
-void TestFrmMain::alteredUnitsWarning()
+void TestFrmMain::everyUnitSurvivesOpenAndSave()
 {
-    // One entry "A" whose text unit 41 01 carries a high byte that the reader drops.
-    QByteArray bytes("TKEY\x0c\0\0\0\0\0\0\0A\0\0\0\0\0\0\0TDAT\x04\0\0\0\x41\x01\0\0", 32);
+    // One entry "A" whose text unit 41 01 is a glyph above the code page: it opens without a
+    // word, shows as an escape, and a save writes it back as it was.
+    QByteArray bytes("TKEY\x0c\0\0\0\0\0\0\0A\0\0\0\0\0\0\0TDAT\x06\0\0\0\x41\x01\x42\0\0\0", 34);
     const QString path = m_dir->filePath(QStringLiteral("odd.gxt"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    file.close();
-    dialogs->setNextAnswer(QMessageBox::Ok);
+    QVERIFY(testfiles::writeFile(path, bytes));
     w->Form_Load(path);
     QCOMPARE(w->currentFile(), path);
-    QCOMPARE(dialogs->messages.size(), 1);
-    const UserDialogs::Message warning = dialogs->messages[0];
-    QCOMPARE(warning.icon, QMessageBox::Warning);
-    QVERIFY(warning.text.contains(path) && warning.text.contains(QStringLiteral("entry 1 (A)")));
-    QVERIFY(warning.text.contains(QStringLiteral("Saving the table will change them")));
+    QCOMPARE(dialogs->messages.size(), 0);
+    QCOMPARE(w->table().value(1), QStringLiteral("⟨0141⟩B"));
+    QVERIFY(testfiles::writeFile(path, QByteArray()));
+    QVERIFY(w->mnuFile_Save_Click());
+    QCOMPARE(testfiles::readFile(path), bytes);
 }
 
 void TestFrmMain::busyDuringFileOperations_data()
@@ -549,8 +548,7 @@ void TestFrmMain::rememberedFolder()
     const QString folder = m_dir->filePath(QStringLiteral("tables"));
     QVERIFY(QDir().mkpath(folder));
     const QString path = folder + QStringLiteral("/t.gxt");
-    StringTable table;
-    QVERIFY(SaveGxt(path, table).ok);
+    QVERIFY(testfiles::writeFile(path, testfiles::written(std::vector<StringEntry>())));
     w->Form_Load(path);
     QCOMPARE(settings->value(QStringLiteral("Main"), QStringLiteral("File Location"), QString()), folder + QLatin1Char('/'));
 

@@ -537,9 +537,9 @@ QString prepareHostile(Hostile hostile, const QString &dir)
 // The reason the reader gives for the random bytes, found once by reading them.
 QString randomBytesReason()
 {
-    GxtReader reader;
-    std::vector<StringEntry> rows;
-    return reader.read(randomBytes(), rows) ? QString() : reader.errorString();
+    QString error;
+    testfiles::readRows(randomBytes(), &error);
+    return error;
 }
 
 enum class Fault {

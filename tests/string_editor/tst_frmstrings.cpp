@@ -1,6 +1,7 @@
 // The editor dialog driven as a user drives it: keys, mouse clicks and the colour list.
 #include "colourcodes.h"
 #include "frmstrings.h"
+#include "gxtdocument.h"
 #include "stringtable.h"
 #include "userdialogs.h"
 #include "valueedit.h"
@@ -27,15 +28,17 @@ class TestFrmStrings : public QObject
 {
     Q_OBJECT
 
+    GxtDocument *document = nullptr;
     StringTable *table = nullptr;
     ScriptedUserDialogs *dialogs = nullptr;
     frmStrings *dialog = nullptr;
-    bool changed = false;
+    // Whether the document took a change.
+    bool changed() const { return document->isModified(); }
 
     // The dialog as Edit prepares it, shown and active.
     void open(const QString &name, const QString &value, const QString &okCaption = "&Update", int position = 1)
     {
-        dialog = new frmStrings(*table, *dialogs, [this] { changed = true; });
+        dialog = new frmStrings(*document, *table, *dialogs);
         dialog->txtName()->setText(name);
         dialog->txtValue()->setValue(value);
         dialog->OptView_Click(frmStrings::SourceView);
@@ -68,17 +71,18 @@ class TestFrmStrings : public QObject
 private Q_SLOTS:
     void init()
     {
-        table = new StringTable;
+        document = new GxtDocument;
+        table = document->table(0);
         table->addRow(StringEntry{"FIRST", "one"});
+        document->setModified(false);
         dialogs = new ScriptedUserDialogs;
-        changed = false;
     }
     void cleanup()
     {
         delete dialog;
         dialog = nullptr;
         delete dialogs;
-        delete table;
+        delete document;
     }
 
     void layout()
@@ -296,7 +300,7 @@ private Q_SLOTS:
         QVERIFY(dialog->isVisible());
         QCOMPARE(QApplication::focusWidget(), dialog->txtName());
         QCOMPARE(table->count(), 1);
-        QVERIFY(!changed);
+        QVERIFY(!changed());
         // The value shows its source form, without a line break, while the selector
         // still says Design View.
         QCOMPARE(dialog->txtValue()->value(), QString("~r~text"));
@@ -307,7 +311,7 @@ private Q_SLOTS:
         dialog->txtName()->setText(" A");
         QTest::keyClick(dialog->txtName(), Qt::Key_Return);
         QVERIFY(!dialog->isVisible());
-        QVERIFY(changed);
+        QVERIFY(changed());
         QCOMPARE(table->count(), 2);
         QCOMPARE(table->entry(1), (StringEntry{" A", "~r~text"}));
     }
@@ -357,7 +361,7 @@ private Q_SLOTS:
         open("FIRST", "one");
         dialog->close();
         QCOMPARE(table->entry(1), (StringEntry{"FIRST", "one"}));
-        QVERIFY(!changed);
+        QVERIFY(!changed());
         QVERIFY(!table->isSorted());
     }
 
@@ -371,7 +375,7 @@ private Q_SLOTS:
         QVERIFY(dialog->isVisible());
         QCOMPARE(dialog->txtValue()->textCursor().selectedText(), QString::fromUtf8("\u30a2"));
         QCOMPARE(table->value(1), QString("one"));
-        QVERIFY(!changed);
+        QVERIFY(!changed());
     }
 
     // Line breaks, a no-break space and a tab come back exactly, through both views.

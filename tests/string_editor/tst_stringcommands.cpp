@@ -1,6 +1,7 @@
 // Add, Edit and Delete on a table, with the dialog worked while it is open and the delete
 // question answered through the dialogs interface.
 #include "frmstrings.h"
+#include "gxtdocument.h"
 #include "stringcommands.h"
 #include "stringtable.h"
 #include "userdialogs.h"
@@ -20,6 +21,7 @@ class TestStringCommands : public QObject
 {
     Q_OBJECT
 
+    GxtDocument *document = nullptr;
     StringTable *table = nullptr;
     ScriptedUserDialogs *dialogs = nullptr;
     StringCommands *commands = nullptr;
@@ -51,17 +53,22 @@ class TestStringCommands : public QObject
 private Q_SLOTS:
     void init()
     {
-        table = new StringTable;
+        document = new GxtDocument;
+        table = document->table(0);
         table->assignSorted({{"BETA", "~r~two"}, {"ALPHA", "one"}}, StringTable::ByName);
         dialogs = new ScriptedUserDialogs;
         changes = 0;
-        commands = new StringCommands(*table, *dialogs, [this] { ++changes; });
+        // Each change the table announces, which is what marks the document as changed.
+        for (auto signal : {&StringTable::rowsInserted, &StringTable::rowsRemoved})
+            connect(table, signal, this, [this] { ++changes; });
+        connect(table, &StringTable::rowChanged, this, [this] { ++changes; });
+        commands = new StringCommands(*document, *dialogs);
     }
     void cleanup()
     {
         delete commands;
         delete dialogs;
-        delete table;
+        delete document;
     }
 
     void add()
@@ -124,6 +131,7 @@ private Q_SLOTS:
     void remove()
     {
         table->addRow(StringEntry{"O'NEIL", "x"});
+        changes = 0;
         dialogs->setNextAnswer(QMessageBox::No);
         QVERIFY(!commands->remove(nullptr, 3));
         QCOMPARE(table->count(), 3);
