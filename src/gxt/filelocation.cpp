@@ -63,4 +63,9 @@ QString WindowTitle(const QString &path)
     return QStringLiteral("Quillet - ") + path.mid(path.lastIndexOf(FolderSeparator) + 1);
 }
 
+QString WindowTitle(const QString &path, const QString &table)
+{
+    return WindowTitle(path) + QStringLiteral(" [") + table + QLatin1Char(']');
+}
+
 } // namespace quillet

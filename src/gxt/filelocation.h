@@ -71,5 +71,7 @@ void SaveFileLocation(SettingsStore &store, const QString &path);
 
 // "Quillet - " and the file name of `path` without its folder: the main window's title.
 QString WindowTitle(const QString &path);
+// The same for a file of tables, naming the table shown: "Quillet - american.gxt [MAIN]".
+QString WindowTitle(const QString &path, const QString &table);
 
 } // namespace quillet

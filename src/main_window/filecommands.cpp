@@ -77,7 +77,7 @@ bool frmMain::OpenGxtFile(const QString &path)
     lvBlank->show();
     lvStrings->hide();
 
-    const Result result = LoadGxt(path, m_document, LoadOptions(), fileOperationHooks());
+    const Result result = LoadGxt(path, m_document, loadOptions(), fileOperationHooks());
 
     // Whatever became of the load, the window is back to normal; a failed load has left the
     // table as it was, and everything else is only changed below, after a success.
@@ -102,7 +102,12 @@ bool frmMain::OpenGxtFile(const QString &path)
 
 void frmMain::SetWindowTitle(const QString &path)
 {
-    setWindowTitle(WindowTitle(path));
+    setWindowTitle(m_document.hasTables() ? WindowTitle(path, m_document.tableName(shownTable())) : WindowTitle(path));
+}
+
+void frmMain::showTitle()
+{
+    SetWindowTitle(CurrentFile.isEmpty() ? QStringLiteral("Untitled") : CurrentFile);
 }
 
 void frmMain::tellFailure(const QString &text)

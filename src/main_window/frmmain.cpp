@@ -3,8 +3,11 @@
 #include "frmmain.h"
 
 #include "appidentity.h"
+#include "filelocation.h"
+#include "frmtables.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QLayout>
@@ -32,6 +35,7 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
     : QMainWindow(parent)
     , m_dialogs(dialogs)
     , m_settings(settings)
+    , m_layoutSettings(*settings)
     , m_table(m_document.table(0))
     , m_model(m_table)
     , m_blankModel(&m_blankTable)
@@ -69,14 +73,27 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
     showSortIndicator();
 
     connect(&m_document, &GxtDocument::modifiedChanged, this, [this](bool modified) { StringsChanged = modified; });
+    connect(&m_document, &GxtDocument::tablesChanged, this, [this] {
+        updateTablesMenu();
+        showTitle();
+        showNumberingChoice();
+    });
+    connect(&m_document, &GxtDocument::redisplayed, this, &frmMain::showNumberingChoice);
     // A table that goes must not stay in the list: MAIN, which never goes, takes its place.
     connect(&m_document, &GxtDocument::tableAboutToBeRemoved, this, [this](int index) {
         if (m_document.table(index) == m_table)
             showTable(0);
     });
 
+    m_numberingGroup = new QActionGroup(this);
+    for (QAction *choice : {mnuFile_Numbering_Windows1252, mnuFile_Numbering_Western, mnuFile_Numbering_FromFile})
+        m_numberingGroup->addAction(choice);
+    m_runTablesDialog = [](frmTables &dialog) { dialog.exec(); };
+
     setAcceptDrops(true);
     connectCommands();
+    updateTablesMenu();
+    showNumberingChoice();
 }
 
 frmMain::~frmMain() = default;
@@ -84,14 +101,37 @@ frmMain::~frmMain() = default;
 void frmMain::showTable(int index)
 {
     StringTable *table = m_document.table(index);
-    if (table == m_table)
-        return;
-    disconnect(m_sortIndicatorFollows);
-    m_table = table;
-    m_model.setTable(table);
-    m_commands.setTable(table);
-    m_sortIndicatorFollows = connect(m_table, &StringTable::sortSettingsChanged, this, &frmMain::showSortIndicator);
-    showSortIndicator();
+    if (table != m_table) {
+        // The next table shows in the order the user chose for the last one.
+        table->setSortKey(m_table->sortKey());
+        table->setSortOrder(m_table->sortOrder());
+        table->setSorted(m_table->isSorted());
+        disconnect(m_sortIndicatorFollows);
+        m_table = table;
+        m_model.setTable(table);
+        m_commands.setTable(table);
+        m_sortIndicatorFollows = connect(m_table, &StringTable::sortSettingsChanged, this, &frmMain::showSortIndicator);
+        showSortIndicator();
+        lvStrings->clearSelection();
+        lvStrings->setCurrentIndex(QModelIndex());
+        lvStrings->scrollToTop();
+    }
+    updateTablesMenu();
+    showTitle();
+}
+
+void frmMain::updateTablesMenu()
+{
+    const bool tables = m_document.hasTables();
+    mnuTables->menuAction()->setVisible(tables);
+    // A hidden menu keeps its items' shortcuts alive; while a file operation runs, or for a
+    // flat file, they go too.
+    const bool usable = tables && !FileOperation;
+    mnuTables->menuAction()->setEnabled(usable);
+    mnuTables->setEnabled(usable);
+    const bool notMain = shownTable() > 0;
+    for (QAction *item : mnuTables->actions())
+        item->setEnabled(usable && (notMain || (item != mnuTables_Rename && item != mnuTables_Delete)));
 }
 
 void frmMain::setUpList(QTreeView *list, StringTableModel *model)
@@ -113,18 +153,35 @@ void frmMain::connectCommands()
     connect(mnuStrings_Add, &QAction::triggered, this, &frmMain::mnuStrings_Add_Click);
     connect(mnuStrings_Edit, &QAction::triggered, this, &frmMain::mnuStrings_Edit_Click);
     connect(mnuStrings_Delete, &QAction::triggered, this, &frmMain::mnuStrings_Delete_Click);
+    connect(mnuFile_KeyNames, &QAction::triggered, this, &frmMain::mnuFile_KeyNames_Click);
+    connect(mnuFile_Numbering_Windows1252, &QAction::triggered, this, &frmMain::mnuFile_Numbering_Windows1252_Click);
+    connect(mnuFile_Numbering_Western, &QAction::triggered, this, &frmMain::mnuFile_Numbering_Western_Click);
+    connect(mnuFile_Numbering_FromFile, &QAction::triggered, this, &frmMain::mnuFile_Numbering_FromFile_Click);
+    connect(mnuTables_GoTo, &QAction::triggered, this, &frmMain::mnuTables_GoTo_Click);
+    connect(mnuTables_Next, &QAction::triggered, this, &frmMain::mnuTables_Next_Click);
+    connect(mnuTables_Previous, &QAction::triggered, this, &frmMain::mnuTables_Previous_Click);
+    connect(mnuTables_Add, &QAction::triggered, this, &frmMain::mnuTables_Add_Click);
+    connect(mnuTables_Rename, &QAction::triggered, this, &frmMain::mnuTables_Rename_Click);
+    connect(mnuTables_Delete, &QAction::triggered, this, &frmMain::mnuTables_Delete_Click);
 }
 
 void frmMain::setFileCommandsEnabled(bool enabled)
 {
-    // A disabled menu still lets its items' shortcuts through, so the items go too.
-    for (QMenu *menu : {mnuFile, mnuStrings}) {
+    // A disabled menu still lets its items' shortcuts through, so the items go too, down
+    // into the submenus.
+    std::function<void(QMenu *)> setMenu = [&](QMenu *menu) {
         menu->setEnabled(enabled);
         menu->menuAction()->setEnabled(enabled);
         const QList<QAction *> items = menu->actions();
-        for (QAction *item : items)
+        for (QAction *item : items) {
             item->setEnabled(enabled);
-    }
+            if (item->menu())
+                setMenu(item->menu());
+        }
+    };
+    for (QMenu *menu : {mnuFile, mnuStrings})
+        setMenu(menu);
+    updateTablesMenu();
 }
 
 FileOperationHooks frmMain::fileOperationHooks()

@@ -2,6 +2,7 @@
 
 #include "gxtdocument.h"
 #include "gxtdocumentfile.h"
+#include "layoutsettings.h"
 #include "stringcommands.h"
 #include "stringtable.h"
 #include "stringtablemodel.h"
@@ -10,12 +11,17 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <functional>
+#include <optional>
+
+class QActionGroup;
 class QMimeData;
 
 namespace quillet {
 
 class SettingsStore;
 class UserDialogs;
+class frmTables;
 
 // The editor's one document window. It owns the open table, shows it in `lvStrings`, runs
 // the File commands around the core's LoadGxt and SaveGxt, and asks before a change is
@@ -43,8 +49,13 @@ public:
     const GxtDocument &document() const { return m_document; }
     StringTable &table() { return *m_table; }
     const StringTable &table() const { return *m_table; }
-    // Shows the document's table at `index`: the list, the commands and the title follow.
+    // Shows the document's table at `index`: the list, the commands and the title follow;
+    // the sort column and direction stay, and nothing is selected.
     void showTable(int index);
+    int shownTable() const { return m_document.indexOfTable(m_table); }
+    // How the Go to Table dialog is shown: exec() unless a test replaces it.
+    using TablesDialogRunner = std::function<void(frmTables &)>;
+    void setTablesDialogRunner(TablesDialogRunner run) { m_runTablesDialog = std::move(run); }
     // The file the table belongs to; empty while the table is untitled.
     QString currentFile() const { return CurrentFile; }
     // Where the right button last went down on the list, in pixels; -1 when no press waits.
@@ -68,6 +79,16 @@ public Q_SLOTS:
     bool mnuFile_Save_Click();
     void mnuFile_SaveAs_Click();
     void mnuFile_Exit_Click();
+    void mnuFile_KeyNames_Click();
+    void mnuFile_Numbering_Windows1252_Click();
+    void mnuFile_Numbering_Western_Click();
+    void mnuFile_Numbering_FromFile_Click();
+    void mnuTables_GoTo_Click();
+    void mnuTables_Next_Click();
+    void mnuTables_Previous_Click();
+    void mnuTables_Add_Click();
+    void mnuTables_Rename_Click();
+    void mnuTables_Delete_Click();
     void mnuStrings_Add_Click();
     void mnuStrings_Edit_Click();
     void mnuStrings_Delete_Click();
@@ -85,10 +106,19 @@ private:
     void connectCommands();
     FileOperationHooks fileOperationHooks();
     void setFileCommandsEnabled(bool enabled);
+    // The Tables menu is there only for a document of tables, and MAIN stays.
+    void updateTablesMenu();
+    void showNumberingChoice();
+    LoadOptions loadOptions();
+    void applyNumbering(const QString &choice);
+    // A table name typed by the user, checked; nothing when cancelled.
+    std::optional<QString> askTableName(const QString &title, const QString &proposed, int except);
 
     bool OpenGxtFile(const QString &path);
     bool PromptSaveChanges();
     void SetWindowTitle(const QString &path);
+    // The title for the open file, with the shown table's name in a document of tables.
+    void showTitle();
     QString askForSavePath();
     bool writeTable(const QString &path);
     void tellFailure(const QString &text);
@@ -102,6 +132,11 @@ private:
 
     UserDialogs *m_dialogs;
     SettingsStore *m_settings;
+    LayoutSettings m_layoutSettings;
+    // The name list for hashed keys, read from the remembered file when first needed.
+    std::optional<KeyNames> m_keyNames;
+    QActionGroup *m_numberingGroup = nullptr;
+    TablesDialogRunner m_runTablesDialog;
     GxtDocument m_document;
     StringTable *m_table;
     StringTableModel m_model;

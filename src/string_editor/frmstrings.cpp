@@ -2,6 +2,7 @@
 
 #include "colourcodes.h"
 #include "gxtdocument.h"
+#include "keynames.h"
 #include "namefilter.h"
 #include "stringtable.h"
 #include "ui_frmstrings.h"
@@ -152,7 +153,7 @@ void frmStrings::cmdOk_Click()
         return;
     }
     const QString value = txtValue()->value();
-    if (refuseUnsavable(name, value))
+    if (refuseUnsavable(name, value) || refuseTakenHash(name))
         return;
 
     m_table.setSorted(false);
@@ -211,6 +212,27 @@ bool frmStrings::refuseUnsavable(const QString &name, const QString &value)
     return true;
 }
 
+bool frmStrings::refuseTakenHash(const QString &name)
+{
+    if (!takesHashes())
+        return false;
+    const std::optional<quint32> hash = KeyNames::hashOf(name);
+    const bool update = cmdOk()->text() == QLatin1String("&Update");
+    for (int p = 1; hash && p <= m_table.count(); ++p) {
+        if ((update && p == RenameElement) || KeyNames::hashOf(m_table.name(p)) != hash)
+            continue;
+        m_dialogs.message(this, {QStringLiteral("The key %1 has the hash %2, which entry %3 (%4) of this table has "
+                                                "already. A table holds each hashed key once.")
+                                     .arg(name, KeyNames::hashText(*hash))
+                                     .arg(p)
+                                     .arg(m_table.name(p)),
+                                 QString(), QMessageBox::Ok, QMessageBox::Warning, QMessageBox::NoButton});
+        txtName()->setFocus();
+        return true;
+    }
+    return false;
+}
+
 void frmStrings::cmdCancel_Click()
 {
     reject();
@@ -245,12 +267,33 @@ void frmStrings::txtValue_KeyPress(char16_t &keyAscii)
     }
 }
 
+bool frmStrings::takesHashes() const
+{
+    return m_document.layout() == GxtLayout::Hashed;
+}
+
+void frmStrings::insertIntoName(const QString &typed)
+{
+    QLineEdit *box = txtName();
+    const qsizetype start = box->hasSelectedText() ? box->selectionStart() : box->cursorPosition();
+    const QString accepted = admitIntoName(box->text(), start, box->selectedText().size(), typed, takesHashes());
+    if (!accepted.isEmpty())
+        box->insert(accepted);
+}
+
 void frmStrings::pasteIntoName(const QString &text)
 {
-    QString accepted = filterPastedName(text);
-    accepted.truncate(nameRoom(txtName()->text().size(), txtName()->selectedText().size()));
-    if (!accepted.isEmpty())
-        txtName()->insert(accepted);
+    QString filtered;
+    for (QChar c : text) {
+        if (takesHashes() && c == u'#') {
+            filtered += c;
+            continue;
+        }
+        const char16_t code = filterNameKey(c.unicode());
+        if (code != 0 && code != 8)
+            filtered += QChar(code);
+    }
+    insertIntoName(filtered);
 }
 
 QMenu *frmStrings::createNameContextMenu()
@@ -285,12 +328,17 @@ bool frmStrings::nameKeyPress(QKeyEvent *event)
     QString typed;
     for (QChar c : text) {
         char16_t code = c.unicode();
-        txtName_KeyPress(code);
+        // A hashed document's keys may be typed as their hash, "#" first.
+        if (code != u'#' || !takesHashes())
+            txtName_KeyPress(code);
         if (code != 0 && code != 8)
             typed += QChar(code);
     }
-    if (!typed.isEmpty() && typed.size() <= nameRoom(txtName()->text().size(), txtName()->selectedText().size()))
-        txtName()->insert(typed);
+    // Keys come whole or not at all: half of what one key press typed is another name.
+    QLineEdit *box = txtName();
+    const qsizetype start = box->hasSelectedText() ? box->selectionStart() : box->cursorPosition();
+    if (!typed.isEmpty() && admitIntoName(box->text(), start, box->selectedText().size(), typed, takesHashes()) == typed)
+        box->insert(typed);
     return true;
 }
 

@@ -82,6 +82,10 @@ private:
     static void fitCaption(QWidget *control);
     void applyViewLook(View view);
     bool nameKeyPress(QKeyEvent *event);
+    bool takesHashes() const;
+    void insertIntoName(const QString &typed);
+    // In a table of hashed keys each hash stands once; true when the name's is taken.
+    bool refuseTakenHash(const QString &name);
     bool refuseUnsavable(const QString &name, const QString &value);
 
     std::unique_ptr<Ui::frmStrings> m_ui;

@@ -28,4 +28,31 @@ int nameRoom(qsizetype currentLength, qsizetype selectedLength)
     return int(std::max<qsizetype>(0, TypedNameLimit - (currentLength - selectedLength)));
 }
 
+namespace {
+
+bool takesName(const QString &name, bool hashes)
+{
+    if (hashes && name.startsWith(u'#')) {
+        return name.size() <= TypedHashLength && std::all_of(name.cbegin() + 1, name.cend(), [](QChar c) {
+                   return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F');
+               });
+    }
+    return name.size() <= TypedNameLimit && !name.contains(u'#');
+}
+
+} // namespace
+
+QString admitIntoName(const QString &text, qsizetype start, qsizetype selected, const QString &typed, bool hashes)
+{
+    const QString before = text.left(start);
+    const QString after = text.mid(start + selected);
+    QString accepted;
+    for (QChar c : typed) {
+        if (!takesName(before + accepted + c + after, hashes))
+            break;
+        accepted += c;
+    }
+    return accepted;
+}
+
 } // namespace quillet

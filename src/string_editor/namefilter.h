@@ -20,4 +20,12 @@ QString filterPastedName(const QString &text);
 // characters it replaces, under the typed limit. Never negative.
 int nameRoom(qsizetype currentLength, qsizetype selectedLength);
 
+// A key of a hashed document may also be typed as "#" and eight hex digits: its hash.
+inline constexpr int TypedHashLength = 9;
+
+// What of `typed` (each character through the key filter already, and '#' where `hashes`
+// allows it) goes into the name `text` in place of its `selected` characters at `start`:
+// the longest start of it that keeps a name the box takes.
+QString admitIntoName(const QString &text, qsizetype start, qsizetype selected, const QString &typed, bool hashes);
+
 } // namespace quillet

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 
 namespace quillet {
 
@@ -46,6 +47,17 @@ QString QtUserDialogs::saveFileName(QWidget *parent, const FileRequest &request)
     return runFileDialog(parent, request, QFileDialog::AcceptSave);
 }
 
+std::optional<QString> QtUserDialogs::askText(QWidget *parent, const TextRequest &request)
+{
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(request.title.isEmpty() ? QApplication::applicationDisplayName() : request.title);
+    dialog.setLabelText(request.label);
+    dialog.setTextValue(request.text);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
+}
+
 QMessageBox::StandardButton ScriptedUserDialogs::message(QWidget *, const Message &message)
 {
     messages.append(message);
@@ -75,6 +87,16 @@ QString ScriptedUserDialogs::saveFileName(QWidget *, const FileRequest &request)
 {
     saveRequests.append(request);
     return nextFileName();
+}
+
+std::optional<QString> ScriptedUserDialogs::askText(QWidget *, const TextRequest &request)
+{
+    textRequests.append(request);
+    if (m_texts.isEmpty()) {
+        ++unexpected;
+        return std::nullopt;
+    }
+    return m_texts.takeFirst();
 }
 
 } // namespace quillet

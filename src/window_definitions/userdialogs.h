@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QString>
 
+#include <optional>
+
 class QWidget;
 
 namespace quillet {
@@ -31,12 +33,20 @@ public:
         bool confirmOverwrite = false; // save: ask before replacing a file
     };
 
+    struct TextRequest {
+        QString title;
+        QString label;
+        QString text; // proposed
+    };
+
     virtual ~UserDialogs();
 
     virtual QMessageBox::StandardButton message(QWidget *parent, const Message &message) = 0;
     // The chosen path, or an empty text when the user cancelled.
     virtual QString openFileName(QWidget *parent, const FileRequest &request) = 0;
     virtual QString saveFileName(QWidget *parent, const FileRequest &request) = 0;
+    // The text entered, or nothing when the user cancelled.
+    virtual std::optional<QString> askText(QWidget *parent, const TextRequest &request) = 0;
 };
 
 // The real dialogs.
@@ -46,6 +56,7 @@ public:
     QMessageBox::StandardButton message(QWidget *parent, const Message &message) override;
     QString openFileName(QWidget *parent, const FileRequest &request) override;
     QString saveFileName(QWidget *parent, const FileRequest &request) override;
+    std::optional<QString> askText(QWidget *parent, const TextRequest &request) override;
 };
 
 // Answers from a script, for tests: each question takes the next answer queued for its
@@ -56,22 +67,27 @@ class ScriptedUserDialogs : public UserDialogs
 public:
     void setNextAnswer(QMessageBox::StandardButton answer) { m_answers.append(answer); }
     void setNextFileName(const QString &path) { m_fileNames.append(path); }
+    // Nothing stands for Cancel.
+    void setNextText(const std::optional<QString> &text) { m_texts.append(text); }
 
     QMessageBox::StandardButton message(QWidget *parent, const Message &message) override;
     QString openFileName(QWidget *parent, const FileRequest &request) override;
     QString saveFileName(QWidget *parent, const FileRequest &request) override;
+    std::optional<QString> askText(QWidget *parent, const TextRequest &request) override;
 
     QList<Message> messages;          // every message box shown, in order
     QList<FileRequest> openRequests;  // every open dialog shown
     QList<FileRequest> saveRequests;  // every save dialog shown
+    QList<TextRequest> textRequests;  // every text asked for
     int unexpected = 0;               // questions asked with no answer queued
-    bool allAnswersUsed() const { return m_answers.isEmpty() && m_fileNames.isEmpty(); }
+    bool allAnswersUsed() const { return m_answers.isEmpty() && m_fileNames.isEmpty() && m_texts.isEmpty(); }
 
 private:
     QString nextFileName();
 
     QList<QMessageBox::StandardButton> m_answers;
     QList<QString> m_fileNames;
+    QList<std::optional<QString>> m_texts;
 };
 
 } // namespace quillet
