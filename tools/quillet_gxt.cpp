@@ -1,32 +1,48 @@
-// quillet-gxt: GXT tables from the command line, for scripts and version control.
+// quillet-gxt: GXT files from the command line, for scripts and version control.
+#include "characternumbering.h"
 #include "exchangeformats.h"
 #include "fileio.h"
+#include "gxtdiff.h"
 #include "gxtdocument.h"
+#include "keynames.h"
 #include "rawgxt.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
-#include <QTextStream>
+#include <QHash>
+#include <QRegularExpression>
 
 #include <cstdio>
+#include <map>
 #include <optional>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 using namespace quillet;
 
 namespace {
 
 enum ExitCode { Success = 0, BadInput = 1, BadUsage = 2 };
+// diff(1)'s convention: 0 the same, 1 different, 2 trouble.
+enum DiffExit { Same = 0, Different = 1, Trouble = 2 };
 
 const char *const ToolName = "quillet-gxt";
 
+void printLine(FILE *stream, const QString &line)
+{
+    std::fputs((line + u'\n').toUtf8().constData(), stream);
+}
+
 void printError(const QString &file, const QString &reason)
 {
-    const QString line = file.isEmpty() ? QStringLiteral("%1: %2\n").arg(QLatin1String(ToolName), reason)
-                                        : QStringLiteral("%1: %2: %3\n").arg(QLatin1String(ToolName), file, reason);
-    std::fputs(line.toUtf8().constData(), stderr);
+    // A failure always says why, even where a lower layer gave no reason.
+    const QString why = reason.isEmpty() ? QStringLiteral("the operation failed for an unknown reason") : reason;
+    printLine(stderr, file.isEmpty() ? QStringLiteral("%1: %2").arg(QLatin1String(ToolName), why)
+                                     : QStringLiteral("%1: %2: %3").arg(QLatin1String(ToolName), file, why));
 }
 
 int usageError(const QString &reason)
@@ -40,7 +56,7 @@ bool readFile(const QString &path, QByteArray &data)
     if (path == QLatin1String("-")) {
         QFile in;
         if (!in.open(stdin, QIODevice::ReadOnly)) {
-            printError(QStringLiteral("-"), in.errorString());
+            printError(QStringLiteral("standard input"), in.errorString());
             return false;
         }
         data = in.readAll();
@@ -73,7 +89,100 @@ bool writeOutput(const QString &path, const QByteArray &data)
     return true;
 }
 
-bool readRaw(const QString &path, RawDocument &raw)
+// Whether two names lead to one file, through symbolic and hard links alike.
+bool sameFile(const QString &a, const QString &b)
+{
+    if (a == QLatin1String("-") || b == QLatin1String("-"))
+        return false;
+#ifdef Q_OS_UNIX
+    struct stat sa {};
+    struct stat sb {};
+    if (stat(QFile::encodeName(a).constData(), &sa) == 0 && stat(QFile::encodeName(b).constData(), &sb) == 0)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+#endif
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+}
+
+// --charmap and --names, read once and applied to whatever layout the file at hand has.
+class Reading
+{
+public:
+    // False, having said why, when a file the options name cannot be read.
+    bool load(const QCommandLineParser &parser)
+    {
+        m_charmap = parser.value(QStringLiteral("charmap"));
+        if (!m_charmap.isEmpty() && m_charmap != QLatin1String("windows-1252") && m_charmap != QLatin1String("western")
+            && !readFile(m_charmap, m_mapText))
+            return false;
+        const QString namesPath = parser.value(QStringLiteral("names"));
+        if (!namesPath.isEmpty()) {
+            QByteArray text;
+            if (!readFile(namesPath, text))
+                return false;
+            const Result parsed = KeyNames::fromText(text, m_names);
+            if (!parsed) {
+                printError(namesPath, parsed.errorString());
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // The numbering of a file of this layout; nothing, having said why, when the map is
+    // malformed. A map lists what differs from the layout's default.
+    std::shared_ptr<const CharacterNumbering> numbering(GxtLayout layout)
+    {
+        if (m_charmap.isEmpty())
+            return CharacterNumbering::defaultFor(layout);
+        if (m_charmap == QLatin1String("windows-1252"))
+            return CharacterNumbering::windows1252();
+        if (m_charmap == QLatin1String("western"))
+            return CharacterNumbering::western(layout);
+        const auto cached = m_maps.find(layout);
+        if (cached != m_maps.end())
+            return cached->second;
+        std::shared_ptr<const CharacterNumbering> made;
+        const Result parsed = CharacterNumbering::fromMap(m_mapText, QFileInfo(m_charmap).fileName(),
+                                                          *CharacterNumbering::defaultFor(layout), made);
+        if (!parsed) {
+            if (!m_mapFailed)
+                printError(m_charmap, parsed.errorString());
+            m_mapFailed = true;
+            return nullptr;
+        }
+        m_maps[layout] = made;
+        return made;
+    }
+    bool mapFailed() const { return m_mapFailed; }
+
+    const KeyNames &names() const { return m_names; }
+
+    // Hashes in a message shown by the names they stand for, where known.
+    QString withNames(QString text) const
+    {
+        static const QRegularExpression hash(QStringLiteral("#([0-9A-F]{8})"));
+        QRegularExpressionMatchIterator it = hash.globalMatch(text);
+        QList<QRegularExpressionMatch> matches;
+        while (it.hasNext())
+            matches.prepend(it.next());
+        for (const QRegularExpressionMatch &m : matches) {
+            const quint32 value = m.captured(1).toUInt(nullptr, 16);
+            if (m_names.contains(value))
+                text.replace(m.capturedStart(), m.capturedLength(), m_names.nameOf(value));
+        }
+        return text;
+    }
+
+private:
+    QString m_charmap;
+    QByteArray m_mapText;
+    std::map<GxtLayout, std::shared_ptr<const CharacterNumbering>> m_maps;
+    bool m_mapFailed = false;
+    KeyNames m_names;
+};
+
+bool readRaw(const QString &path, RawDocument &raw, QStringList *warnings = nullptr)
 {
     QByteArray data;
     if (!readFile(path, data))
@@ -83,48 +192,86 @@ bool readRaw(const QString &path, RawDocument &raw)
         printError(path, read.errorString());
         return false;
     }
+    if (warnings)
+        *warnings = read.warnings();
     return true;
 }
 
-bool readGxt(const QString &path, std::vector<StringEntry> &rows)
+// A GXT file as the user reads it, through the options' numbering and names.
+bool readDocument(const QString &path, Reading &reading, GxtDocumentData &data,
+                  std::shared_ptr<const CharacterNumbering> &numbering)
 {
     RawDocument raw;
     if (!readRaw(path, raw))
         return false;
-    const GxtLayout layout = raw.layout;
-    GxtDocumentData data = decodeRawDocument(std::move(raw), *CharacterNumbering::defaultFor(layout), KeyNames());
-    rows = std::move(data.tables.front().rows);
+    numbering = reading.numbering(raw.layout);
+    if (!numbering)
+        return false;
+    data = decodeRawDocument(std::move(raw), *numbering, reading.names());
     return true;
 }
 
-std::optional<ExchangeFormat> chosenFormat(const QCommandLineParser &parser, const QString &pathForDefault, bool &bad)
+QString countOf(qsizetype n, const char *one, const char *many)
+{
+    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+}
+
+std::optional<ExchangeFormat> formatOption(const QCommandLineParser &parser, bool &bad)
 {
     bad = false;
-    if (parser.isSet(QStringLiteral("format"))) {
-        const auto format = exchangeFormatFromName(parser.value(QStringLiteral("format")));
-        bad = !format;
-        return format;
-    }
-    return exchangeFormatFromPath(pathForDefault).value_or(ExchangeFormat::Txt);
+    if (!parser.isSet(QStringLiteral("format")))
+        return std::nullopt;
+    const auto format = exchangeFormatFromName(parser.value(QStringLiteral("format")));
+    bad = !format;
+    return format;
+}
+
+int unknownFormat(const QCommandLineParser &parser)
+{
+    return usageError(QStringLiteral("unknown format '%1'; use txt, csv or json").arg(parser.value(QStringLiteral("format"))));
 }
 
 int runExport(const QCommandLineParser &parser, const QStringList &args)
 {
     if (args.size() != 1)
         return usageError(QStringLiteral("export takes one GXT file"));
+    const QString &input = args[0];
     const QString output = parser.value(QStringLiteral("output"));
     bool bad = false;
-    const auto format = chosenFormat(parser, output, bad);
+    std::optional<ExchangeFormat> format = formatOption(parser, bad);
     if (bad)
-        return usageError(QStringLiteral("unknown format '%1'; use txt, csv or json").arg(parser.value(QStringLiteral("format"))));
+        return unknownFormat(parser);
+    // The output's extension names its form: a name that would read as another kind of file
+    // (table.gxt, say) is refused rather than filled with text.
+    if (!output.isEmpty() && output != QLatin1String("-")) {
+        const QString suffix = QFileInfo(output).suffix();
+        const std::optional<ExchangeFormat> named = exchangeFormatFromName(suffix);
+        if (!suffix.isEmpty() && !named) {
+            return usageError(QStringLiteral("the output %1 has the extension .%2; export writes a .txt, .csv or .json "
+                                             "file")
+                                  .arg(output, suffix));
+        }
+        if (named && format && *named != *format) {
+            return usageError(QStringLiteral("the output %1 has the extension .%2, which does not fit --format %3")
+                                  .arg(output, suffix, exchangeFormatName(*format)));
+        }
+        if (named)
+            format = named;
+        if (sameFile(input, output))
+            return usageError(QStringLiteral("the output %1 is the input file itself").arg(output));
+    }
 
-    std::vector<StringEntry> rows;
-    if (!readGxt(args[0], rows))
+    Reading reading;
+    if (!reading.load(parser))
+        return BadInput;
+    GxtDocumentData data;
+    std::shared_ptr<const CharacterNumbering> numbering;
+    if (!readDocument(input, reading, data, numbering))
         return BadInput;
     ExchangeWriter writer;
     QByteArray text;
-    if (!writer.write(rows, *format, text)) {
-        printError(args[0], writer.errorString());
+    if (!writer.write(data, format.value_or(ExchangeFormat::Txt), *numbering, text)) {
+        printError(input, writer.errorString());
         return BadInput;
     }
     return writeOutput(output, text) ? Success : BadInput;
@@ -134,53 +281,133 @@ int runImport(const QCommandLineParser &parser, const QStringList &args)
 {
     if (args.size() != 1)
         return usageError(QStringLiteral("import takes one source file"));
+    const QString &source = args[0];
     const QString output = parser.value(QStringLiteral("output"));
     if (output.isEmpty() || output == QLatin1String("-"))
         return usageError(QStringLiteral("import needs the GXT file to write, given with -o"));
     bool bad = false;
-    const auto format = chosenFormat(parser, args[0], bad);
+    const std::optional<ExchangeFormat> chosen = formatOption(parser, bad);
     if (bad)
-        return usageError(QStringLiteral("unknown format '%1'; use txt, csv or json").arg(parser.value(QStringLiteral("format"))));
+        return unknownFormat(parser);
+    const ExchangeFormat format = chosen.value_or(exchangeFormatFromPath(source).value_or(ExchangeFormat::Txt));
+    if (const auto named = exchangeFormatFromPath(output)) {
+        return usageError(QStringLiteral("the output %1 has the extension of the %2 form; import writes a GXT file")
+                              .arg(output, exchangeFormatName(*named)));
+    }
+    if (sameFile(source, output))
+        return usageError(QStringLiteral("the output %1 is the source file itself").arg(output));
 
-    QByteArray source;
-    if (!readFile(args[0], source))
+    Reading reading;
+    if (!reading.load(parser))
+        return BadInput;
+    QByteArray text;
+    if (!readFile(source, text))
         return BadInput;
     ExchangeReader reader;
-    std::vector<StringEntry> rows;
-    if (!reader.read(source, *format, rows)) {
-        printError(args[0], reader.errorString());
+    GxtDocumentData data;
+    const bool read = reader.read(text, format, data, [&](GxtLayout layout) { return reading.numbering(layout); });
+    if (reading.mapFailed())
+        return BadInput;
+    if (!read) {
+        printError(source, reader.errorString());
         return BadInput;
     }
-    GxtDocumentData data;
-    data.tables.push_back({mainTableName(), std::move(rows)});
     RawDocument raw;
-    Result built = encodeDocumentData(data, *CharacterNumbering::windows1252(), raw);
+    Result built = encodeDocumentData(data, *reader.numbering(), raw);
     QByteArray bytes;
     if (built)
         built = writeGxt(raw, bytes);
     if (!built) {
-        printError(args[0], built.errorString());
+        printError(source, built.errorString());
         return BadInput;
     }
+    for (const QString &warning : gameWarnings(inWriterOrder(raw)))
+        printError(source, QStringLiteral("warning: ") + reading.withNames(warning));
     return writeOutput(output, bytes) ? Success : BadInput;
 }
 
-int runCheck(const QStringList &args)
+int runCheck(const QCommandLineParser &parser, const QStringList &args)
 {
     if (args.size() != 1)
         return usageError(QStringLiteral("check takes one GXT file"));
-    RawDocument raw;
-    if (!readRaw(args[0], raw))
+    if (parser.isSet(QStringLiteral("output")) || parser.isSet(QStringLiteral("format")))
+        return usageError(QStringLiteral("check takes no -o or --format"));
+    const QString &path = args[0];
+    Reading reading;
+    if (!reading.load(parser))
         return BadInput;
+    RawDocument raw;
+    QStringList warnings;
+    if (!readRaw(path, raw, &warnings))
+        return BadInput;
+    const std::shared_ptr<const CharacterNumbering> numbering = reading.numbering(raw.layout);
+    if (!numbering)
+        return BadInput;
+
+    warnings += gameWarnings(raw);
+    QHash<QString, int> tableNames;
     qsizetype entries = 0;
-    for (const RawTable &table : raw.tables)
+    qsizetype escaped = 0;
+    QString firstEscaped;
+    for (const RawTable &table : raw.tables) {
+        ++tableNames[nameFromBytes(table.name.bytes())];
         entries += qsizetype(table.entries.size());
-    const QString summary = QStringLiteral("%1: %2 layout, %3 tables, %4 entries\n")
-                                .arg(args[0], layoutName(raw.layout))
-                                .arg(raw.tables.size())
-                                .arg(entries);
-    std::fputs(summary.toUtf8().constData(), stdout);
+        for (size_t i = 0; i < table.entries.size(); ++i) {
+            const RawEntry &entry = table.entries[i];
+            const bool shown = std::all_of(entry.units.cbegin(), entry.units.cend(), [&](QChar u) {
+                const char32_t c = numbering->characterOf(u.unicode());
+                return c != 0 && c != CharacterNumbering::EscapeOpen;
+            });
+            if (!shown && escaped++ == 0)
+                firstEscaped = describeEntry(raw.layout, nameFromBytes(table.name.bytes()), int(i + 1), describeRawKey(raw.layout, entry));
+        }
+    }
+    for (const RawTable &table : raw.tables) {
+        const QString name = nameFromBytes(table.name.bytes());
+        if (const int count = tableNames.take(name); count > 1)
+            warnings += QStringLiteral("the table %1 appears %2 times; the game finds only the first").arg(name).arg(count);
+    }
+
+    printLine(stdout, QStringLiteral("%1: %2 layout, %3-bit texts, %4, %5")
+                          .arg(path, layoutName(raw.layout), QString::number(raw.bits),
+                               countOf(qsizetype(raw.tables.size()), "table", "tables"),
+                               countOf(entries, "entry", "entries")));
+    for (const QString &warning : std::as_const(warnings))
+        printError(path, QStringLiteral("warning: ") + reading.withNames(warning));
+    if (escaped > 0) {
+        printError(path, QStringLiteral("note: units that the character numbering %1 does not show read as ⟨XXXX⟩ "
+                                        "escapes, in %2 (the first: %3)")
+                             .arg(numbering->name(), countOf(escaped, "entry", "entries"), reading.withNames(firstEscaped)));
+    }
     return Success;
+}
+
+int runDiff(const QCommandLineParser &parser, const QStringList &args)
+{
+    if (args.size() != 2) {
+        usageError(QStringLiteral("diff takes two GXT files"));
+        return Trouble;
+    }
+    if (parser.isSet(QStringLiteral("output")) || parser.isSet(QStringLiteral("format"))) {
+        usageError(QStringLiteral("diff takes no -o or --format"));
+        return Trouble;
+    }
+    Reading reading;
+    if (!reading.load(parser))
+        return Trouble;
+    GxtDocumentData before;
+    GxtDocumentData after;
+    std::shared_ptr<const CharacterNumbering> numbering;
+    if (!readDocument(args[0], reading, before, numbering) || !readDocument(args[1], reading, after, numbering))
+        return Trouble;
+    const std::vector<GxtDifference> differences = diffDocuments(before, after);
+    const bool showTables = before.layout != GxtLayout::Flat || after.layout != GxtLayout::Flat;
+    QString text;
+    for (const GxtDifference &difference : differences)
+        text += formatDifference(difference, showTables) + u'\n';
+    if (!writeOutput(QString(), text.toUtf8()))
+        return Trouble;
+    return differences.empty() ? Same : Different;
 }
 
 } // namespace
@@ -193,22 +420,45 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Reads, checks and builds GXT text tables.\n\n"
+        "Reads, checks, compares and builds GXT text tables of every layout (flat, tabled, hashed).\n\n"
         "Commands:\n"
         "  export FILE.gxt [-o OUT] [--format txt|csv|json]\n"
-        "      Write every entry, in record order. The format defaults to the extension of OUT, else txt.\n"
+        "      Write every table and entry, in record order, to OUT or standard output. The form\n"
+        "      follows OUT's extension (.txt, .csv, .json; any other is refused), else --format,\n"
+        "      else txt.\n"
         "  import SOURCE -o OUT.gxt [--format txt|csv|json]\n"
-        "      Build a GXT file from a txt, csv or json source (format from its extension, else txt).\n"
+        "      Build a GXT file in the layout and width the source names. The source's form is\n"
+        "      --format, else its extension, else txt. OUT may not have a text form's extension.\n"
         "  check FILE.gxt\n"
-        "      Print a one-line summary, or the reason the file is damaged.\n\n"
-        "Exit status: 0 success, 1 damaged or invalid input, 2 wrong usage."));
+        "      Print 'FILE: LAYOUT layout, BITS-bit texts, N tables, M entries', or why the file\n"
+        "      is damaged. Warnings about what the game would trip on go to standard error.\n"
+        "  diff A.gxt B.gxt\n"
+        "      Print what differs, one line each: 'layout: ...', 'table added: T, N entries',\n"
+        "      'table removed: ...', 'added: T/KEY = \"value\"', 'removed: ...',\n"
+        "      'changed: T/KEY = \"old\" -> \"new\"'. Exit status 0 same, 1 different, 2 trouble.\n\n"
+        "Text forms (UTF-8). A flat file: txt '[NAME]' then the value line; csv 'name,value';\n"
+        "json [{\"name\", \"value\"}...]. A file of tables: txt starts '{layout hashed 8}' and\n"
+        "puts '{table NAME}' before each table; csv starts 'layout,hashed,8' then\n"
+        "'table,name,value', a table without entries as its name alone; json\n"
+        "{\"layout\", \"bits\", \"tables\": [{\"name\", \"entries\": [...]}...]}.\n\n"
+        "Exit status: 0 success, 1 damaged or invalid input, 2 wrong usage. No command writes\n"
+        "over the file it reads."));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     parser.addOption({{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("Write to <file>."),
                       QStringLiteral("file")});
     parser.addOption({QStringLiteral("format"), QStringLiteral("txt, csv or json."), QStringLiteral("format")});
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("export, import or check."));
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The file to read."));
+    parser.addOption({QStringLiteral("charmap"),
+                      QStringLiteral("How text units read as characters: windows-1252, western, or a map file "
+                                     "(UUUU=GGGG lines or a 14x16 grid) over the layout's default. Default: "
+                                     "windows-1252 for flat files, western for the others."),
+                      QStringLiteral("map")});
+    parser.addOption({QStringLiteral("names"),
+                      QStringLiteral("A list of key names, one a line, to show hashed keys by name; other hashed "
+                                     "keys show as #XXXXXXXX."),
+                      QStringLiteral("file")});
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("export, import, check or diff."));
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The file(s) to read."));
 
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
@@ -217,8 +467,7 @@ int main(int argc, char *argv[])
         return Success;
     }
     if (parser.isSet(versionOption)) {
-        std::fputs(QStringLiteral("%1 %2\n").arg(QLatin1String(ToolName), QCoreApplication::applicationVersion()).toUtf8().constData(),
-                   stdout);
+        printLine(stdout, QStringLiteral("%1 %2").arg(QLatin1String(ToolName), QCoreApplication::applicationVersion()));
         return Success;
     }
 
@@ -230,10 +479,9 @@ int main(int argc, char *argv[])
         return runExport(parser, args);
     if (command == QLatin1String("import"))
         return runImport(parser, args);
-    if (command == QLatin1String("check")) {
-        if (parser.isSet(QStringLiteral("output")) || parser.isSet(QStringLiteral("format")))
-            return usageError(QStringLiteral("check takes no -o or --format"));
-        return runCheck(args);
-    }
+    if (command == QLatin1String("check"))
+        return runCheck(parser, args);
+    if (command == QLatin1String("diff"))
+        return runDiff(parser, args);
     return usageError(QStringLiteral("unknown command '%1'").arg(command));
 }

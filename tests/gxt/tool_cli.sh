@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Drives quillet-gxt as a script would: exit codes, messages on stderr, and the round trip
-# from a GXT file to every text form and back.
+# Drives quillet-gxt as a script would: exit codes, messages on stderr, the round trip from
+# a GXT file of every layout to every text form and back, and files it must never touch.
 set -u
 tool="$1"
 dir="$(mktemp -d)"
@@ -14,6 +14,7 @@ check() { # description, expected, actual
   fi
 }
 status() { "$@" >/dev/null 2>&1; echo $?; }
+same() { cmp -s "$1" "$2" && echo same || echo different; }
 
 # Usage.
 check "--help exits 0" 0 "$(status "$tool" --help)"
@@ -24,44 +25,121 @@ check "unknown option" 2 "$(status "$tool" check --bogus x.gxt)"
 check "unknown format" 2 "$(status "$tool" export x.gxt --format xml)"
 check "import without -o" 2 "$(status "$tool" import x.txt)"
 
-# A table of our own, with colour codes, a repeated name and non-ASCII text.
+# A flat table of our own, with colour codes, a repeated name and non-ASCII text.
 printf '[HELLO]\n~r~Hi~w~ there\n[A1]\nCaf\xc3\xa9 \xe2\x82\xac5\n[A1]\n\n[ZED]\n[not a name]\n' > "$dir/src.txt"
 check "import" 0 "$(status "$tool" import "$dir/src.txt" -o "$dir/t.gxt")"
-check "check summary" "$dir/t.gxt: 4 entries, 1 repeated names, 0 text units a save would change, records in the writer's order" \
-  "$("$tool" check "$dir/t.gxt")"
+check "check summary" "$dir/t.gxt: flat layout, 16-bit texts, 1 table, 4 entries" "$("$tool" check "$dir/t.gxt" 2>/dev/null)"
+check "check warns of the repeated key" "quillet-gxt: $dir/t.gxt: warning: the key A1 appears 2 times; the game finds only one of them" \
+  "$("$tool" check "$dir/t.gxt" 2>&1 >/dev/null)"
 check "export keeps record order" "$(printf '[A1]\nCaf\xc3\xa9 \xe2\x82\xac5\n[A1]\n\n[HELLO]\n~r~Hi~w~ there\n[ZED]\n[not a name]')" \
   "$("$tool" export "$dir/t.gxt")"
 
-# Round trip through every form gives the same bytes; the format follows -o's extension.
-for f in txt csv json; do
-  "$tool" export "$dir/t.gxt" -o "$dir/t.$f"
-  "$tool" import "$dir/t.$f" -o "$dir/back-$f.gxt"
-  check "round trip through $f" "$(cmp "$dir/t.gxt" "$dir/back-$f.gxt" && echo same)" same
+# Files of tables: the text forms name the layout, so an import writes it again.
+printf '{layout tabled 16}\n{table MAIN}\n[YES]\n\xc2\xa1S\xc3\xad!\n{table EXTRA}\n[NO]\nNo\n{table EMPTY}\n' > "$dir/tabled.txt"
+printf '{layout hashed 8}\n{table MAIN}\n[YES]\nOui\n[#01234567]\nx\n{table EXTRA}\n[NO]\nNon\n' > "$dir/hashed.txt"
+for layout in tabled hashed; do
+  check "import $layout" 0 "$(status "$tool" import "$dir/$layout.txt" -o "$dir/$layout.gxt")"
 done
-check "csv chosen by extension" "name,value" "$(head -n 1 "$dir/t.csv" | tr -d '\r')"
-check "json to standard output" "[" "$("$tool" export "$dir/t.gxt" --format json | head -c 1)"
+check "check tabled" "$dir/tabled.gxt: tabled layout, 16-bit texts, 3 tables, 2 entries" "$("$tool" check "$dir/tabled.gxt")"
+check "check hashed" "$dir/hashed.gxt: hashed layout, 8-bit texts, 2 tables, 3 entries" "$("$tool" check "$dir/hashed.gxt")"
 
-# Damaged files: exit 1, one line on stderr naming the file and the reason.
+# Every layout through every form gives back the same bytes; the form follows -o's extension.
+for layout in t tabled hashed; do
+  for f in txt csv json; do
+    "$tool" export "$dir/$layout.gxt" -o "$dir/$layout.$f"
+    "$tool" import "$dir/$layout.$f" -o "$dir/back-$layout-$f.gxt" 2>/dev/null
+    check "$layout round trip through $f" same "$(same "$dir/$layout.gxt" "$dir/back-$layout-$f.gxt")"
+  done
+done
+check "csv chosen by extension" "layout,hashed,8" "$(head -n 1 "$dir/hashed.csv" | tr -d '\r')"
+check "json to standard output" '"layout":"tabled",' "$("$tool" export "$dir/tabled.gxt" --format json | sed -n 2p | tr -d ' ')"
+
+# Hashed keys show by name where a list knows one; a typed name is hashed upper-cased.
+printf 'yes\n' > "$dir/names.txt"
+check "unknown hash" "[#1CBF88DC]" "$("$tool" export "$dir/hashed.gxt" | sed -n 5p)"
+check "named hash" "[YES]" "$("$tool" export "$dir/hashed.gxt" --names "$dir/names.txt" | sed -n 5p)"
+printf 'ok\nno way\n' > "$dir/badnames.txt"
+check "bad name list" 1 "$(status "$tool" export "$dir/hashed.gxt" --names "$dir/badnames.txt")"
+
+# A character map over the layout's default: glyph 0x83 is Ą instead of Ä.
+printf '0104=0083\n' > "$dir/pl.map"
+printf '{layout tabled 16}\n{table MAIN}\n[PL]\n\xc4\x84\n' > "$dir/pl.txt"
+check "a letter only the map has" 1 "$(status "$tool" import "$dir/pl.txt" -o "$dir/pl.gxt")"
+check "import through the map" 0 "$(status "$tool" import "$dir/pl.txt" -o "$dir/pl.gxt" --charmap "$dir/pl.map")"
+check "export through the map" "$(printf '\xc4\x84')" "$("$tool" export "$dir/pl.gxt" --charmap "$dir/pl.map" | sed -n 4p)"
+check "export in the default numbering" "$(printf '\xc3\x84')" "$("$tool" export "$dir/pl.gxt" | sed -n 4p)"
+check "export in windows-1252" "$(printf '\xc6\x92')" "$("$tool" export "$dir/pl.gxt" --charmap windows-1252 | sed -n 4p)"
+printf '0104=0083\nnonsense\n' > "$dir/bad.map"
+check "malformed map" "quillet-gxt: $dir/bad.map: line 2: expected UUUU=GGGG, a character's code and its glyph number in hex, but found \"nonsense\"" \
+  "$("$tool" check "$dir/pl.gxt" --charmap "$dir/bad.map" 2>&1)"
+check "malformed map status" 1 "$(status "$tool" import "$dir/pl.txt" -o "$dir/pl2.gxt" --charmap "$dir/bad.map")"
+check "malformed map writes nothing" no "$([ -e "$dir/pl2.gxt" ] && echo yes || echo no)"
+
+# Check warns of what the game trips on: here a table whose block repeats another name.
+cp "$dir/tabled.gxt" "$dir/renamed.gxt"
+second=$(grep -obUa EXTRA "$dir/renamed.gxt" | sed -n 2p | cut -d: -f1)
+printf 'EXTRB' | dd of="$dir/renamed.gxt" bs=1 seek="$second" conv=notrunc status=none
+check "renamed block reads" 0 "$(status "$tool" check "$dir/renamed.gxt")"
+check "renamed block warning" "quillet-gxt: $dir/renamed.gxt: warning: table EXTRA: its block is named 'EXTRB'; the game warns about that" \
+  "$("$tool" check "$dir/renamed.gxt" 2>&1 >/dev/null)"
+
+# Keys out of the order the game searches, and a text a numbering cannot show: warned of.
+printf 'TKEY\x18\x00\x00\x00\x00\x00\x00\x00B\0\0\0\0\0\0\0\x04\x00\x00\x00A\0\0\0\0\0\0\0TDAT\x08\x00\x00\x00x\0\0\0\0\x01\0\0' > "$dir/order.gxt"
+check "keys out of order" "$(printf 'quillet-gxt: %s: warning: the keys are not in the order the game searches them: B stands before A\nquillet-gxt: %s: note: units that the character numbering windows-1252 does not show read as \xe2\x9f\xa8XXXX\xe2\x9f\xa9 escapes, in 1 entry (the first: entry 2 (A))' "$dir/order.gxt" "$dir/order.gxt")" \
+  "$("$tool" check "$dir/order.gxt" 2>&1 >/dev/null)"
+
+# No command writes over what it reads, nor text into a name of another kind; nothing changes.
+cp "$dir/hashed.gxt" "$dir/keep.gxt"
+cp "$dir/hashed.json" "$dir/keep.json"
+check "export over its input" 2 "$(status "$tool" export "$dir/hashed.gxt" -o "$dir/hashed.gxt")"
+check "export to a .gxt name" 2 "$(status "$tool" export "$dir/hashed.gxt" -o "$dir/other.gxt")"
+ln -s hashed.gxt "$dir/link.txt"
+check "export over its input through a link" 2 "$(status "$tool" export "$dir/hashed.gxt" -o "$dir/link.txt")"
+check "export form against extension" 2 "$(status "$tool" export "$dir/hashed.gxt" -o "$dir/x.csv" --format json)"
+check "import over its source" 2 "$(status "$tool" import "$dir/hashed.json" -o "$dir/hashed.json")"
+ln "$dir/hashed.json" "$dir/hard.dat"
+check "import over its source through a hard link" 2 "$(status "$tool" import "$dir/hashed.json" -o "$dir/hard.dat")"
+check "import to a text name" 2 "$(status "$tool" import "$dir/hashed.txt" -o "$dir/out.csv")"
+check "the GXT file is untouched" same "$(same "$dir/keep.gxt" "$dir/hashed.gxt")"
+check "the json file is untouched" same "$(same "$dir/keep.json" "$dir/hashed.json")"
+check "no stray files" no "$([ -e "$dir/other.gxt" ] || [ -e "$dir/x.csv" ] || [ -e "$dir/out.csv" ] && echo yes || echo no)"
+check "export without an extension" 0 "$(status "$tool" export "$dir/hashed.gxt" -o "$dir/plain" --format csv)"
+check "its form" same "$(same "$dir/hashed.csv" "$dir/plain")"
+
+# Damaged and foreign files: exit 1, one line on stderr naming the file and the reason.
 printf 'TKEY\x0d\x00\x00\x00' > "$dir/k13.gxt"
 check "damaged file" "quillet-gxt: $dir/k13.gxt: the TKEY size 13 is not a multiple of 12" "$("$tool" check "$dir/k13.gxt" 2>&1)"
 check "damaged file status" 1 "$(status "$tool" export "$dir/k13.gxt")"
+: > "$dir/empty.gxt"
+check "empty file" "quillet-gxt: $dir/empty.gxt: the file is empty; a GXT file has at least 8 bytes" "$("$tool" check "$dir/empty.gxt" 2>&1)"
+printf 'PK\x03\x04 not a table at all' > "$dir/zip.gxt"
+check "foreign file" "quillet-gxt: $dir/zip.gxt: it is not a GXT file" "$("$tool" check "$dir/zip.gxt" 2>&1 | cut -d: -f1-3)"
 check "missing file status" 1 "$(status "$tool" check "$dir/absent.gxt")"
 check "folder" "quillet-gxt: $dir: it is a folder, not a file" "$("$tool" check "$dir" 2>&1)"
-
 check "device" "quillet-gxt: /dev/zero: it is not a regular file" "$("$tool" check /dev/zero 2>&1)"
 
 # A refused import writes nothing and keeps an existing output.
-cp "$dir/t.gxt" "$dir/keep.gxt"
 printf '[TOOLONGNAME]\nx\n' > "$dir/bad.txt"
-check "bad source" "quillet-gxt: $dir/bad.txt: line 1: the name \"TOOLONGNAME\" has 11 characters; a GXT name holds at most 8" \
+check "bad source" "quillet-gxt: $dir/bad.txt: line 1: entry 1 (TOOLONGNAME): the name \"TOOLONGNAME\" has 11 characters; a GXT name holds at most 8" \
   "$("$tool" import "$dir/bad.txt" -o "$dir/keep.gxt" 2>&1)"
-check "bad source keeps the output" same "$(cmp "$dir/t.gxt" "$dir/keep.gxt" && echo same)"
+check "bad source keeps the output" same "$(same "$dir/hashed.gxt" "$dir/keep.gxt")"
+printf '[{"name":"A","value":"x\\u0000y"}]' > "$dir/zero.json"
+check "code 0 in json" "quillet-gxt: $dir/zero.json: element 1 (A): the value holds a character of code 0, which would end the text early" \
+  "$("$tool" import "$dir/zero.json" -o "$dir/zero.gxt" 2>&1)"
+printf 'layout,hashed,16\r\ntable,name,value\r\nMAIN,A,"x\0y"\r\n' > "$dir/zero.csv"
+check "code 0 in csv" 1 "$(status "$tool" import "$dir/zero.csv" -o "$dir/zero.gxt")"
+check "code 0 writes nothing" no "$([ -e "$dir/zero.gxt" ] && echo yes || echo no)"
 
-# A line break cannot go into txt: the error points to json.
-printf '[{"name":"BR","value":"a\\nb"}]' > "$dir/br.json"
-"$tool" import "$dir/br.json" -o "$dir/br.gxt"
-check "txt refuses a line break" 1 "$(status "$tool" export "$dir/br.gxt" -o "$dir/br.txt")"
-check "nothing written" no "$([ -e "$dir/br.txt" ] && echo yes || echo no)"
+# diff: one line a difference; 0 the same, 1 different, 2 trouble.
+printf '{layout hashed 8}\n{table MAIN}\n[YES]\nSi\n[#01234567]\nx\n{table NEW}\n' > "$dir/hashed2.txt"
+"$tool" import "$dir/hashed2.txt" -o "$dir/hashed2.gxt"
+check "diff of the same" 0 "$(status "$tool" diff "$dir/hashed.gxt" "$dir/back-hashed-csv.gxt")"
+check "diff lines" "$(printf 'changed: MAIN/YES = "Oui" -> "Si"\ntable removed: EXTRA, 1 entry\ntable added: NEW, 0 entries')" \
+  "$("$tool" diff "$dir/hashed.gxt" "$dir/hashed2.gxt" --names "$dir/names.txt")"
+check "diff of different files" 1 "$(status "$tool" diff "$dir/hashed.gxt" "$dir/hashed2.gxt")"
+check "diff across layouts" 1 "$(status "$tool" diff "$dir/tabled.gxt" "$dir/hashed.gxt")"
+check "diff of a damaged file" 2 "$(status "$tool" diff "$dir/hashed.gxt" "$dir/k13.gxt")"
+check "diff of one file" 2 "$(status "$tool" diff "$dir/hashed.gxt")"
 
 echo "$passed passed, $failures failed"
 [ "$failures" -eq 0 ]
