@@ -19,11 +19,10 @@ namespace quillet {
 
 namespace {
 
-// The open dialog's label is the system's own text, as written; Qt reads a filter as
-// "label (patterns)", so the pattern follows it. "All Files" is "*" here: "*.*" would hide
-// every file without a dot in its name.
-const QString OpenFilter = QStringLiteral("GXT File *.gxt) (*.gxt);;All Files (*)");
-const QString SaveFilter = QStringLiteral("GXT File (*.gxt);;All Files (*)");
+// Qt reads a filter as "label (patterns)"; both dialogs offer the same two. "All Files" is
+// "*" here: "*.*" would hide every file without a dot in its name.
+const QString OpenFilter = QStringLiteral("GXT File (*.gxt);;All Files (*)");
+const QString SaveFilter = OpenFilter;
 const QString DefaultSuffix = QStringLiteral("gxt");
 
 // How many of the entries that a save would change the warning names.
