@@ -82,6 +82,9 @@ private:
     void applyViewLook(View view);
     bool nameKeyPress(QKeyEvent *event);
     bool refuseUnsavableValue(const QString &value);
+    // True when the commit may go on: `name` is new, or the user keeps both entries.
+    // `editedPosition` is the row an update rewrites, 0 for an added row.
+    bool confirmRepeatedName(const QString &name, int editedPosition);
 
     std::unique_ptr<Ui::frmStrings> m_ui;
     StringTable &m_table;
