@@ -48,7 +48,9 @@ private Q_SLOTS:
     void cleanup();
 
     void definition();
+    void commandLine_data();
     void commandLine();
+    void ignoredLineIsOneLine();
     void startup_data();
     void startup();
     void savePrompt_data();
@@ -196,18 +198,61 @@ void TestFrmMain::definition()
     QVERIFY(w->mnuFile_Sep1->isSeparator() && w->mnuStrings_Sep1->isSeparator());
 }
 
+void TestFrmMain::commandLine_data()
+{
+    // Run in a folder that holds "-name.gxt"; "-none.gxt" is not there.
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("ignored");
+    const int run = CommandLine::Run, help = CommandLine::ShowHelp, version = CommandLine::ShowVersion;
+    QTest::newRow("nothing") << QStringList() << run << "" << QStringList();
+    QTest::newRow("a file") << QStringList{"t.gxt"} << run << "t.gxt" << QStringList();
+    QTest::newRow("two files") << QStringList{"a.gxt", "b.gxt"} << run << "a.gxt" << QStringList{"b.gxt"};
+    QTest::newRow("unknown option") << QStringList{"--bogus"} << run << "" << QStringList{"--bogus"};
+    QTest::newRow("options round a file") << QStringList{"--bogus", "a.gxt", "-x", "b"} << run << "a.gxt"
+                                          << QStringList{"--bogus", "-x", "b"};
+    QTest::newRow("dash-named file that exists") << QStringList{"-name.gxt"} << run << "-name.gxt" << QStringList();
+    QTest::newRow("dash-named file that does not") << QStringList{"-none.gxt"} << run << "" << QStringList{"-none.gxt"};
+    QTest::newRow("-- ends options") << QStringList{"--", "-none.gxt", "--version"} << run << "-none.gxt"
+                                     << QStringList{"--version"};
+    QTest::newRow("a lone dash is a file") << QStringList{"-"} << run << "-" << QStringList();
+    QTest::newRow("--version beside a file") << QStringList{"a.gxt", "--version"} << version << "a.gxt" << QStringList();
+    QTest::newRow("-v") << QStringList{"-v"} << version << "" << QStringList();
+    QTest::newRow("-h beside an unknown option") << QStringList{"--bogus", "-h"} << help << "" << QStringList{"--bogus"};
+    QTest::newRow("-help") << QStringList{"-help"} << help << "" << QStringList();
+}
+
 void TestFrmMain::commandLine()
 {
-    auto parse = [](QStringList args) {
-        args.prepend(QStringLiteral("quillet"));
-        return parseCommandLine(args);
-    };
-    QCOMPARE(parse({}).action, CommandLine::Run);
-    QCOMPARE(parse({"t.gxt"}).argument, QStringLiteral("t.gxt"));
-    QCOMPARE(parse({"--version"}).text, QStringLiteral("quillet 1.03\n"));
-    QVERIFY(parse({"--help"}).text.startsWith(QStringLiteral("Usage: quillet [options] [file]")));
-    QCOMPARE(parse({"a.gxt", "b.gxt"}).action, CommandLine::Fail);
-    QCOMPARE(parse({"--bogus"}).action, CommandLine::Fail);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, action);
+    QFETCH(QString, file);
+    QFETCH(QStringList, ignored);
+    QVERIFY(QFile(m_dir->filePath(QStringLiteral("-name.gxt"))).open(QIODevice::WriteOnly));
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(m_dir->path());
+    auto restore = qScopeGuard([&] { QDir::setCurrent(previous); });
+
+    const CommandLine parsed = parseCommandLine(QStringList{"quillet"} + arguments);
+    QCOMPARE(int(parsed.action), action);
+    QCOMPARE(parsed.argument, file);
+    QCOMPARE(parsed.ignored, ignored);
+    if (action == CommandLine::ShowVersion)
+        QCOMPARE(parsed.text, QStringLiteral("quillet 1.03\n"));
+    else if (action == CommandLine::ShowHelp)
+        QVERIFY(parsed.text.startsWith(QStringLiteral("Usage: quillet [options] [file]")));
+    else if (ignored.isEmpty())
+        QCOMPARE(parsed.text, QString());
+    else
+        QCOMPARE(parsed.text, "quillet: ignoring " + ignored.join(' ') + '\n');
+}
+
+void TestFrmMain::ignoredLineIsOneLine()
+{
+    // Each ignored argument stays told apart from the next, and none breaks the line.
+    QCOMPARE(parseCommandLine({"quillet", "a", "b c", "x\ny", ""}).text,
+             QStringLiteral("quillet: ignoring \"b c\" \"x?y\" \"\"\n"));
 }
 
 void TestFrmMain::startup_data()
