@@ -3,6 +3,7 @@
 #include "frmmain.h"
 
 #include "appidentity.h"
+#include "listcolumns.h"
 
 #include <QAction>
 #include <QFontDatabase>
@@ -19,9 +20,6 @@ namespace quillet {
 
 namespace {
 
-// The columns' widths as defined: 1000 and 8420 twips, at 15 twips a pixel.
-constexpr int NameColumnWidth = 67;
-constexpr int ValueColumnWidth = 561;
 // The pop-up menu opens only when the right button comes up within this many pixels of
 // where it went down, in each direction, the limit included: a drag is no click.
 constexpr int PopupTolerance = 5;
@@ -52,8 +50,10 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
         listFont.setFamilies({QFontDatabase::systemFont(QFontDatabase::GeneralFont).family()});
     lvStrings->setFont(listFont);
 
-    setUpList(lvStrings, &m_model);
-    setUpList(lvBlank, &m_blankModel);
+    // Both lists get the Name column that lvStrings' font needs, so that they line up.
+    const int nameWidth = nameColumnWidth(*lvStrings);
+    setUpList(lvStrings, &m_model, nameWidth);
+    setUpList(lvBlank, &m_blankModel, nameWidth);
     lvStrings->installEventFilter(this);
     lvStrings->viewport()->installEventFilter(this);
 
@@ -73,13 +73,11 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
 
 frmMain::~frmMain() = default;
 
-void frmMain::setUpList(QTreeView *list, StringTableModel *model)
+void frmMain::setUpList(QTreeView *list, StringTableModel *model, int nameWidth)
 {
     list->setModel(model);
-    QHeaderView *header = list->header();
-    header->setSectionsMovable(false);
-    header->resizeSection(StringTableModel::NameColumn, NameColumnWidth);
-    header->resizeSection(StringTableModel::ValueColumn, ValueColumnWidth);
+    list->header()->setSectionsMovable(false);
+    fitListColumns(*list, nameWidth);
 }
 
 void frmMain::connectCommands()

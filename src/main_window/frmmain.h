@@ -75,7 +75,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void setUpList(QTreeView *list, StringTableModel *model);
+    void setUpList(QTreeView *list, StringTableModel *model, int nameWidth);
     void connectCommands();
     FileOperationHooks fileOperationHooks();
     void setFileCommandsEnabled(bool enabled);

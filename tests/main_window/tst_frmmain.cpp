@@ -5,12 +5,14 @@
 #include "filelocation.h"
 #include "frmmain.h"
 #include "frmstrings.h"
+#include "listcolumns.h"
 #include "userdialogs.h"
 #include "valueedit.h"
 
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -51,6 +53,8 @@ private Q_SLOTS:
     void commandLine_data();
     void commandLine();
     void ignoredLineIsOneLine();
+    void listColumns_data();
+    void listColumns();
     void startup_data();
     void startup();
     void savePrompt_data();
@@ -173,8 +177,8 @@ void TestFrmMain::definition()
         QCOMPARE(list->model()->columnCount(), 2);
         QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Name"));
         QCOMPARE(list->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Value"));
-        QCOMPARE(list->header()->sectionSize(0), 67);
-        QCOMPARE(list->header()->sectionSize(1), 561);
+        QCOMPARE(list->header()->sectionSize(0), w->lvStrings->header()->sectionSize(0));
+        QCOMPARE(list->header()->sectionSize(0) + list->header()->sectionSize(1), list->viewport()->width());
     }
     // After start-up: the stand-in list is disabled and out of sight, no right press waits.
     QVERIFY(w->lvBlank->isHidden() && !w->lvBlank->isEnabled() && w->lvStrings->isVisible());
@@ -253,6 +257,60 @@ void TestFrmMain::ignoredLineIsOneLine()
     // Each ignored argument stays told apart from the next, and none breaks the line.
     QCOMPARE(parseCommandLine({"quillet", "a", "b c", "x\ny", ""}).text,
              QStringLiteral("quillet: ignoring \"b c\" \"x?y\" \"\"\n"));
+}
+
+void TestFrmMain::listColumns_data()
+{
+    QTest::addColumn<QString>("family"); // "": the window's own list, in the font it chose
+    QTest::addColumn<qreal>("points");
+    QTest::addColumn<bool>("bold");
+    QTest::newRow("the list's font") << "" << 0.0 << false;
+    QTest::newRow("sans, 8.25 points") << "DejaVu Sans" << 8.25 << false;
+    QTest::newRow("serif, 13 points, bold") << "DejaVu Serif" << 13.0 << true;
+    QTest::newRow("mono, 10 points") << "DejaVu Sans Mono" << 10.0 << false;
+    QTest::newRow("sans, 21.5 points") << "DejaVu Sans" << 21.5 << false;
+}
+
+// The Name column holds the widest eight-character name without cutting it short, as
+// the view itself measures what a name needs; the Value column takes the rest, scroll bar
+// or not.
+void TestFrmMain::listColumns()
+{
+    QFETCH(QString, family);
+    QFETCH(qreal, points);
+    QFETCH(bool, bold);
+    std::vector<StringEntry> rows;
+    for (QChar c : QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_"))
+        rows.push_back({QString(8, c), QStringLiteral("v")});
+    w->Form_Load(QString());
+    StringTable table;
+    StringTableModel model(&table);
+    QTreeView other;
+    QTreeView *list = w->lvStrings;
+    if (family.isEmpty()) {
+        w->table().assign(rows);
+    } else {
+        QFont font(family);
+        font.setPointSizeF(points);
+        font.setBold(bold);
+        other.setFont(font);
+        other.setRootIsDecorated(false);
+        other.setModel(&model);
+        other.resize(400, 200);
+        fitListColumns(other, nameColumnWidth(other));
+        table.assign(rows);
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&other));
+        list = &other;
+    }
+    const QHeaderView *header = list->header();
+    // QTreeView's own measure, public through the base class.
+    const int needed = static_cast<const QAbstractItemView *>(list)->sizeHintForColumn(0);
+    QVERIFY2(header->sectionSize(0) >= needed, qPrintable(QStringLiteral("%1 < %2").arg(header->sectionSize(0)).arg(needed)));
+    QVERIFY2(header->sectionSize(0) <= needed + 1, qPrintable(QStringLiteral("%1 > %2").arg(header->sectionSize(0)).arg(needed)));
+    QTRY_VERIFY(list->verticalScrollBar()->isVisible());
+    QTRY_COMPARE(header->sectionSize(0) + header->sectionSize(1), list->viewport()->width());
+    QVERIFY(!list->horizontalScrollBar()->isVisible());
 }
 
 void TestFrmMain::startup_data()
