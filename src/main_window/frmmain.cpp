@@ -183,9 +183,15 @@ void frmMain::showSortIndicator()
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == lvStrings && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (QAction *command = listKeyCommand(key)) {
+            // Through the menu item, which a load or a save has disabled meanwhile.
+            if (!FileOperation)
+                command->trigger();
+            return true;
+        }
         // Typing jumps to a matching Name. The view searches the column of its current
         // cell, which a click on a Value makes the Value column; move it back to Name.
-        const auto *key = static_cast<QKeyEvent *>(event);
         const QModelIndex current = lvStrings->currentIndex();
         if (current.isValid() && !key->text().isEmpty() && key->text().at(0).isPrint()
             && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
@@ -220,6 +226,23 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+QAction *frmMain::listKeyCommand(const QKeyEvent *key) const
+{
+    // The keypad's Enter carries the keypad modifier; any other modifier makes another key.
+    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return nullptr;
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_F2:
+        return mnuStrings_Edit;
+    case Qt::Key_Delete:
+        return mnuStrings_Delete;
+    default:
+        return nullptr;
+    }
 }
 
 void frmMain::lvStrings_MouseDown(Qt::MouseButton button, const QPoint &position)

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QString>
 
+class QKeyEvent;
 class QMimeData;
 
 namespace quillet {
@@ -88,6 +89,9 @@ private:
     void tellFailure(const QString &text);
     QString droppedGxtFile(const QMimeData *mime) const;
 
+    // The Strings command that a key pressed in the list runs: Enter and F2 edit the selected
+    // row, Delete deletes it; nullptr for every other key.
+    QAction *listKeyCommand(const QKeyEvent *key) const;
     void lvStrings_MouseDown(Qt::MouseButton button, const QPoint &position);
     // True when it showed the pop-up menu.
     bool lvStrings_MouseUp(Qt::MouseButton button, const QPoint &position, const QPoint &globalPosition);

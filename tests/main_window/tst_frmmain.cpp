@@ -73,6 +73,8 @@ private Q_SLOTS:
     void popup();
     void doubleClickRunsEdit();
     void typingJumpsToName();
+    void keysOfTheList_data();
+    void keysOfTheList();
     void dropRefusesOtherFiles();
     void stringCommands_data();
     void stringCommands();
@@ -620,6 +622,8 @@ void TestFrmMain::busyDuringFileOperations()
         seen.closed = w->close();
         seen.dropTaken = drop(big);
         QTest::keyClick(w.get(), Qt::Key_N, Qt::ControlModifier);
+        for (Qt::Key key : {Qt::Key_Delete, Qt::Key_F2, Qt::Key_Return})
+            QTest::keyClick(w->lvStrings, key);
     });
     if (operation == QLatin1String("start-up")) {
         w->Form_Load(big);
@@ -628,12 +632,14 @@ void TestFrmMain::busyDuringFileOperations()
         w->mnuFile_Open->trigger();
     } else {
         markChanged();
+        w->lvStrings->setCurrentIndex(w->lvStrings->model()->index(0, 0)); // a row for the keys to act on
         QVERIFY(w->mnuFile_Save_Click());
     }
 
     QVERIFY(seen.fileOperation && seen.visible);
     QVERIFY(!seen.closed && !seen.dropTaken);
     QCOMPARE(newCommand.count(), 0); // Ctrl+N did not get through
+    QCOMPARE(editorCaptions, QStringList()); // nor the list's keys (a Delete would have asked)
     QVERIFY(seen.commandsDisabled);
     QCOMPARE(seen.maximum, operation == QLatin1String("save") ? 363 : 360);
     if (operation == QLatin1String("save")) {
@@ -803,6 +809,43 @@ void TestFrmMain::typingJumpsToName()
     QTest::keyClicks(w->lvStrings, QStringLiteral("qu_p"));
     QCOMPARE(w->lvStrings->currentIndex().row(), 1);
     QCOMPARE(w->lvStrings->selectionModel()->selectedRows().value(0).row(), 1);
+}
+
+void TestFrmMain::keysOfTheList_data()
+{
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<QString>("command"); // "": the key runs nothing
+    QTest::newRow("Return") << Qt::Key_Return << Qt::KeyboardModifiers() << "Edit";
+    QTest::newRow("keypad Enter") << Qt::Key_Enter << Qt::KeyboardModifiers(Qt::KeypadModifier) << "Edit";
+    QTest::newRow("F2") << Qt::Key_F2 << Qt::KeyboardModifiers() << "Edit";
+    QTest::newRow("Delete") << Qt::Key_Delete << Qt::KeyboardModifiers() << "Delete";
+    QTest::newRow("Shift+Delete") << Qt::Key_Delete << Qt::KeyboardModifiers(Qt::ShiftModifier) << "";
+}
+
+// The keys work on the row that typing has just jumped to.
+void TestFrmMain::keysOfTheList()
+{
+    QFETCH(Qt::Key, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(QString, command);
+    w->Form_Load(writeGxt(QStringLiteral("t.gxt"), entries(3)));
+    activate();
+    QTest::keyClicks(w->lvStrings, QStringLiteral("n0002"));
+    QCOMPARE(w->selectedPosition(), 2);
+    QString edited;
+    editorScript = [&edited](frmStrings &dialog) {
+        edited = dialog.txtName()->text();
+        dialog.cmdCancel_Click();
+    };
+    if (command == QLatin1String("Delete"))
+        dialogs->setNextAnswer(QMessageBox::Yes);
+    QTest::keyClick(w->lvStrings, key, modifiers);
+
+    QCOMPARE(edited, command == QLatin1String("Edit") ? QStringLiteral("N0002") : QString());
+    QCOMPARE(names(), command == QLatin1String("Delete") ? QStringList({"N0001", "N0003"})
+                                                         : QStringList({"N0001", "N0002", "N0003"}));
+    QCOMPARE(dialogs->messages.size(), command == QLatin1String("Delete") ? 1 : 0);
 }
 
 // Add, Edit and Delete from each of the places they are reached, on a loaded table.
