@@ -5,6 +5,7 @@
 #include "appidentity.h"
 #include "commandline.h"
 #include "filelocation.h"
+#include "recentfiles.h"
 #include "userdialogs.h"
 
 #include <QApplication>
@@ -107,6 +108,7 @@ bool frmMain::OpenGxtFile(const QString &path)
     }
 
     SaveFileLocation(*m_settings, path);
+    m_recentFiles->add(path);
     CurrentFile = path;
     StringsChanged = false;
     SetWindowTitle(path);
@@ -176,6 +178,15 @@ void frmMain::mnuFile_Open_Click()
         OpenGxtFile(path);
 }
 
+void frmMain::mnuFile_Recent_Click(const QString &path)
+{
+    if (FileOperation || !PromptSaveChanges())
+        return;
+    // A file that no longer opens has been reported, and leaves the list.
+    if (!OpenGxtFile(path))
+        m_recentFiles->remove(path);
+}
+
 QString frmMain::askForSavePath()
 {
     UserDialogs::FileRequest request;
@@ -201,6 +212,7 @@ bool frmMain::writeTable(const QString &path)
         return false;
     }
     CurrentFile = path;
+    m_recentFiles->add(path);
     // The title names the file that the next Save writes.
     SetWindowTitle(path);
     StringsChanged = false;

@@ -4,6 +4,7 @@
 
 #include "appidentity.h"
 #include "listcolumns.h"
+#include "recentfiles.h"
 
 #include <QAction>
 #include <QFontDatabase>
@@ -69,6 +70,8 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
 
     setAcceptDrops(true);
     connectCommands();
+    m_recentFiles = new RecentFilesMenu(mnuFile, mnuFile_Exit, *m_settings,
+                                        [this](const QString &path) { mnuFile_Recent_Click(path); });
 }
 
 frmMain::~frmMain() = default;

@@ -14,6 +14,7 @@ class QMimeData;
 
 namespace quillet {
 
+class RecentFilesMenu;
 class SettingsStore;
 class UserDialogs;
 
@@ -63,6 +64,8 @@ public Q_SLOTS:
     bool mnuFile_Save_Click();
     void mnuFile_SaveAs_Click();
     void mnuFile_Exit_Click();
+    // One of the File menu's recent files, by its path.
+    void mnuFile_Recent_Click(const QString &path);
     void mnuStrings_Add_Click();
     void mnuStrings_Edit_Click();
     void mnuStrings_Delete_Click();
@@ -106,6 +109,7 @@ private:
     StringTable m_blankTable;
     StringTableModel m_blankModel;
     StringCommands m_commands;
+    RecentFilesMenu *m_recentFiles = nullptr; // owned by mnuFile
 
     QString CurrentFile;
     int MouseDownX = -1;

@@ -6,6 +6,7 @@
 #include "frmmain.h"
 #include "frmstrings.h"
 #include "listcolumns.h"
+#include "recentfiles.h"
 #include "userdialogs.h"
 #include "valueedit.h"
 
@@ -66,6 +67,9 @@ private Q_SLOTS:
     void busyDuringFileOperations_data();
     void busyDuringFileOperations();
     void rememberedFolder();
+    void recentFilesList_data();
+    void recentFilesList();
+    void recentFilesMenu();
     void shortcuts();
     void columnClicks_data();
     void columnClicks();
@@ -114,6 +118,23 @@ private:
         QCoreApplication::sendEvent(w.get(), &dropped);
         QCoreApplication::processEvents();
         return true;
+    }
+    // The File menu's items between Save As's separator and Exit, as "caption|status tip".
+    QStringList recentItems() const
+    {
+        QStringList shown;
+        const QList<QAction *> items = w->mnuFile->actions();
+        for (qsizetype i = items.indexOf(w->mnuFile_Sep2) + 1; i < items.indexOf(w->mnuFile_Exit); ++i)
+            shown << (items[i]->isSeparator() ? QStringLiteral("-") : items[i]->text() + '|' + items[i]->statusTip());
+        return shown;
+    }
+    QAction *recentItem(const QString &caption) const
+    {
+        for (QAction *item : w->mnuFile->actions()) {
+            if (item->text() == caption)
+                return item;
+        }
+        return nullptr;
     }
     void activate()
     {
@@ -498,7 +519,8 @@ void TestFrmMain::saveCommands()
     QCOMPARE(saved(second), 3);
     QCOMPARE(w->windowTitle(), QStringLiteral("Quillet - second.gxt"));
     // Saving does not move the remembered folder.
-    QVERIFY(settings->isEmpty());
+    QCOMPARE(settings->value(QStringLiteral("Main"), QStringLiteral("File Location"), QStringLiteral("unset")),
+             QStringLiteral("unset"));
 
     // A cancelled Save As stays silent.
     dialogs->setNextFileName(QString());
@@ -591,6 +613,7 @@ void TestFrmMain::busyDuringFileOperations_data()
     QTest::addColumn<QString>("operation");
     QTest::newRow("load at start-up") << "start-up";
     QTest::newRow("load by Open") << "open";
+    QTest::newRow("load by a recent file") << "recent";
     QTest::newRow("save") << "save";
 }
 
@@ -599,7 +622,9 @@ void TestFrmMain::busyDuringFileOperations()
     QFETCH(QString, operation);
     const QString big = writeGxt(QStringLiteral("big.gxt"), entries(120));
     if (operation != QLatin1String("start-up")) {
-        w->Form_Load(operation == QLatin1String("save") ? big : QString());
+        w->Form_Load(operation == QLatin1String("save") || operation == QLatin1String("recent") ? big : QString());
+        if (operation == QLatin1String("recent"))
+            w->mnuFile_New->trigger();
         activate();
     }
     struct {
@@ -630,6 +655,10 @@ void TestFrmMain::busyDuringFileOperations()
     } else if (operation == QLatin1String("open")) {
         dialogs->setNextFileName(big);
         w->mnuFile_Open->trigger();
+    } else if (operation == QLatin1String("recent")) {
+        QAction *item = recentItem(QStringLiteral("&1 big.gxt"));
+        QVERIFY(item);
+        item->trigger(); // disabled, with the others, while it loads
     } else {
         markChanged();
         w->lvStrings->setCurrentIndex(w->lvStrings->model()->index(0, 0)); // a row for the keys to act on
@@ -681,6 +710,93 @@ void TestFrmMain::rememberedFolder()
     w->mnuFile_SaveAs->trigger();
     QCOMPARE(dialogs->openRequests.value(1).initialFolder, QCoreApplication::applicationDirPath());
     QCOMPARE(dialogs->saveRequests.value(0).initialFolder, QCoreApplication::applicationDirPath());
+}
+
+void TestFrmMain::recentFilesList_data()
+{
+    // Paths are in DIR; "+x" adds x, "-x" removes it. "stored" is what the settings held.
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("most recent first") << QStringList() << QStringList{"+a", "+b", "+c"} << QStringList{"c", "b", "a"};
+    QTest::newRow("again moves to the front") << QStringList() << QStringList{"+a", "+b", "+c", "+a"}
+                                              << QStringList{"a", "c", "b"};
+    QTest::newRow("the fifth pushes the oldest out") << QStringList() << QStringList{"+a", "+b", "+c", "+d", "+e"}
+                                                     << QStringList{"e", "d", "c", "b"};
+    QTest::newRow("the same file by other paths") << QStringList() << QStringList{"+a", "+sub/../a", "+.//a"}
+                                                  << QStringList{"a"};
+    QTest::newRow("remove from the middle") << QStringList() << QStringList{"+a", "+b", "+c", "+d", "-c"}
+                                            << QStringList{"d", "b", "a"};
+    QTest::newRow("remove, then add four") << QStringList() << QStringList{"+a", "+b", "-a", "+c", "+d", "+e"}
+                                           << QStringList{"e", "d", "c", "b"};
+    QTest::newRow("settings with repeats and a gap") << QStringList{"a", "sub/../a", "", "b"} << QStringList()
+                                                     << QStringList{"a"};
+}
+
+void TestFrmMain::recentFilesList()
+{
+    QFETCH(QStringList, stored);
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, expected);
+    const QString dir = m_dir->path() + QLatin1Char('/');
+    for (int i = 0; i < stored.size(); ++i)
+        settings->setValue(QStringLiteral("Recent Files"), QStringLiteral("File%1").arg(i + 1),
+                           stored[i].isEmpty() ? QString() : dir + stored[i]);
+    for (const QString &step : std::as_const(steps)) {
+        if (step.startsWith('+'))
+            AddRecentFile(*settings, dir + step.mid(1));
+        else
+            RemoveRecentFile(*settings, dir + step.mid(1));
+    }
+    QStringList paths;
+    for (const QString &name : std::as_const(expected))
+        paths << dir + name;
+    QCOMPARE(GetRecentFiles(*settings), paths);
+}
+
+// Files opened and saved come into the File menu, stay there for the next window, open
+// from it after the save prompt, and leave it when they no longer open.
+void TestFrmMain::recentFilesMenu()
+{
+    const QString a = writeGxt(QStringLiteral("a.gxt"), entries(1));
+    const QString b = writeGxt(QStringLiteral("R&D.gxt"), entries(2));
+    const QString c = m_dir->filePath(QStringLiteral("c.gxt"));
+    w->Form_Load(QString());
+    QCOMPARE(recentItems(), QStringList());
+    w->Form_Load(a);
+    dialogs->setNextFileName(b);
+    w->mnuFile_Open->trigger();
+    dialogs->setNextFileName(c);
+    w->mnuFile_SaveAs->trigger();
+    const QStringList three{"&1 c.gxt|" + c, "&2 R&&D.gxt|" + b, "&3 a.gxt|" + a, "-"};
+    QCOMPARE(recentItems(), three);
+    QCOMPARE(w->mnuFile->actions().constLast(), w->mnuFile_Exit);
+
+    // The next window finds them in the settings.
+    w = std::make_unique<frmMain>(dialogs.get(), settings.get());
+    w->Form_Load(QString());
+    QCOMPARE(recentItems(), three);
+
+    // A change is asked about first: Cancel opens nothing, No opens the file.
+    markChanged();
+    dialogs->setNextAnswer(QMessageBox::Cancel);
+    recentItem("&3 a.gxt")->trigger();
+    QCOMPARE(w->currentFile(), QString());
+    dialogs->setNextAnswer(QMessageBox::No);
+    recentItem("&3 a.gxt")->trigger();
+    QCOMPARE(w->currentFile(), a);
+    QCOMPARE(names(), QStringList{"N0001"});
+    QCOMPARE(dialogs->messages.size(), 2);
+    QCOMPARE(recentItems(), QStringList({"&1 a.gxt|" + a, "&2 c.gxt|" + c, "&3 R&&D.gxt|" + b, "-"}));
+
+    // A file that has gone says so, and leaves the list; the table stays as it was.
+    QVERIFY(QFile::remove(c));
+    dialogs->setNextAnswer(QMessageBox::Ok);
+    recentItem("&2 c.gxt")->trigger();
+    QVERIFY(dialogs->messages.last().text.startsWith("Could not open " + c + ": "));
+    QCOMPARE(w->currentFile(), a);
+    QCOMPARE(recentItems(), QStringList({"&1 a.gxt|" + a, "&2 R&&D.gxt|" + b, "-"}));
+    expectNormalState();
 }
 
 void TestFrmMain::shortcuts()
