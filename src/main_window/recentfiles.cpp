@@ -29,8 +29,12 @@ QString absolute(const QString &path)
 
 void store(SettingsStore &settings, const QStringList &paths)
 {
-    for (int position = 1; position <= RecentFilesSetting::Count; ++position)
-        settings.setValue(group(), key(position), paths.value(position - 1));
+    // Each write goes to disk at once; reopening the file at the top changes nothing.
+    for (int position = 1; position <= RecentFilesSetting::Count; ++position) {
+        const QString path = paths.value(position - 1);
+        if (settings.value(group(), key(position), QString()) != path)
+            settings.setValue(group(), key(position), path);
+    }
 }
 
 } // namespace
