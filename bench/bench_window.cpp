@@ -186,7 +186,14 @@ public:
         QString error;
         m_ready = m_editor.open(table.path, int(table.rows.size()), error);
         m_editor.window().stringCommands().setDialogRunner([this](frmStrings &dialog) {
-            dialog.txtName()->setText(newName());
+            // Earlier runs left rows of this name: the commit asks, and the user keeps both.
+            const StringTable &rows = m_editor.window().table();
+            const QString name = newName();
+            if (rows.name(dialog.RenameElement) != name
+                && std::any_of(rows.rows().cbegin(), rows.rows().cend(),
+                               [&name](const StringEntry &row) { return row.name == name; }))
+                m_editor.dialogs().setNextAnswer(QMessageBox::Yes);
+            dialog.txtName()->setText(name);
             m_clock.start();
             dialog.cmdOk_Click();
         });
@@ -216,7 +223,8 @@ public:
         const int current = window.lvStrings->currentIndex().row() + 1;
         const int neighbour = m_toTop ? current - 1 : current + 1;
         const bool atItsEnd = neighbour < 1 || neighbour > table.count() || table.name(neighbour) == newName();
-        if (!window.StringsChanged || !table.isSorted() || current < 1 || table.name(current) != newName() || !atItsEnd) {
+        if (!window.StringsChanged || !table.isSorted() || current < 1 || table.name(current) != newName() || !atItsEnd
+            || m_editor.dialogs().unexpected != 0 || !m_editor.dialogs().allAnswersUsed()) {
             error = QStringLiteral("the commit did not move the row to its place");
             return false;
         }

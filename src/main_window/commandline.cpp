@@ -13,42 +13,106 @@
 
 namespace quillet {
 
-CommandLine parseCommandLine(const QStringList &arguments)
+namespace {
+
+enum class OptionKind { Help, Version, Other };
+
+// "-h", "--help", "-help": Qt's parser reads one dash or two alike for word options, and so
+// does this one; "=value" after a name is no part of it.
+OptionKind optionKind(const QString &argument)
+{
+    QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+    name = name.section(QLatin1Char('='), 0, 0);
+    if (name == QLatin1String("h") || name == QLatin1String("help"))
+        return OptionKind::Help;
+    if (name == QLatin1String("v") || name == QLatin1String("version"))
+        return OptionKind::Version;
+    return OptionKind::Other;
+}
+
+// An argument as the warning line shows it: one line, and where one ends and the next
+// begins still visible.
+QString shown(const QString &argument)
+{
+    QString text = argument;
+    bool quote = text.isEmpty();
+    for (QChar &c : text) {
+        if (c.isSpace())
+            quote = true;
+        if (!c.isPrint() && c != QLatin1Char(' '))
+            c = QLatin1Char('?');
+    }
+    return quote ? QLatin1Char('"') + text + QLatin1Char('"') : text;
+}
+
+QString helpText()
 {
     QCommandLineParser parser;
-    // "-reverse" and the like are Qt's own options, not bundles of one-letter ones.
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(QStringLiteral("Edits GXT files, the text tables from which a game "
                                                     "draws its lines of text."));
-    // Not addHelpOption(): its --help-all would list Qt's options, which this parser, run
+    // Not addHelpOption(): its --help-all would list Qt's options, which this program, run
     // before the window system starts, cannot print.
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help."));
-    parser.addOption(help);
-    const QCommandLineOption version = parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The GXT file to open."),
+    parser.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help.")});
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QStringLiteral("The GXT file to open. Any further argument, and any "
+                                                "unknown option, is ignored."),
                                  QStringLiteral("[file]"));
-    const bool parsed = parser.parse(arguments);
+    // Qt names the program by the path it was started from, or not at all before the
+    // application object exists; the usage line names it as users type it.
+    const QString text = parser.helpText();
+    return QStringLiteral("Usage: %1 [options] [file]").arg(QString::fromLatin1(AppIdentity::ExecutableName))
+           + text.mid(text.indexOf(QLatin1Char('\n')));
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const QStringList &arguments)
+{
+    CommandLine result;
+    bool help = false;
+    bool version = false;
+    bool optionsEnded = false;
+    bool haveFile = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        const bool looksLikeOption = !optionsEnded && argument.size() > 1 && argument.startsWith(QLatin1Char('-'));
+        if (looksLikeOption && argument == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        if (looksLikeOption) {
+            const OptionKind kind = optionKind(argument);
+            help = help || kind == OptionKind::Help;
+            version = version || kind == OptionKind::Version;
+            // A file whose name starts with '-', as "-name.gxt", is what the user meant.
+            if (kind != OptionKind::Other || !QFileInfo::exists(argument)) {
+                if (kind == OptionKind::Other)
+                    result.ignored.append(argument);
+                continue;
+            }
+        }
+        if (haveFile) {
+            result.ignored.append(argument);
+        } else {
+            result.argument = argument;
+            haveFile = true;
+        }
+    }
 
     const QString program = QString::fromLatin1(AppIdentity::ExecutableName);
-    CommandLine result;
-    if (parser.isSet(version)) {
+    if (version) {
         result.action = CommandLine::ShowVersion;
         result.text = program + QLatin1Char(' ') + QString::fromLatin1(AppIdentity::Version) + QLatin1Char('\n');
-    } else if (parser.isSet(help)) {
+    } else if (help) {
         result.action = CommandLine::ShowHelp;
-        // Qt names the program by the path it was started from, or not at all before the
-        // application object exists; the usage line names it as users type it.
-        const QString text = parser.helpText();
-        result.text = QStringLiteral("Usage: %1 [options] [file]").arg(program) + text.mid(text.indexOf(QLatin1Char('\n')));
-    } else if (!parsed) {
-        result.action = CommandLine::Fail;
-        result.text = program + QStringLiteral(": ") + parser.errorText() + QLatin1Char('\n');
-    } else if (parser.positionalArguments().size() > 1) {
-        result.action = CommandLine::Fail;
-        result.text = program + QStringLiteral(": expected at most one file, got %1\n")
-                                    .arg(parser.positionalArguments().size());
-    } else {
-        result.argument = parser.positionalArguments().value(0);
+        result.text = helpText();
+    } else if (!result.ignored.isEmpty()) {
+        QStringList names;
+        for (const QString &argument : std::as_const(result.ignored))
+            names.append(shown(argument));
+        result.text = QStringLiteral("%1: ignoring %2\n")
+                          .arg(program, names.join(QLatin1Char(' ')));
     }
     return result;
 }

@@ -5,6 +5,7 @@
 #include "appidentity.h"
 #include "commandline.h"
 #include "filelocation.h"
+#include "recentfiles.h"
 #include "userdialogs.h"
 
 #include <QApplication>
@@ -19,11 +20,10 @@ namespace quillet {
 
 namespace {
 
-// The open dialog's label is the system's own text, as written; Qt reads a filter as
-// "label (patterns)", so the pattern follows it. "All Files" is "*" here: "*.*" would hide
-// every file without a dot in its name.
-const QString OpenFilter = QStringLiteral("GXT File *.gxt) (*.gxt);;All Files (*)");
-const QString SaveFilter = QStringLiteral("GXT File (*.gxt);;All Files (*)");
+// Qt reads a filter as "label (patterns)"; both dialogs offer the same two. "All Files" is
+// "*" here: "*.*" would hide every file without a dot in its name.
+const QString OpenFilter = QStringLiteral("GXT File (*.gxt);;All Files (*)");
+const QString SaveFilter = OpenFilter;
 const QString DefaultSuffix = QStringLiteral("gxt");
 
 // Keeps the list out of reach while a save runs, and gives it back with the keyboard focus.
@@ -94,6 +94,7 @@ bool frmMain::OpenGxtFile(const QString &path)
 
     showTable(0);
     SaveFileLocation(*m_settings, path);
+    m_recentFiles->add(path);
     CurrentFile = path;
     StringsChanged = false;
     SetWindowTitle(path);
@@ -166,6 +167,15 @@ void frmMain::mnuFile_Open_Click()
         OpenGxtFile(path);
 }
 
+void frmMain::mnuFile_Recent_Click(const QString &path)
+{
+    if (FileOperation || !PromptSaveChanges())
+        return;
+    // A file that no longer opens has been reported, and leaves the list.
+    if (!OpenGxtFile(path))
+        m_recentFiles->remove(path);
+}
+
 QString frmMain::askForSavePath()
 {
     UserDialogs::FileRequest request;
@@ -191,6 +201,7 @@ bool frmMain::writeTable(const QString &path)
         return false;
     }
     CurrentFile = path;
+    m_recentFiles->add(path);
     // The title names the file that the next Save writes.
     SetWindowTitle(path);
     m_document.setModified(false);

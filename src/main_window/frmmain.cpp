@@ -5,6 +5,8 @@
 #include "appidentity.h"
 #include "filelocation.h"
 #include "frmtables.h"
+#include "listcolumns.h"
+#include "recentfiles.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -22,9 +24,6 @@ namespace quillet {
 
 namespace {
 
-// The columns' widths as defined: 1000 and 8420 twips, at 15 twips a pixel.
-constexpr int NameColumnWidth = 67;
-constexpr int ValueColumnWidth = 561;
 // The pop-up menu opens only when the right button comes up within this many pixels of
 // where it went down, in each direction, the limit included: a drag is no click.
 constexpr int PopupTolerance = 5;
@@ -57,8 +56,10 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
         listFont.setFamilies({QFontDatabase::systemFont(QFontDatabase::GeneralFont).family()});
     lvStrings->setFont(listFont);
 
-    setUpList(lvStrings, &m_model);
-    setUpList(lvBlank, &m_blankModel);
+    // Both lists get the Name column that lvStrings' font needs, so that they line up.
+    const int nameWidth = nameColumnWidth(*lvStrings);
+    setUpList(lvStrings, &m_model, nameWidth);
+    setUpList(lvBlank, &m_blankModel, nameWidth);
     lvStrings->installEventFilter(this);
     lvStrings->viewport()->installEventFilter(this);
 
@@ -94,6 +95,8 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
     connectCommands();
     updateTablesMenu();
     showNumberingChoice();
+    m_recentFiles = new RecentFilesMenu(mnuFile, mnuFile_Exit, *m_settings,
+                                        [this](const QString &path) { mnuFile_Recent_Click(path); });
 }
 
 frmMain::~frmMain() = default;
@@ -134,13 +137,11 @@ void frmMain::updateTablesMenu()
         item->setEnabled(usable && (notMain || (item != mnuTables_Rename && item != mnuTables_Delete)));
 }
 
-void frmMain::setUpList(QTreeView *list, StringTableModel *model)
+void frmMain::setUpList(QTreeView *list, StringTableModel *model, int nameWidth)
 {
     list->setModel(model);
-    QHeaderView *header = list->header();
-    header->setSectionsMovable(false);
-    header->resizeSection(StringTableModel::NameColumn, NameColumnWidth);
-    header->resizeSection(StringTableModel::ValueColumn, ValueColumnWidth);
+    list->header()->setSectionsMovable(false);
+    fitListColumns(*list, nameWidth);
 }
 
 void frmMain::connectCommands()
@@ -263,9 +264,15 @@ void frmMain::showSortIndicator()
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == lvStrings && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (QAction *command = listKeyCommand(key)) {
+            // Through the menu item, which a load or a save has disabled meanwhile.
+            if (!FileOperation)
+                command->trigger();
+            return true;
+        }
         // Typing jumps to a matching Name. The view searches the column of its current
         // cell, which a click on a Value makes the Value column; move it back to Name.
-        const auto *key = static_cast<QKeyEvent *>(event);
         const QModelIndex current = lvStrings->currentIndex();
         if (current.isValid() && !key->text().isEmpty() && key->text().at(0).isPrint()
             && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
@@ -300,6 +307,23 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+QAction *frmMain::listKeyCommand(const QKeyEvent *key) const
+{
+    // The keypad's Enter carries the keypad modifier; any other modifier makes another key.
+    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return nullptr;
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_F2:
+        return mnuStrings_Edit;
+    case Qt::Key_Delete:
+        return mnuStrings_Delete;
+    default:
+        return nullptr;
+    }
 }
 
 void frmMain::lvStrings_MouseDown(Qt::MouseButton button, const QPoint &position)

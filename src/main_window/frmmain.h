@@ -15,10 +15,12 @@
 #include <optional>
 
 class QActionGroup;
+class QKeyEvent;
 class QMimeData;
 
 namespace quillet {
 
+class RecentFilesMenu;
 class SettingsStore;
 class UserDialogs;
 class frmTables;
@@ -89,6 +91,8 @@ public Q_SLOTS:
     void mnuTables_Add_Click();
     void mnuTables_Rename_Click();
     void mnuTables_Delete_Click();
+    // One of the File menu's recent files, by its path.
+    void mnuFile_Recent_Click(const QString &path);
     void mnuStrings_Add_Click();
     void mnuStrings_Edit_Click();
     void mnuStrings_Delete_Click();
@@ -102,7 +106,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void setUpList(QTreeView *list, StringTableModel *model);
+    void setUpList(QTreeView *list, StringTableModel *model, int nameWidth);
     void connectCommands();
     FileOperationHooks fileOperationHooks();
     void setFileCommandsEnabled(bool enabled);
@@ -124,6 +128,9 @@ private:
     void tellFailure(const QString &text);
     QString droppedGxtFile(const QMimeData *mime) const;
 
+    // The Strings command that a key pressed in the list runs: Enter and F2 edit the selected
+    // row, Delete deletes it; nullptr for every other key.
+    QAction *listKeyCommand(const QKeyEvent *key) const;
     void lvStrings_MouseDown(Qt::MouseButton button, const QPoint &position);
     // True when it showed the pop-up menu.
     bool lvStrings_MouseUp(Qt::MouseButton button, const QPoint &position, const QPoint &globalPosition);
@@ -145,6 +152,7 @@ private:
     StringTable m_blankTable;
     StringTableModel m_blankModel;
     StringCommands m_commands;
+    RecentFilesMenu *m_recentFiles = nullptr; // owned by mnuFile
 
     QString CurrentFile;
     int MouseDownX = -1;

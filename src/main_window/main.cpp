@@ -32,10 +32,9 @@ int main(int argc, char *argv[])
 
     // Qt has taken its own options (-platform, -style ...) out of the arguments by now.
     const CommandLine commandLine = parseCommandLine(QCoreApplication::arguments());
-    if (commandLine.action == CommandLine::Fail) {
+    // The editor starts all the same; the user learns what it made nothing of.
+    if (!commandLine.text.isEmpty())
         std::fputs(commandLine.text.toLocal8Bit().constData(), stderr);
-        return 2;
-    }
 
     QtUserDialogs dialogs;
     const QString settingsName = QString::fromLatin1(FileLocationSetting::Application);

@@ -156,13 +156,19 @@ void frmStrings::cmdOk_Click()
     if (refuseUnsavable(name, value) || refuseTakenHash(name))
         return;
 
-    m_table.setSorted(false);
-    int position = 0;
     const bool update = cmdOk()->text() == QLatin1String("&Update");
     // The caller guarantees that RenameElement names a row; should it not, the entry is
     // added rather than written past the table, so that the user's text is not lost.
     Q_ASSERT(!update || (RenameElement >= 1 && RenameElement <= m_table.count()));
-    if (update && RenameElement >= 1 && RenameElement <= m_table.count()) {
+    const bool rewrite = update && RenameElement >= 1 && RenameElement <= m_table.count();
+    if (!confirmRepeatedName(name, rewrite ? RenameElement : 0)) {
+        txtName()->setFocus();
+        return;
+    }
+
+    m_table.setSorted(false);
+    int position = 0;
+    if (rewrite) {
         position = RenameElement;
         m_table.setEntry(position, {name, value});
     } else {
@@ -178,6 +184,23 @@ void frmStrings::cmdOk_Click()
     disconnect(follow);
     m_writtenPosition = position;
     accept();
+}
+
+bool frmStrings::confirmRepeatedName(const QString &name, int editedPosition)
+{
+    // A row that keeps its own name makes no second entry, even where a file already
+    // repeats that name; such files stay editable as they are.
+    if (editedPosition > 0 && m_table.name(editedPosition) == name)
+        return true;
+    const std::vector<StringEntry> &rows = m_table.rows();
+    if (std::none_of(rows.cbegin(), rows.cend(), [&name](const StringEntry &row) { return row.name == name; }))
+        return true;
+    // The game finds only one of two entries of a name, so a second is made on purpose only.
+    const UserDialogs::Message question{QStringLiteral("An entry named '") + name
+                                            + QStringLiteral("' already exists. Keep both?"),
+                                        QString(), QMessageBox::Yes | QMessageBox::No, QMessageBox::Question,
+                                        QMessageBox::No};
+    return m_dialogs.message(this, question) == QMessageBox::Yes;
 }
 
 bool frmStrings::refuseUnsavable(const QString &name, const QString &value)

@@ -87,6 +87,9 @@ private:
     // In a table of hashed keys each hash stands once; true when the name's is taken.
     bool refuseTakenHash(const QString &name);
     bool refuseUnsavable(const QString &name, const QString &value);
+    // True when the commit may go on: `name` is new, or the user keeps both entries.
+    // `editedPosition` is the row an update rewrites, 0 for an added row.
+    bool confirmRepeatedName(const QString &name, int editedPosition);
 
     std::unique_ptr<Ui::frmStrings> m_ui;
     GxtDocument &m_document;

@@ -8,13 +8,22 @@ namespace quillet {
 
 UserDialogs::~UserDialogs() = default;
 
+std::unique_ptr<QMessageBox> QtUserDialogs::messageBox(QWidget *parent, const Message &message)
+{
+    auto box = std::make_unique<QMessageBox>(
+        message.icon, message.title.isEmpty() ? QApplication::applicationDisplayName() : message.title, QString(),
+        message.buttons, parent);
+    // Before the text goes in: the box decides how to read a text when it is set.
+    box->setTextFormat(Qt::PlainText);
+    box->setText(message.text);
+    if (message.defaultButton != QMessageBox::NoButton)
+        box->setDefaultButton(message.defaultButton);
+    return box;
+}
+
 QMessageBox::StandardButton QtUserDialogs::message(QWidget *parent, const Message &message)
 {
-    QMessageBox box(message.icon, message.title.isEmpty() ? QApplication::applicationDisplayName() : message.title,
-                    message.text, message.buttons, parent);
-    if (message.defaultButton != QMessageBox::NoButton)
-        box.setDefaultButton(message.defaultButton);
-    return QMessageBox::StandardButton(box.exec());
+    return QMessageBox::StandardButton(messageBox(parent, message)->exec());
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <optional>
+#include <memory>
 
 class QWidget;
 
@@ -53,6 +54,11 @@ public:
 class QtUserDialogs : public UserDialogs
 {
 public:
+    // The box that message() shows, set up but not yet shown. Its text is plain text, always:
+    // names and paths come from files and users, and QMessageBox would read "<b>A</b>" in
+    // one as markup.
+    static std::unique_ptr<QMessageBox> messageBox(QWidget *parent, const Message &message);
+
     QMessageBox::StandardButton message(QWidget *parent, const Message &message) override;
     QString openFileName(QWidget *parent, const FileRequest &request) override;
     QString saveFileName(QWidget *parent, const FileRequest &request) override;

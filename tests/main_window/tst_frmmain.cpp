@@ -7,12 +7,15 @@
 #include "filelocation.h"
 #include "frmmain.h"
 #include "frmstrings.h"
+#include "listcolumns.h"
+#include "recentfiles.h"
 #include "userdialogs.h"
 #include "valueedit.h"
 
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -50,7 +53,11 @@ private Q_SLOTS:
     void cleanup();
 
     void definition();
+    void commandLine_data();
     void commandLine();
+    void ignoredLineIsOneLine();
+    void listColumns_data();
+    void listColumns();
     void startup_data();
     void startup();
     void savePrompt_data();
@@ -62,6 +69,9 @@ private Q_SLOTS:
     void busyDuringFileOperations_data();
     void busyDuringFileOperations();
     void rememberedFolder();
+    void recentFilesList_data();
+    void recentFilesList();
+    void recentFilesMenu();
     void shortcuts();
     void columnClicks_data();
     void columnClicks();
@@ -69,6 +79,8 @@ private Q_SLOTS:
     void popup();
     void doubleClickRunsEdit();
     void typingJumpsToName();
+    void keysOfTheList_data();
+    void keysOfTheList();
     void dropRefusesOtherFiles();
     void stringCommands_data();
     void stringCommands();
@@ -106,6 +118,23 @@ private:
         QCoreApplication::sendEvent(w.get(), &dropped);
         QCoreApplication::processEvents();
         return true;
+    }
+    // The File menu's items between Save As's separator and Exit, as "caption|status tip".
+    QStringList recentItems() const
+    {
+        QStringList shown;
+        const QList<QAction *> items = w->mnuFile->actions();
+        for (qsizetype i = items.indexOf(w->mnuFile_Sep3) + 1; i < items.indexOf(w->mnuFile_Exit); ++i)
+            shown << (items[i]->isSeparator() ? QStringLiteral("-") : items[i]->text() + '|' + items[i]->statusTip());
+        return shown;
+    }
+    QAction *recentItem(const QString &caption) const
+    {
+        for (QAction *item : w->mnuFile->actions()) {
+            if (item->text() == caption)
+                return item;
+        }
+        return nullptr;
     }
     void activate()
     {
@@ -171,8 +200,8 @@ void TestFrmMain::definition()
         QCOMPARE(list->model()->columnCount(), 2);
         QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Name"));
         QCOMPARE(list->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Value"));
-        QCOMPARE(list->header()->sectionSize(0), 67);
-        QCOMPARE(list->header()->sectionSize(1), 561);
+        QCOMPARE(list->header()->sectionSize(0), w->lvStrings->header()->sectionSize(0));
+        QCOMPARE(list->header()->sectionSize(0) + list->header()->sectionSize(1), list->viewport()->width());
     }
     // After start-up: the stand-in list is disabled and out of sight, no right press waits.
     QVERIFY(w->lvBlank->isHidden() && !w->lvBlank->isEnabled() && w->lvStrings->isVisible());
@@ -184,30 +213,131 @@ void TestFrmMain::definition()
             list << QStringLiteral("%1|%2|%3").arg(item->objectName(), item->text(), item->shortcut().toString());
         return list;
     };
-    QCOMPARE(w->menuBar()->actions(), QList<QAction *>({w->mnuFile->menuAction(), w->mnuStrings->menuAction()}));
+    QCOMPARE(w->menuBar()->actions(), QList<QAction *>({w->mnuFile->menuAction(), w->mnuTables->menuAction(),
+                                                        w->mnuStrings->menuAction()}));
+    // The Tables menu is for files of tables only.
+    QVERIFY(!w->mnuTables->menuAction()->isVisible());
     QCOMPARE(w->mnuFile->title(), QStringLiteral("&File"));
     QCOMPARE(w->mnuStrings->title(), QStringLiteral("&Strings"));
     QCOMPARE(items(w->mnuFile),
              QStringList({"mnuFile_New|&New...|Ctrl+N", "mnuFile_Sep1||", "mnuFile_Open|&Open...|Ctrl+O",
                           "mnuFile_Save|&Save|Ctrl+S", "mnuFile_SaveAs|Save &As...|", "mnuFile_Sep2||",
+                          "|&Character Numbering|", "mnuFile_KeyNames|&Key Names...|", "mnuFile_Sep3||",
                           "mnuFile_Exit|E&xit|"}));
     QCOMPARE(items(w->mnuStrings), QStringList({"mnuStrings_Add|&Add String|Ctrl+A", "mnuStrings_Edit|&Edit|Ctrl+E",
                                                 "mnuStrings_Sep1||", "mnuStrings_Delete|&Delete|Ctrl+D"}));
     QVERIFY(w->mnuFile_Sep1->isSeparator() && w->mnuStrings_Sep1->isSeparator());
 }
 
+void TestFrmMain::commandLine_data()
+{
+    // Run in a folder that holds "-name.gxt"; "-none.gxt" is not there.
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("ignored");
+    const int run = CommandLine::Run, help = CommandLine::ShowHelp, version = CommandLine::ShowVersion;
+    QTest::newRow("nothing") << QStringList() << run << "" << QStringList();
+    QTest::newRow("a file") << QStringList{"t.gxt"} << run << "t.gxt" << QStringList();
+    QTest::newRow("two files") << QStringList{"a.gxt", "b.gxt"} << run << "a.gxt" << QStringList{"b.gxt"};
+    QTest::newRow("unknown option") << QStringList{"--bogus"} << run << "" << QStringList{"--bogus"};
+    QTest::newRow("options round a file") << QStringList{"--bogus", "a.gxt", "-x", "b"} << run << "a.gxt"
+                                          << QStringList{"--bogus", "-x", "b"};
+    QTest::newRow("dash-named file that exists") << QStringList{"-name.gxt"} << run << "-name.gxt" << QStringList();
+    QTest::newRow("dash-named file that does not") << QStringList{"-none.gxt"} << run << "" << QStringList{"-none.gxt"};
+    QTest::newRow("-- ends options") << QStringList{"--", "-none.gxt", "--version"} << run << "-none.gxt"
+                                     << QStringList{"--version"};
+    QTest::newRow("a lone dash is a file") << QStringList{"-"} << run << "-" << QStringList();
+    QTest::newRow("--version beside a file") << QStringList{"a.gxt", "--version"} << version << "a.gxt" << QStringList();
+    QTest::newRow("-v") << QStringList{"-v"} << version << "" << QStringList();
+    QTest::newRow("-h beside an unknown option") << QStringList{"--bogus", "-h"} << help << "" << QStringList{"--bogus"};
+    QTest::newRow("-help") << QStringList{"-help"} << help << "" << QStringList();
+}
+
 void TestFrmMain::commandLine()
 {
-    auto parse = [](QStringList args) {
-        args.prepend(QStringLiteral("quillet"));
-        return parseCommandLine(args);
-    };
-    QCOMPARE(parse({}).action, CommandLine::Run);
-    QCOMPARE(parse({"t.gxt"}).argument, QStringLiteral("t.gxt"));
-    QCOMPARE(parse({"--version"}).text, QStringLiteral("quillet 1.03\n"));
-    QVERIFY(parse({"--help"}).text.startsWith(QStringLiteral("Usage: quillet [options] [file]")));
-    QCOMPARE(parse({"a.gxt", "b.gxt"}).action, CommandLine::Fail);
-    QCOMPARE(parse({"--bogus"}).action, CommandLine::Fail);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, action);
+    QFETCH(QString, file);
+    QFETCH(QStringList, ignored);
+    QVERIFY(QFile(m_dir->filePath(QStringLiteral("-name.gxt"))).open(QIODevice::WriteOnly));
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(m_dir->path());
+    auto restore = qScopeGuard([&] { QDir::setCurrent(previous); });
+
+    const CommandLine parsed = parseCommandLine(QStringList{"quillet"} + arguments);
+    QCOMPARE(int(parsed.action), action);
+    QCOMPARE(parsed.argument, file);
+    QCOMPARE(parsed.ignored, ignored);
+    if (action == CommandLine::ShowVersion)
+        QCOMPARE(parsed.text, QStringLiteral("quillet 1.03\n"));
+    else if (action == CommandLine::ShowHelp)
+        QVERIFY(parsed.text.startsWith(QStringLiteral("Usage: quillet [options] [file]")));
+    else if (ignored.isEmpty())
+        QCOMPARE(parsed.text, QString());
+    else
+        QCOMPARE(parsed.text, "quillet: ignoring " + ignored.join(' ') + '\n');
+}
+
+void TestFrmMain::ignoredLineIsOneLine()
+{
+    // Each ignored argument stays told apart from the next, and none breaks the line.
+    QCOMPARE(parseCommandLine({"quillet", "a", "b c", "x\ny", ""}).text,
+             QStringLiteral("quillet: ignoring \"b c\" \"x?y\" \"\"\n"));
+}
+
+void TestFrmMain::listColumns_data()
+{
+    QTest::addColumn<QString>("family"); // "": the window's own list, in the font it chose
+    QTest::addColumn<qreal>("points");
+    QTest::addColumn<bool>("bold");
+    QTest::newRow("the list's font") << "" << 0.0 << false;
+    QTest::newRow("sans, 8.25 points") << "DejaVu Sans" << 8.25 << false;
+    QTest::newRow("serif, 13 points, bold") << "DejaVu Serif" << 13.0 << true;
+    QTest::newRow("mono, 10 points") << "DejaVu Sans Mono" << 10.0 << false;
+    QTest::newRow("sans, 21.5 points") << "DejaVu Sans" << 21.5 << false;
+}
+
+// The Name column holds the widest eight-character name without cutting it short, as
+// the view itself measures what a name needs; the Value column takes the rest, scroll bar
+// or not.
+void TestFrmMain::listColumns()
+{
+    QFETCH(QString, family);
+    QFETCH(qreal, points);
+    QFETCH(bool, bold);
+    std::vector<StringEntry> rows;
+    for (QChar c : QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_"))
+        rows.push_back({QString(8, c), QStringLiteral("v")});
+    w->Form_Load(QString());
+    StringTable table;
+    StringTableModel model(&table);
+    QTreeView other;
+    QTreeView *list = w->lvStrings;
+    if (family.isEmpty()) {
+        w->table().assign(rows);
+    } else {
+        QFont font(family);
+        font.setPointSizeF(points);
+        font.setBold(bold);
+        other.setFont(font);
+        other.setRootIsDecorated(false);
+        other.setModel(&model);
+        other.resize(400, 200);
+        fitListColumns(other, nameColumnWidth(other));
+        table.assign(rows);
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&other));
+        list = &other;
+    }
+    const QHeaderView *header = list->header();
+    // QTreeView's own measure, public through the base class.
+    const int needed = static_cast<const QAbstractItemView *>(list)->sizeHintForColumn(0);
+    QVERIFY2(header->sectionSize(0) >= needed, qPrintable(QStringLiteral("%1 < %2").arg(header->sectionSize(0)).arg(needed)));
+    QVERIFY2(header->sectionSize(0) <= needed + 1, qPrintable(QStringLiteral("%1 > %2").arg(header->sectionSize(0)).arg(needed)));
+    QTRY_VERIFY(list->verticalScrollBar()->isVisible());
+    QTRY_COMPARE(header->sectionSize(0) + header->sectionSize(1), list->viewport()->width());
+    QVERIFY(!list->horizontalScrollBar()->isVisible());
 }
 
 void TestFrmMain::startup_data()
@@ -394,7 +524,8 @@ void TestFrmMain::saveCommands()
     QCOMPARE(saved(second), 3);
     QCOMPARE(w->windowTitle(), QStringLiteral("Quillet - second.gxt"));
     // Saving does not move the remembered folder.
-    QVERIFY(settings->isEmpty());
+    QCOMPARE(settings->value(QStringLiteral("Main"), QStringLiteral("File Location"), QStringLiteral("unset")),
+             QStringLiteral("unset"));
 
     // A cancelled Save As stays silent.
     dialogs->setNextFileName(QString());
@@ -485,6 +616,7 @@ void TestFrmMain::busyDuringFileOperations_data()
     QTest::addColumn<QString>("operation");
     QTest::newRow("load at start-up") << "start-up";
     QTest::newRow("load by Open") << "open";
+    QTest::newRow("load by a recent file") << "recent";
     QTest::newRow("save") << "save";
 }
 
@@ -493,7 +625,9 @@ void TestFrmMain::busyDuringFileOperations()
     QFETCH(QString, operation);
     const QString big = writeGxt(QStringLiteral("big.gxt"), entries(120));
     if (operation != QLatin1String("start-up")) {
-        w->Form_Load(operation == QLatin1String("save") ? big : QString());
+        w->Form_Load(operation == QLatin1String("save") || operation == QLatin1String("recent") ? big : QString());
+        if (operation == QLatin1String("recent"))
+            w->mnuFile_New->trigger();
         activate();
     }
     struct {
@@ -516,20 +650,28 @@ void TestFrmMain::busyDuringFileOperations()
         seen.closed = w->close();
         seen.dropTaken = drop(big);
         QTest::keyClick(w.get(), Qt::Key_N, Qt::ControlModifier);
+        for (Qt::Key key : {Qt::Key_Delete, Qt::Key_F2, Qt::Key_Return})
+            QTest::keyClick(w->lvStrings, key);
     });
     if (operation == QLatin1String("start-up")) {
         w->Form_Load(big);
     } else if (operation == QLatin1String("open")) {
         dialogs->setNextFileName(big);
         w->mnuFile_Open->trigger();
+    } else if (operation == QLatin1String("recent")) {
+        QAction *item = recentItem(QStringLiteral("&1 big.gxt"));
+        QVERIFY(item);
+        item->trigger(); // disabled, with the others, while it loads
     } else {
         markChanged();
+        w->lvStrings->setCurrentIndex(w->lvStrings->model()->index(0, 0)); // a row for the keys to act on
         QVERIFY(w->mnuFile_Save_Click());
     }
 
     QVERIFY(seen.fileOperation && seen.visible);
     QVERIFY(!seen.closed && !seen.dropTaken);
     QCOMPARE(newCommand.count(), 0); // Ctrl+N did not get through
+    QCOMPARE(editorCaptions, QStringList()); // nor the list's keys (a Delete would have asked)
     QVERIFY(seen.commandsDisabled);
     QCOMPARE(seen.maximum, operation == QLatin1String("save") ? 363 : 360);
     if (operation == QLatin1String("save")) {
@@ -557,7 +699,7 @@ void TestFrmMain::rememberedFolder()
     const UserDialogs::FileRequest request = dialogs->openRequests.value(0);
     QCOMPARE(request.initialFolder, folder + QLatin1Char('/'));
     QCOMPARE(request.title, QStringLiteral("Select GXT File"));
-    QCOMPARE(request.filter, QStringLiteral("GXT File *.gxt) (*.gxt);;All Files (*)"));
+    QCOMPARE(request.filter, QStringLiteral("GXT File (*.gxt);;All Files (*)"));
     QCOMPARE(request.defaultSuffix, QStringLiteral("gxt"));
     QVERIFY(request.mustExist && request.fileName.isEmpty());
     QCOMPARE(w->currentFile(), path); // the cancelled dialog changed nothing
@@ -570,6 +712,93 @@ void TestFrmMain::rememberedFolder()
     w->mnuFile_SaveAs->trigger();
     QCOMPARE(dialogs->openRequests.value(1).initialFolder, QCoreApplication::applicationDirPath());
     QCOMPARE(dialogs->saveRequests.value(0).initialFolder, QCoreApplication::applicationDirPath());
+}
+
+void TestFrmMain::recentFilesList_data()
+{
+    // Paths are in DIR; "+x" adds x, "-x" removes it. "stored" is what the settings held.
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("most recent first") << QStringList() << QStringList{"+a", "+b", "+c"} << QStringList{"c", "b", "a"};
+    QTest::newRow("again moves to the front") << QStringList() << QStringList{"+a", "+b", "+c", "+a"}
+                                              << QStringList{"a", "c", "b"};
+    QTest::newRow("the fifth pushes the oldest out") << QStringList() << QStringList{"+a", "+b", "+c", "+d", "+e"}
+                                                     << QStringList{"e", "d", "c", "b"};
+    QTest::newRow("the same file by other paths") << QStringList() << QStringList{"+a", "+sub/../a", "+.//a"}
+                                                  << QStringList{"a"};
+    QTest::newRow("remove from the middle") << QStringList() << QStringList{"+a", "+b", "+c", "+d", "-c"}
+                                            << QStringList{"d", "b", "a"};
+    QTest::newRow("remove, then add four") << QStringList() << QStringList{"+a", "+b", "-a", "+c", "+d", "+e"}
+                                           << QStringList{"e", "d", "c", "b"};
+    QTest::newRow("settings with repeats and a gap") << QStringList{"a", "sub/../a", "", "b"} << QStringList()
+                                                     << QStringList{"a"};
+}
+
+void TestFrmMain::recentFilesList()
+{
+    QFETCH(QStringList, stored);
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, expected);
+    const QString dir = m_dir->path() + QLatin1Char('/');
+    for (int i = 0; i < stored.size(); ++i)
+        settings->setValue(QStringLiteral("Recent Files"), QStringLiteral("File%1").arg(i + 1),
+                           stored[i].isEmpty() ? QString() : dir + stored[i]);
+    for (const QString &step : std::as_const(steps)) {
+        if (step.startsWith('+'))
+            AddRecentFile(*settings, dir + step.mid(1));
+        else
+            RemoveRecentFile(*settings, dir + step.mid(1));
+    }
+    QStringList paths;
+    for (const QString &name : std::as_const(expected))
+        paths << dir + name;
+    QCOMPARE(GetRecentFiles(*settings), paths);
+}
+
+// Files opened and saved come into the File menu, stay there for the next window, open
+// from it after the save prompt, and leave it when they no longer open.
+void TestFrmMain::recentFilesMenu()
+{
+    const QString a = writeGxt(QStringLiteral("a.gxt"), entries(1));
+    const QString b = writeGxt(QStringLiteral("R&D.gxt"), entries(2));
+    const QString c = m_dir->filePath(QStringLiteral("c.gxt"));
+    w->Form_Load(QString());
+    QCOMPARE(recentItems(), QStringList());
+    w->Form_Load(a);
+    dialogs->setNextFileName(b);
+    w->mnuFile_Open->trigger();
+    dialogs->setNextFileName(c);
+    w->mnuFile_SaveAs->trigger();
+    const QStringList three{"&1 c.gxt|" + c, "&2 R&&D.gxt|" + b, "&3 a.gxt|" + a, "-"};
+    QCOMPARE(recentItems(), three);
+    QCOMPARE(w->mnuFile->actions().constLast(), w->mnuFile_Exit);
+
+    // The next window finds them in the settings.
+    w = std::make_unique<frmMain>(dialogs.get(), settings.get());
+    w->Form_Load(QString());
+    QCOMPARE(recentItems(), three);
+
+    // A change is asked about first: Cancel opens nothing, No opens the file.
+    markChanged();
+    dialogs->setNextAnswer(QMessageBox::Cancel);
+    recentItem("&3 a.gxt")->trigger();
+    QCOMPARE(w->currentFile(), QString());
+    dialogs->setNextAnswer(QMessageBox::No);
+    recentItem("&3 a.gxt")->trigger();
+    QCOMPARE(w->currentFile(), a);
+    QCOMPARE(names(), QStringList{"N0001"});
+    QCOMPARE(dialogs->messages.size(), 2);
+    QCOMPARE(recentItems(), QStringList({"&1 a.gxt|" + a, "&2 c.gxt|" + c, "&3 R&&D.gxt|" + b, "-"}));
+
+    // A file that has gone says so, and leaves the list; the table stays as it was.
+    QVERIFY(QFile::remove(c));
+    dialogs->setNextAnswer(QMessageBox::Ok);
+    recentItem("&2 c.gxt")->trigger();
+    QVERIFY(dialogs->messages.last().text.startsWith("Could not open " + c + ": "));
+    QCOMPARE(w->currentFile(), a);
+    QCOMPARE(recentItems(), QStringList({"&1 a.gxt|" + a, "&2 R&&D.gxt|" + b, "-"}));
+    expectNormalState();
 }
 
 void TestFrmMain::shortcuts()
@@ -698,6 +927,43 @@ void TestFrmMain::typingJumpsToName()
     QTest::keyClicks(w->lvStrings, QStringLiteral("qu_p"));
     QCOMPARE(w->lvStrings->currentIndex().row(), 1);
     QCOMPARE(w->lvStrings->selectionModel()->selectedRows().value(0).row(), 1);
+}
+
+void TestFrmMain::keysOfTheList_data()
+{
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<QString>("command"); // "": the key runs nothing
+    QTest::newRow("Return") << Qt::Key_Return << Qt::KeyboardModifiers() << "Edit";
+    QTest::newRow("keypad Enter") << Qt::Key_Enter << Qt::KeyboardModifiers(Qt::KeypadModifier) << "Edit";
+    QTest::newRow("F2") << Qt::Key_F2 << Qt::KeyboardModifiers() << "Edit";
+    QTest::newRow("Delete") << Qt::Key_Delete << Qt::KeyboardModifiers() << "Delete";
+    QTest::newRow("Shift+Delete") << Qt::Key_Delete << Qt::KeyboardModifiers(Qt::ShiftModifier) << "";
+}
+
+// The keys work on the row that typing has just jumped to.
+void TestFrmMain::keysOfTheList()
+{
+    QFETCH(Qt::Key, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(QString, command);
+    w->Form_Load(writeGxt(QStringLiteral("t.gxt"), entries(3)));
+    activate();
+    QTest::keyClicks(w->lvStrings, QStringLiteral("n0002"));
+    QCOMPARE(w->selectedPosition(), 2);
+    QString edited;
+    editorScript = [&edited](frmStrings &dialog) {
+        edited = dialog.txtName()->text();
+        dialog.cmdCancel_Click();
+    };
+    if (command == QLatin1String("Delete"))
+        dialogs->setNextAnswer(QMessageBox::Yes);
+    QTest::keyClick(w->lvStrings, key, modifiers);
+
+    QCOMPARE(edited, command == QLatin1String("Edit") ? QStringLiteral("N0002") : QString());
+    QCOMPARE(names(), command == QLatin1String("Delete") ? QStringList({"N0001", "N0003"})
+                                                         : QStringList({"N0001", "N0002", "N0003"}));
+    QCOMPARE(dialogs->messages.size(), command == QLatin1String("Delete") ? 1 : 0);
 }
 
 // Add, Edit and Delete from each of the places they are reached, on a loaded table.

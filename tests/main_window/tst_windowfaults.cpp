@@ -418,7 +418,7 @@ struct EditorRun {
     QString errors;    // standard error
 };
 
-EditorRun runEditor(const QString &argument, bool ordinaryUser)
+EditorRun runEditor(const QStringList &arguments, bool ordinaryUser, const QString &folder = QString())
 {
     EditorRun run;
     QProcess editor;
@@ -432,7 +432,9 @@ EditorRun runEditor(const QString &argument, bool ordinaryUser)
         if (ordinaryUser && !becomeAnOrdinaryUser())
             _exit(121);
     });
-    editor.start(QStringLiteral(QUILLET_EXECUTABLE), {argument});
+    if (!folder.isEmpty())
+        editor.setWorkingDirectory(folder);
+    editor.start(QStringLiteral(QUILLET_EXECUTABLE), arguments);
     if (!editor.waitForFinished(WatchdogSeconds * 1000)) {
         editor.kill();
         editor.waitForFinished(-1);
@@ -571,6 +573,8 @@ private Q_SLOTS:
     void hostileStartArguments();
     void editorStartsWithHostileArguments_data();
     void editorStartsWithHostileArguments();
+    void editorStartsWhateverTheArguments_data();
+    void editorStartsWhateverTheArguments();
 };
 
 void TestWindowFaults::failedSavesLoseNothing_data()
@@ -853,7 +857,7 @@ void TestWindowFaults::editorStartsWithHostileArguments()
     QVERIFY(!argument.isEmpty());
     told.replace(QStringLiteral("ARG"), argument);
 
-    const EditorRun run = runEditor(argument, ordinaryUser);
+    const EditorRun run = runEditor({argument}, ordinaryUser);
     QVERIFY2(run.problem.isEmpty(), qPrintable(run.problem + QLatin1Char('\n') + run.errors));
     QVERIFY2(run.exitCode == 0, qPrintable(QString::number(run.exitCode) + QLatin1Char('\n') + run.errors));
     QStringList expected;
@@ -864,6 +868,39 @@ void TestWindowFaults::editorStartsWithHostileArguments()
     expected << QStringLiteral("window Quillet - Untitled") << QStringLiteral("rows 0")
              << QStringLiteral("list shown, enabled") << QStringLiteral("commands all enabled");
     QCOMPARE(run.probe, expected);
+}
+
+void TestWindowFaults::editorStartsWhateverTheArguments_data()
+{
+    // Run in a folder holding t.gxt and -name.gxt, two-row tables.
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("opened"); // "" for an untitled table
+    QTest::addColumn<QString>("ignored"); // the line on standard error; "" for none
+    QTest::newRow("two files") << QStringList{"t.gxt", "b"} << "t.gxt" << "quillet: ignoring b";
+    QTest::newRow("an unknown option") << QStringList{"--bogus"} << "" << "quillet: ignoring --bogus";
+    QTest::newRow("a file named with a dash") << QStringList{"-name.gxt"} << "-name.gxt" << "";
+    QTest::newRow("after --") << QStringList{"--", "-name.gxt"} << "-name.gxt" << "";
+    // Qt takes its own options before the editor reads the rest.
+    QTest::newRow("Qt's option") << QStringList{"-reverse", "t.gxt"} << "t.gxt" << "";
+}
+
+void TestWindowFaults::editorStartsWhateverTheArguments()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, opened);
+    QFETCH(QString, ignored);
+    QTemporaryDir temp;
+    for (const char *name : {"t.gxt", "-name.gxt"})
+        QVERIFY(writeFile(temp.filePath(QLatin1String(name)), written(OtherRows)));
+
+    const EditorRun run = runEditor(arguments, false, temp.path());
+    QVERIFY2(run.problem.isEmpty(), qPrintable(run.problem + QLatin1Char('\n') + run.errors));
+    QVERIFY2(run.exitCode == 0, qPrintable(QString::number(run.exitCode) + QLatin1Char('\n') + run.errors));
+    const QStringList editorLines = run.errors.split(QLatin1Char('\n')).filter(QRegularExpression(QStringLiteral("^quillet: ")));
+    QCOMPARE(editorLines, ignored.isEmpty() ? QStringList() : QStringList{ignored});
+    QCOMPARE(run.probe, QStringList({QStringLiteral("window Quillet - ") + (opened.isEmpty() ? QStringLiteral("Untitled") : opened),
+                                     QStringLiteral("rows %1").arg(opened.isEmpty() ? 0 : 2),
+                                     QStringLiteral("list shown, enabled"), QStringLiteral("commands all enabled")}));
 }
 
 int main(int argc, char *argv[])

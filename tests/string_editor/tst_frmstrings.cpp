@@ -342,12 +342,76 @@ private Q_SLOTS:
         QCOMPARE(table->entry(1), (StringEntry{"RENAMED", "zzz"}));
         QCOMPARE(table->entry(2), (StringEntry{"FIRST", "one"}));
         delete dialog;
-        // Add with a name that exists already, and an empty value.
+        // Add with a name that exists already (kept on purpose), and an empty value.
         open("FIRST", {}, "&Add");
+        dialogs->setNextAnswer(QMessageBox::Yes);
         QTest::mouseClick(dialog->cmdOk(), Qt::LeftButton);
         QCOMPARE(table->count(), 3);
         QCOMPARE(dialog->writtenPosition(), 3);
         QCOMPARE(table->entry(3), (StringEntry{"FIRST", ""}));
+    }
+
+    // A second entry of a name is made only when the user says so; a row that keeps its own
+    // name asks nothing, even where the file already repeats it.
+    void repeatedNameAsked_data()
+    {
+        QTest::addColumn<QString>("okCaption");
+        QTest::addColumn<int>("position"); // the row an update rewrites
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("answer"); // NoButton: no question expected
+        QTest::addColumn<QString>("names");
+        const int none = QMessageBox::NoButton, yes = QMessageBox::Yes, no = QMessageBox::No;
+        const QString kept = "FIRST SECOND TWIN TWIN";
+        QTest::newRow("add, new name") << "&Add" << 0 << "NEW" << none << "FIRST NEW SECOND TWIN TWIN";
+        QTest::newRow("add, existing name, Yes") << "&Add" << 0 << "SECOND" << yes << "FIRST SECOND SECOND TWIN TWIN";
+        QTest::newRow("add, existing name, No") << "&Add" << 0 << "SECOND" << no << kept;
+        QTest::newRow("rename onto another, Yes") << "&Update" << 2 << "FIRST" << yes << "FIRST FIRST TWIN TWIN";
+        QTest::newRow("rename onto another, No") << "&Update" << 2 << "FIRST" << no << kept;
+        QTest::newRow("rename onto a repeated name, No") << "&Update" << 1 << "TWIN" << no << kept;
+        QTest::newRow("edit keeping its name") << "&Update" << 1 << "FIRST" << none << kept;
+        QTest::newRow("edit keeping a repeated name") << "&Update" << 4 << "TWIN" << none << kept;
+        QTest::newRow("case differs") << "&Update" << 1 << "second" << none << "SECOND second TWIN TWIN";
+    }
+    void repeatedNameAsked()
+    {
+        QFETCH(QString, okCaption);
+        QFETCH(int, position);
+        QFETCH(QString, name);
+        QFETCH(int, answer);
+        QFETCH(QString, names);
+        table->addRow(StringEntry{"SECOND", "two"});
+        table->addRow(StringEntry{"TWIN", "a"});
+        table->addRow(StringEntry{"TWIN", "b"});
+        document->setModified(false);
+        open(name, "v", okCaption, position);
+        if (answer != QMessageBox::NoButton)
+            dialogs->setNextAnswer(QMessageBox::StandardButton(answer));
+        QTest::mouseClick(dialog->cmdOk(), Qt::LeftButton);
+
+        QStringList rows;
+        for (const StringEntry &row : table->rows())
+            rows << row.name;
+        QCOMPARE(rows.join(' '), names);
+        QCOMPARE(dialogs->unexpected, 0);
+        QVERIFY(dialogs->allAnswersUsed());
+        if (answer == QMessageBox::NoButton) {
+            QVERIFY(dialogs->messages.isEmpty());
+        } else {
+            QCOMPARE(dialogs->messages.size(), 1);
+            const UserDialogs::Message &question = dialogs->messages[0];
+            QCOMPARE(question.text, "An entry named '" + name + "' already exists. Keep both?");
+            QVERIFY(question.title.isEmpty()); // the application's title
+            QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No);
+            QCOMPARE(question.icon, QMessageBox::Question);
+            QCOMPARE(question.defaultButton, QMessageBox::No);
+        }
+        const bool refused = answer == QMessageBox::No;
+        QCOMPARE(dialog->isVisible(), refused);
+        QCOMPARE(changed(), !refused);
+        if (refused) {
+            QCOMPARE(QApplication::focusWidget(), dialog->txtName());
+            QCOMPARE(table->value(2), QString("two"));
+        }
     }
 
     void cancelWritesNothing()

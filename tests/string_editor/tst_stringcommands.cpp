@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -156,6 +157,41 @@ private Q_SLOTS:
         QVERIFY(!commands->remove(nullptr, 0));
         QCOMPARE(dialogs->messages.size(), 4);
         QCOMPARE(dialogs->unexpected, 0);
+    }
+
+    // Names come from files: the real question shows them as written, never as markup.
+    void questionShowsNameLiterally_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("tag") << "<b>A</b>";
+        QTest::newRow("entity") << "&lt;X";
+        QTest::newRow("link") << "<a href='x'>L</a>";
+    }
+    void questionShowsNameLiterally()
+    {
+        QFETCH(QString, name);
+        const int position = table->addRow(StringEntry{name, "x"});
+        QtUserDialogs real;
+        StringCommands onScreen(*document, real);
+        QString shownText;
+        int format = -1;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            if (const auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))) {
+                shownText = label->text();
+                format = label->textFormat();
+            }
+            box->button(QMessageBox::No)->click();
+        });
+        QVERIFY(!onScreen.remove(nullptr, position));
+        QCOMPARE(shownText, StringCommands::deleteQuestion(name));
+        QCOMPARE(format, int(Qt::PlainText));
+        // Every other message goes through the same box.
+        const auto box = QtUserDialogs::messageBox(nullptr, {"Could not open /t/" + name + ".gxt: x", {}});
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        QCOMPARE(box->windowTitle(), QApplication::applicationDisplayName());
     }
 
     // The real modal loop: Escape cancels, Enter in the name box commits.

@@ -1,0 +1,16 @@
+#pragma once
+
+class QTreeView;
+
+namespace quillet {
+
+// How wide the string list's Name column must be for a name of the most characters a file
+// holds, in the list's font, whatever font the system put in the place of the
+// one asked for: the widest such name fits without being cut short.
+int nameColumnWidth(const QTreeView &list);
+
+// Gives the Name column `nameWidth` and the Value column the rest of the list's width, as
+// that width changes when a scroll bar comes and goes.
+void fitListColumns(QTreeView &list, int nameWidth);
+
+} // namespace quillet
