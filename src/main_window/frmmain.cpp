@@ -75,6 +75,10 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
 
     connect(&m_document, &GxtDocument::modifiedChanged, this, [this](bool modified) { StringsChanged = modified; });
     connect(&m_document, &GxtDocument::tablesChanged, this, [this] {
+        // A hashed key without a known name shows as its hash, one character longer.
+        const int width = nameColumnWidth(*lvStrings, m_document.layout() == GxtLayout::Hashed ? 9 : 8);
+        fitListColumns(*lvStrings, width);
+        fitListColumns(*lvBlank, width);
         updateTablesMenu();
         showTitle();
         showNumberingChoice();

@@ -1,6 +1,5 @@
 #include "listcolumns.h"
 
-#include "gxtlayout.h"
 #include "stringtablemodel.h"
 
 #include <QHeaderView>
@@ -12,7 +11,7 @@
 
 namespace quillet {
 
-int nameColumnWidth(const QTreeView &list)
+int nameColumnWidth(const QTreeView &list, int characters)
 {
     // Measured as the view lays an item's text out: whole names, since fractional advances
     // do not add up to eight rounded ones, and with the overhang of a glyph such as a bold
@@ -20,7 +19,7 @@ int nameColumnWidth(const QTreeView &list)
     qreal widest = 0;
     auto measure = [&](char16_t from, char16_t to) {
         for (char16_t c = from; c <= to; ++c) {
-            QTextLayout layout(QString(GxtLimits::MaxNameLength, QChar(c)), list.font());
+            QTextLayout layout(QString(characters, QChar(c)), list.font());
             layout.beginLayout();
             const QTextLine line = layout.createLine();
             layout.endLayout();
