@@ -27,20 +27,22 @@ void frmMain::setUpEditCommands()
 {
     m_commands.setHistory(&m_history);
 
-    mnuStrings->addSeparator();
-    mnuStrings_Undo = mnuStrings->addAction(QStringLiteral("&Undo"));
-    mnuStrings_Undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    mnuStrings_Redo = mnuStrings->addAction(QStringLiteral("&Redo"));
-    mnuStrings_Redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    mnuStrings->addSeparator();
-    mnuStrings_Find = mnuStrings->addAction(QStringLiteral("&Find..."));
-    mnuStrings_Find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-    mnuStrings_FindNext = mnuStrings->addAction(QStringLiteral("Find &Next"));
-    mnuStrings_FindNext->setShortcut(QKeySequence(Qt::Key_F3));
-    mnuStrings_FindPrevious = mnuStrings->addAction(QStringLiteral("Find &Previous"));
-    mnuStrings_FindPrevious->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
-    mnuStrings_Replace = mnuStrings->addAction(QStringLiteral("Re&place..."));
-    mnuStrings_Replace->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    const auto item = [this](const char *name, const QString &text, const QList<QKeySequence> &keys) {
+        QAction *action = mnuStrings->addAction(text);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcuts(keys);
+        return action;
+    };
+    mnuStrings->addSeparator()->setObjectName(QStringLiteral("mnuStrings_Sep2"));
+    mnuStrings_Undo = item("mnuStrings_Undo", QStringLiteral("&Undo"), {QKeySequence(Qt::CTRL | Qt::Key_Z)});
+    mnuStrings_Redo = item("mnuStrings_Redo", QStringLiteral("&Redo"),
+                           {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    mnuStrings->addSeparator()->setObjectName(QStringLiteral("mnuStrings_Sep3"));
+    mnuStrings_Find = item("mnuStrings_Find", QStringLiteral("&Find..."), {QKeySequence(Qt::CTRL | Qt::Key_F)});
+    mnuStrings_FindNext = item("mnuStrings_FindNext", QStringLiteral("Find &Next"), {QKeySequence(Qt::Key_F3)});
+    mnuStrings_FindPrevious =
+        item("mnuStrings_FindPrevious", QStringLiteral("Find &Previous"), {QKeySequence(Qt::SHIFT | Qt::Key_F3)});
+    mnuStrings_Replace = item("mnuStrings_Replace", QStringLiteral("Re&place..."), {QKeySequence(Qt::CTRL | Qt::Key_H)});
 
     connect(mnuStrings_Undo, &QAction::triggered, this, &frmMain::mnuStrings_Undo_Click);
     connect(mnuStrings_Redo, &QAction::triggered, this, &frmMain::mnuStrings_Redo_Click);
