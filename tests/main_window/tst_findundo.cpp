@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -132,7 +133,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("lookIn");
         QTest::addColumn<bool>("matchCase");
-        // N/P: the dialog's Find Next/Previous buttons; F/B: F3 and Shift+F3 in the window.
+        // N/P: the dialog's Find Next/Previous buttons; F/B: F3 and Shift+F3 in the window;
+        // E/K/S: Enter, F3 and Shift+F3 in the dialog's text box.
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QStringList>("found");
         QTest::addColumn<QString>("status");
@@ -145,6 +147,8 @@ private Q_SLOTS:
             << "Passed the end and went on from the start.";
         QTest::newRow("F3 and Shift+F3 in the window") << "boat" << 0 << false << "FFB"
                                                         << QStringList{"MAIN:B", "BOAT:B1", "MAIN:B"} << "";
+        QTest::newRow("keys in the dialog") << "boat" << 0 << false << "EKSE"
+                                             << QStringList{"MAIN:B", "BOAT:B1", "MAIN:B", "BOAT:B1"} << "";
         QTest::newRow("a value's source form, colour codes and all")
             << "~r~b" << 2 << false << "NN" << QStringList{"MAIN:B", "MAIN:B"}
             << "Passed the end and went on from the start.";
@@ -170,6 +174,8 @@ private Q_SLOTS:
         frmFind *find = search(text, lookIn, matchCase);
         QCOMPARE(find->windowTitle(), QStringLiteral("Find"));
         QVERIFY(w->mnuStrings_FindNext->isEnabled());
+        if (steps.contains(QRegularExpression("[EKS]")))
+            QVERIFY(QTest::qWaitForWindowActive(find));
         QStringList seen;
         for (QChar step : steps) {
             switch (step.unicode()) {
@@ -177,6 +183,9 @@ private Q_SLOTS:
             case 'P': QTest::mouseClick(find->cmdFindPrevious(), Qt::LeftButton); break;
             case 'F': w->mnuStrings_FindNext->trigger(); break;
             case 'B': w->mnuStrings_FindPrevious->trigger(); break;
+            case 'E': QTest::keyClick(find->txtFind(), Qt::Key_Enter); break;
+            case 'K': QTest::keyClick(find->txtFind(), Qt::Key_F3); break;
+            case 'S': QTest::keyClick(find->txtFind(), Qt::Key_F3, Qt::ShiftModifier); break;
             }
             seen << selected();
         }
