@@ -24,8 +24,8 @@ using namespace quillet;
 
 namespace {
 
-// MAIN, BOAT, INTRO in file order. "boat" is in a value of MAIN behind a colour code, and
-// in both values of BOAT.
+// MAIN, BOAT, EMPTY, INTRO in file order. "boat" is in a value of MAIN behind a colour
+// code, and in both values of BOAT; a search passes over the empty table.
 GxtDocumentData tabled()
 {
     GxtDocumentData data;
@@ -33,6 +33,7 @@ GxtDocumentData tabled()
     data.tables.push_back({"MAIN", {{"YES", "Ja"}, {"B", "JÄGER ~r~boat"}, {"A", "zwei"}}});
     data.tables.push_back({"INTRO", {{"I1", "intro"}}});
     data.tables.push_back({"BOAT", {{"B1", "boat"}, {"B2", "Boat two"}}});
+    data.tables.push_back({"EMPTY", {}});
     return data;
 }
 
@@ -354,7 +355,7 @@ private Q_SLOTS:
         w->mnuTables_Delete->trigger();
         dialogs->setNextText(QStringLiteral("EXTRA"));
         w->mnuTables_Add->trigger();
-        QCOMPARE(w->document().tableCount(), 3);
+        QCOMPARE(w->document().tableCount(), 4);
 
         const QStringList undone{"&Undo Add Table EXTRA", "&Undo Delete Table HARBOUR", "&Undo Rename Table BOAT",
                                  "&Undo Edit B1"};
@@ -368,14 +369,14 @@ private Q_SLOTS:
         QVERIFY(!w->StringsChanged);
         for (int i = 0; i < undone.size(); ++i)
             w->mnuStrings_Redo->trigger();
-        QCOMPARE(w->document().tableCount(), 3);
-        QCOMPARE(w->document().tableName(2), QStringLiteral("EXTRA"));
+        QCOMPARE(w->document().tableCount(), 4);
+        QCOMPARE(w->document().tableName(3), QStringLiteral("EXTRA"));
         // And back once more through the new table objects.
         for (int i = 0; i < undone.size(); ++i)
             w->mnuStrings_Undo->trigger();
         QCOMPARE(w->document().data(), opened);
         QVERIFY(w->mnuFile_Save_Click());
-        QCOMPARE(testfiles::readBack(testfiles::readFile(path)).tables.size(), size_t(3));
+        QCOMPARE(testfiles::readBack(testfiles::readFile(path)).tables.size(), size_t(4));
     }
 
     void newAndOpenClearTheHistory_data()
