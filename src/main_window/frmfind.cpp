@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace quillet {
 
 frmFind::frmFind(QWidget *owner)
