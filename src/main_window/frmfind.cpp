@@ -21,7 +21,9 @@ frmFind::frmFind(QWidget *owner)
     , m_txtReplace(new QLineEdit(this))
     , m_chkMatchCase(new QCheckBox(QStringLiteral("Match &case"), this))
     , m_cboLookIn(new QComboBox(this))
-    , m_lblValuesOnly(new QLabel(QStringLiteral("Replace changes values only: names are keys."), this))
+    , m_lblValuesOnly(new QLabel(QStringLiteral("Replace changes values only, never names, which are keys. "
+                                                "Replace All changes every table."),
+                                 this))
     , m_cmdFindNext(new QPushButton(QStringLiteral("&Find Next"), this))
     , m_cmdFindPrevious(new QPushButton(QStringLiteral("Find &Previous"), this))
     , m_cmdReplace(new QPushButton(QStringLiteral("&Replace"), this))

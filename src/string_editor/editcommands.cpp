@@ -35,9 +35,8 @@ EditHistory::EditHistory(GxtDocument &document, QObject *parent)
 
 EditHistory::~EditHistory()
 {
-    // The commands refer to the history; they go while it is still whole.
-    m_restarting = true;
-    m_stack.clear();
+    // The stack empties itself as it goes; whoever listens to it may be going too.
+    m_stack.blockSignals(true);
 }
 
 TableHandle EditHistory::handle(StringTable *table)
