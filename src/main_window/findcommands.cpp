@@ -144,6 +144,16 @@ bool frmMain::findMatch(bool backwards)
     const TextSearch search = m_find->search();
     if (search.isEmpty())
         return false;
+    // A table shows in the order the user chose for the last one (see showTable): the
+    // search goes through each in that order, or the row it finds would move on the way.
+    for (int t = 0; t < m_document.tableCount(); ++t) {
+        StringTable *table = m_document.table(t);
+        if (table == m_table)
+            continue;
+        table->setSortKey(m_table->sortKey());
+        table->setSortOrder(m_table->sortOrder());
+        table->setSorted(m_table->isSorted());
+    }
     const SearchHit hit = findInDocument(m_document, search, shownTable(), selectedPosition(), backwards);
     if (!hit) {
         m_find->setStatus(QStringLiteral("Cannot find \"%1\".").arg(search.text));

@@ -139,28 +139,32 @@ private Q_SLOTS:
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QStringList>("found");
         QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("byValueDescending");
 
         QTest::newRow("on into the next table, then round")
             << "boat" << 0 << false << "NNNN" << QStringList{"MAIN:B", "BOAT:B1", "BOAT:B2", "MAIN:B"}
-            << "Passed the end and went on from the start.";
+            << "Passed the end and went on from the start." << false;
         QTest::newRow("backwards from nothing starts at the table's end")
             << "boat" << 0 << false << "PPN" << QStringList{"MAIN:B", "BOAT:B2", "MAIN:B"}
-            << "Passed the end and went on from the start.";
+            << "Passed the end and went on from the start." << false;
         QTest::newRow("F3 and Shift+F3 in the window") << "boat" << 0 << false << "FFB"
-                                                        << QStringList{"MAIN:B", "BOAT:B1", "MAIN:B"} << "";
+                                                        << QStringList{"MAIN:B", "BOAT:B1", "MAIN:B"} << "" << false;
         QTest::newRow("keys in the dialog") << "boat" << 0 << false << "EKSE"
-                                             << QStringList{"MAIN:B", "BOAT:B1", "MAIN:B", "BOAT:B1"} << "";
+                                             << QStringList{"MAIN:B", "BOAT:B1", "MAIN:B", "BOAT:B1"} << "" << false;
         QTest::newRow("a value's source form, colour codes and all")
             << "~r~b" << 2 << false << "NN" << QStringList{"MAIN:B", "MAIN:B"}
-            << "Passed the end and went on from the start.";
+            << "Passed the end and went on from the start." << false;
         QTest::newRow("match case") << "Boat" << 0 << true << "NN" << QStringList{"BOAT:B2", "BOAT:B2"}
-                                    << "Passed the end and went on from the start.";
+                                    << "Passed the end and went on from the start." << false;
         QTest::newRow("names only") << "b" << 1 << false << "NNN" << QStringList{"MAIN:B", "BOAT:B1", "BOAT:B2"}
-                                    << "";
+                                    << "" << false;
         QTest::newRow("values only skip the names") << "i" << 2 << false << "NN"
-                                                    << QStringList{"MAIN:A", "INTRO:I1"} << "";
+                                                    << QStringList{"MAIN:A", "INTRO:I1"} << "" << false;
         QTest::newRow("no match keeps the selection") << "boot" << 0 << false << "NF" << QStringList{"-", "-"}
-                                                      << "Cannot find \"boot\".";
+                                                      << "Cannot find \"boot\"." << false;
+        // The next table is searched in the order the list is about to show it in.
+        QTest::newRow("the next table in the list's order") << "two" << 2 << false << "N" << QStringList{"BOAT:B2"}
+                                                            << "" << true;
     }
     void findGoesThroughTheTables()
     {
@@ -170,7 +174,12 @@ private Q_SLOTS:
         QFETCH(QString, steps);
         QFETCH(QStringList, found);
         QFETCH(QString, status);
+        QFETCH(bool, byValueDescending);
         open(tabled());
+        if (byValueDescending) {
+            w->lvStrings_ColumnClick(QStringLiteral("Value"));
+            w->lvStrings_ColumnClick(QStringLiteral("Value"));
+        }
         QVERIFY(!w->mnuStrings_FindNext->isEnabled());
         frmFind *find = search(text, lookIn, matchCase);
         QCOMPARE(find->windowTitle(), QStringLiteral("Find"));
