@@ -21,6 +21,21 @@ QString menuText(const QString &verb, const QString &what)
     return verb + QLatin1Char(' ') + shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
+// A table shows in the order the user chose for the last one (see showTable). A search, or
+// an undo that shows where it changed a row, goes to a row in that order: in any other,
+// the row would move as the table shows.
+void orderTablesAs(GxtDocument &document, const StringTable &shown)
+{
+    for (int t = 0; t < document.tableCount(); ++t) {
+        StringTable *table = document.table(t);
+        if (table == &shown)
+            continue;
+        table->setSortKey(shown.sortKey());
+        table->setSortOrder(shown.sortOrder());
+        table->setSorted(shown.isSorted());
+    }
+}
+
 } // namespace
 
 void frmMain::setUpEditCommands()
@@ -90,6 +105,7 @@ void frmMain::mnuStrings_Undo_Click()
 {
     if (FileOperation || !m_history.stack().canUndo())
         return;
+    orderTablesAs(m_document, *m_table);
     m_history.undo();
     showTouched();
 }
@@ -98,6 +114,7 @@ void frmMain::mnuStrings_Redo_Click()
 {
     if (FileOperation || !m_history.stack().canRedo())
         return;
+    orderTablesAs(m_document, *m_table);
     m_history.redo();
     showTouched();
 }
@@ -144,16 +161,7 @@ bool frmMain::findMatch(bool backwards)
     const TextSearch search = m_find->search();
     if (search.isEmpty())
         return false;
-    // A table shows in the order the user chose for the last one (see showTable): the
-    // search goes through each in that order, or the row it finds would move on the way.
-    for (int t = 0; t < m_document.tableCount(); ++t) {
-        StringTable *table = m_document.table(t);
-        if (table == m_table)
-            continue;
-        table->setSortKey(m_table->sortKey());
-        table->setSortOrder(m_table->sortOrder());
-        table->setSorted(m_table->isSorted());
-    }
+    orderTablesAs(m_document, *m_table);
     const SearchHit hit = findInDocument(m_document, search, shownTable(), selectedPosition(), backwards);
     if (!hit) {
         m_find->setStatus(QStringLiteral("Cannot find \"%1\".").arg(search.text));

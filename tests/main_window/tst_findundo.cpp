@@ -388,6 +388,20 @@ private Q_SLOTS:
         QCOMPARE(testfiles::readBack(testfiles::readFile(path)).tables.size(), size_t(4));
     }
 
+    // Undo shows the row it changed, in the order the list shows that row's table in.
+    void undoShowsTheRowInAnotherTable()
+    {
+        open(tabled());
+        w->showTable(w->document().indexOfTable(QStringLiteral("BOAT")));
+        edit(QStringLiteral("B1"), QStringLiteral("raft"));
+        w->showTable(0);
+        w->lvStrings_ColumnClick(QStringLiteral("Value"));
+        w->lvStrings_ColumnClick(QStringLiteral("Value"));
+        w->mnuStrings_Undo->trigger();
+        QCOMPARE(selected(), QStringLiteral("BOAT:B1"));
+        QCOMPARE(w->table().value(w->selectedPosition()), QStringLiteral("boat"));
+    }
+
     void newAndOpenClearTheHistory_data()
     {
         QTest::addColumn<bool>("openAnother");
