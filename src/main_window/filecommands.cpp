@@ -93,6 +93,7 @@ bool frmMain::OpenGxtFile(const QString &path)
     }
 
     showTable(0);
+    m_history.clear();
     SaveFileLocation(*m_settings, path);
     m_recentFiles->add(path);
     CurrentFile = path;
@@ -143,6 +144,7 @@ void frmMain::mnuFile_New_Click()
         return;
     CurrentFile.clear();
     m_document.clear();
+    m_history.clear();
     showTable(0);
     lvStrings->show();
     lvBlank->hide();
@@ -204,6 +206,7 @@ bool frmMain::writeTable(const QString &path)
     m_recentFiles->add(path);
     // The title names the file that the next Save writes.
     SetWindowTitle(path);
+    m_history.setClean();
     m_document.setModified(false);
     StringsChanged = false;
     return true;

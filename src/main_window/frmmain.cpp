@@ -39,6 +39,7 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
     , m_model(m_table)
     , m_blankModel(&m_blankTable)
     , m_commands(m_document, *dialogs)
+    , m_history(m_document)
 {
     setupUi(this);
     // A fixed frame without a maximise box; the client area below the menu bar keeps its
@@ -97,6 +98,7 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
 
     setAcceptDrops(true);
     connectCommands();
+    setUpEditCommands();
     updateTablesMenu();
     showNumberingChoice();
     m_recentFiles = new RecentFilesMenu(mnuFile, mnuFile_Exit, *m_settings,
@@ -187,6 +189,8 @@ void frmMain::setFileCommandsEnabled(bool enabled)
     for (QMenu *menu : {mnuFile, mnuStrings})
         setMenu(menu);
     updateTablesMenu();
+    // Undo and Redo come back only where there is something to take back.
+    updateEditCommands();
 }
 
 FileOperationHooks frmMain::fileOperationHooks()

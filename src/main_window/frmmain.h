@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editcommands.h"
 #include "gxtdocument.h"
 #include "gxtdocumentfile.h"
 #include "layoutsettings.h"
@@ -23,6 +24,7 @@ namespace quillet {
 class RecentFilesMenu;
 class SettingsStore;
 class UserDialogs;
+class frmFind;
 class frmTables;
 
 // The editor's one document window. It owns the open table, shows it in `lvStrings`, runs
@@ -67,6 +69,18 @@ public:
     StringCommands &stringCommands() { return m_commands; }
     // The selected row's position, counted from 1; 0 when no row is selected.
     int selectedPosition() const;
+    // Undo and Redo of the open document.
+    EditHistory &history() { return m_history; }
+    // The Find and Replace dialog; null until Find or Replace first shows it.
+    frmFind *findDialog() const { return m_find; }
+
+    // The Strings menu's Undo, Redo, Find and Replace items, made in findcommands.cpp.
+    QAction *mnuStrings_Undo = nullptr;
+    QAction *mnuStrings_Redo = nullptr;
+    QAction *mnuStrings_Find = nullptr;
+    QAction *mnuStrings_FindNext = nullptr;
+    QAction *mnuStrings_FindPrevious = nullptr;
+    QAction *mnuStrings_Replace = nullptr;
 
     // True when the document has changed since it was opened or saved; it follows the
     // document's own record of its changes.
@@ -96,6 +110,12 @@ public Q_SLOTS:
     void mnuStrings_Add_Click();
     void mnuStrings_Edit_Click();
     void mnuStrings_Delete_Click();
+    void mnuStrings_Undo_Click();
+    void mnuStrings_Redo_Click();
+    void mnuStrings_Find_Click();
+    void mnuStrings_FindNext_Click();
+    void mnuStrings_FindPrevious_Click();
+    void mnuStrings_Replace_Click();
     void lvStrings_ColumnClick(const QString &caption);
 
 protected:
@@ -137,6 +157,19 @@ private:
     void showSortIndicator();
     void selectPosition(int position);
 
+    // Undo, Redo, Find and Replace (findcommands.cpp).
+    void setUpEditCommands();
+    void updateEditCommands();
+    void showFindDialog(bool replace);
+    // Shows the table and row that the last Undo or Redo changed.
+    void showTouched();
+    // True when it selected a match.
+    bool findMatch(bool backwards);
+    void replaceSelected();
+    void replaceAll();
+    // True, after saying why, when `value` cannot go into the entry at `position`.
+    bool refuseReplacement(int table, int position, const QString &value);
+
     UserDialogs *m_dialogs;
     SettingsStore *m_settings;
     LayoutSettings m_layoutSettings;
@@ -153,6 +186,8 @@ private:
     StringTableModel m_blankModel;
     StringCommands m_commands;
     RecentFilesMenu *m_recentFiles = nullptr; // owned by mnuFile
+    EditHistory m_history;
+    frmFind *m_find = nullptr;
 
     QString CurrentFile;
     int MouseDownX = -1;

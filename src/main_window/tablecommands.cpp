@@ -2,6 +2,7 @@
 // deleting them. MAIN, which every such file lists first, can be neither renamed nor deleted.
 #include "frmmain.h"
 
+#include "editcommands.h"
 #include "frmtables.h"
 #include "stringtable.h"
 #include "userdialogs.h"
@@ -74,8 +75,11 @@ void frmMain::mnuTables_Add_Click()
     if (FileOperation || !m_document.hasTables())
         return;
     const std::optional<QString> name = askTableName(QStringLiteral("Add Table"), QString(), -1);
-    if (name)
-        showTable(m_document.addTable(*name));
+    if (!name)
+        return;
+    auto *command = new AddTableCommand(m_history, *name);
+    m_history.push(command);
+    showTable(command->index());
 }
 
 void frmMain::mnuTables_Rename_Click()
@@ -84,8 +88,8 @@ void frmMain::mnuTables_Rename_Click()
     if (FileOperation || !m_document.hasTables() || shown <= 0)
         return;
     const std::optional<QString> name = askTableName(QStringLiteral("Rename Table"), m_document.tableName(shown), shown);
-    if (name)
-        m_document.renameTable(shown, *name);
+    if (name && *name != m_document.tableName(shown))
+        m_history.push(new RenameTableCommand(m_history, shown, *name));
 }
 
 void frmMain::mnuTables_Delete_Click()
@@ -102,7 +106,7 @@ void frmMain::mnuTables_Delete_Click()
     if (m_dialogs->message(this, question) != QMessageBox::Yes)
         return;
     // The table before it takes its place in the list, as in the file's order.
-    m_document.removeTable(shown);
+    m_history.push(new DeleteTableCommand(m_history, shown));
     showTable(shown - 1);
 }
 

@@ -1,5 +1,6 @@
 #include "stringcommands.h"
 
+#include "editcommands.h"
 #include "frmstrings.h"
 #include "gxtdocument.h"
 #include "stringtable.h"
@@ -42,7 +43,14 @@ int StringCommands::add(QWidget *owner)
     dialog.setWindowTitle(QStringLiteral("Add String"));
     dialog.cmdOk()->setText(QStringLiteral("&Add"));
     dialog.OptView_Click(frmStrings::SourceView);
-    return run(dialog);
+    const int position = run(dialog);
+    // The dialog has written the row; the history takes it as done.
+    if (position > 0 && m_history) {
+        const StringEntry added = m_table->entry(position);
+        m_history->push(new RowsCommand(*m_history, QStringLiteral("Add %1").arg(added.name),
+                                        {{m_history->handle(m_table), std::nullopt, added}}, RowsCommand::AlreadyDone));
+    }
+    return position;
 }
 
 int StringCommands::edit(QWidget *owner, int selectedPosition)
@@ -59,7 +67,15 @@ int StringCommands::edit(QWidget *owner, int selectedPosition)
     dialog.OptView_Click(frmStrings::SourceView);
     dialog.cmdOk()->setText(QStringLiteral("&Update"));
     dialog.RenameElement = selectedPosition;
-    return run(dialog);
+    const StringEntry before = m_table->entry(selectedPosition);
+    const int position = run(dialog);
+    // An update that changed nothing has nothing to take back.
+    if (position > 0 && m_history && m_table->entry(position) != before) {
+        m_history->push(new RowsCommand(*m_history, QStringLiteral("Edit %1").arg(before.name),
+                                        {{m_history->handle(m_table), before, m_table->entry(position)}},
+                                        RowsCommand::AlreadyDone));
+    }
+    return position;
 }
 
 QString StringCommands::deleteQuestion(const QString &name)
@@ -75,7 +91,13 @@ bool StringCommands::remove(QWidget *owner, int selectedPosition)
                                         QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, QMessageBox::Yes};
     if (m_dialogs.message(owner, question) != QMessageBox::Yes)
         return false;
-    m_table->removeRow(selectedPosition);
+    if (!m_history) {
+        m_table->removeRow(selectedPosition);
+        return true;
+    }
+    const StringEntry gone = m_table->entry(selectedPosition);
+    m_history->push(new RowsCommand(*m_history, QStringLiteral("Delete %1").arg(gone.name),
+                                    {{m_history->handle(m_table), gone, std::nullopt}}));
     return true;
 }
 

@@ -8,6 +8,7 @@ class QWidget;
 
 namespace quillet {
 
+class EditHistory;
 class GxtDocument;
 class StringTable;
 class UserDialogs;
@@ -25,6 +26,8 @@ public:
     StringCommands(GxtDocument &document, UserDialogs &dialogs);
     void setTable(StringTable *table) { m_table = table; }
     StringTable &table() const { return *m_table; }
+    // Where Add, Edit and Delete are recorded for Undo; without one they only write.
+    void setHistory(EditHistory *history) { m_history = history; }
 
     // How a prepared dialog is shown: exec() unless replaced. A test puts its own steps here
     // to work the dialog while it is open, without a modal loop of its own.
@@ -47,6 +50,7 @@ private:
     StringTable *m_table;
     UserDialogs &m_dialogs;
     DialogRunner m_run;
+    EditHistory *m_history = nullptr;
 };
 
 } // namespace quillet

@@ -78,9 +78,13 @@ private:
             if (!menu || !menu->isEnabled() || !menu->menuAction()->isEnabled())
                 disabled << QLatin1String(name);
             if (menu) {
+                // Just started, there is nothing to take back or look for yet.
+                static const QStringList waiting{QStringLiteral("mnuStrings_Undo"), QStringLiteral("mnuStrings_Redo"),
+                                                 QStringLiteral("mnuStrings_FindNext"),
+                                                 QStringLiteral("mnuStrings_FindPrevious")};
                 for (QAction *item : menu->actions()) {
-                    if (!item->isEnabled())
-                        disabled << item->objectName();
+                    if (item->isEnabled() == waiting.contains(item->objectName()))
+                        disabled << item->objectName() + (item->isEnabled() ? QStringLiteral("(on)") : QString());
                 }
             }
         }

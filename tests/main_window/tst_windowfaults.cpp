@@ -259,7 +259,12 @@ void recordState(frmMain &w, Report &r)
         if (!menu->isEnabled() || !menu->menuAction()->isEnabled())
             r.disabledCommands.append(menu->objectName());
         for (QAction *item : menu->actions()) {
-            if (!item->isEnabled())
+            // Undo, Redo and Find Next wait for something to take back or look for.
+            const bool waits = item == w.mnuStrings_Undo   ? !w.history().stack().canUndo()
+                               : item == w.mnuStrings_Redo ? !w.history().stack().canRedo()
+                               : item == w.mnuStrings_FindNext || item == w.mnuStrings_FindPrevious ? !w.findDialog()
+                                                                                                    : false;
+            if (!item->isEnabled() && !waits)
                 r.disabledCommands.append(item->objectName());
         }
     }
