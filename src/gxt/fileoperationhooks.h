@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 #include <functional>
 
 namespace quillet {
@@ -36,6 +38,50 @@ public:
 
 private:
     const FileOperationHooks &m_hooks;
+};
+
+// Progress as loads and saves report it: a record counts one, a text two, in steps of 50
+// entries (so a table of 49 entries moves nothing), and each step lets waiting events run.
+class FileProgress
+{
+public:
+    static constexpr int Step = 50;
+
+    explicit FileProgress(const FileOperationHooks &hooks)
+        : m_hooks(hooks)
+    {
+    }
+    void setMaximum(double maximum)
+    {
+        if (m_hooks.setProgressMaximum)
+            m_hooks.setProgressMaximum(maximum);
+    }
+    // Lets events through without moving the bar, as a save does once after its sort.
+    void pass()
+    {
+        if (m_hooks.advance)
+            m_hooks.advance(0);
+    }
+    void record()
+    {
+        if (++m_records % Step == 0 && m_hooks.advance)
+            m_hooks.advance(Step);
+    }
+    void text()
+    {
+        if (++m_texts % Step == 0 && m_hooks.advance)
+            m_hooks.advance(2 * Step);
+    }
+    void reset()
+    {
+        if (m_hooks.resetProgress)
+            m_hooks.resetProgress();
+    }
+
+private:
+    const FileOperationHooks &m_hooks;
+    qint64 m_records = 0;
+    qint64 m_texts = 0;
 };
 
 } // namespace quillet

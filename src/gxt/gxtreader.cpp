@@ -2,7 +2,7 @@
 // every unit of every text as it is, and refuses a damaged file with a reason that names
 // the table and the entry, leaving the caller's document empty.
 #include "bytesource.h"
-#include "codepage.h"
+#include "entryrules.h"
 #include "fileio.h"
 #include "rawgxt.h"
 
@@ -26,8 +26,6 @@ RawName RawName::fromBytes(QByteArrayView bytes)
 }
 
 namespace {
-
-constexpr int ProgressStep = 50;
 
 qint32 readInt32(const char *p)
 {
@@ -55,37 +53,6 @@ RawName cleanFlatName(const char *field)
         --length;
     return RawName::fromBytes(QByteArrayView(kept + first, length - first));
 }
-
-// Progress as a load reports it: the records count one each, the texts two each, in steps
-// of 50 entries, so that a table of 49 entries moves nothing.
-class LoadProgress
-{
-public:
-    explicit LoadProgress(const FileOperationHooks &hooks)
-        : m_hooks(hooks)
-    {
-    }
-    void setMaximum(double maximum)
-    {
-        if (m_hooks.setProgressMaximum)
-            m_hooks.setProgressMaximum(maximum);
-    }
-    void record()
-    {
-        if (++m_records % ProgressStep == 0 && m_hooks.advance)
-            m_hooks.advance(ProgressStep);
-    }
-    void text()
-    {
-        if (++m_texts % ProgressStep == 0 && m_hooks.advance)
-            m_hooks.advance(2 * ProgressStep);
-    }
-
-private:
-    const FileOperationHooks &m_hooks;
-    qint64 m_records = 0;
-    qint64 m_texts = 0;
-};
 
 // Where one table's pieces lie in the file.
 struct TableBlock {
@@ -397,14 +364,7 @@ private:
         return true;
     }
 
-    static QString nameText(const RawName &name)
-    {
-        const CodePage &page = CodePage::windows1252();
-        QString text;
-        for (char c : name.bytes())
-            text += page.decode(uchar(c));
-        return text;
-    }
+    static QString nameText(const RawName &name) { return nameFromBytes(name.bytes()); }
 
     QString where(GxtLayout layout, const QString &table, qint64 i, const RawEntry &entry) const
     {
@@ -515,7 +475,7 @@ private:
     }
 
     Bytes &m_source;
-    LoadProgress m_progress;
+    FileProgress m_progress;
     const qint64 m_size;
     const qint64 m_unitBudget;
     qint64 m_unitsRead = 0;

@@ -1,5 +1,6 @@
 // The writer of all three layouts, and the orders the game's layouts put things in.
 #include "codepage.h"
+#include "entryrules.h"
 #include "rawgxt.h"
 
 #include <QHash>
@@ -13,8 +14,6 @@
 namespace quillet {
 
 namespace {
-
-constexpr int ProgressStep = 50;
 
 // The Windows-1252 character of each byte, as a number that orders as the character does.
 const std::array<char16_t, 256> &flatKeyCodes()
@@ -41,11 +40,7 @@ bool flatKeyLess(const RawName &a, const RawName &b)
 
 QString nameText(const RawName &name)
 {
-    const CodePage &page = CodePage::windows1252();
-    QString text;
-    for (char c : name.bytes())
-        text += page.decode(uchar(c));
-    return text;
+    return nameFromBytes(name.bytes());
 }
 
 // Tables as the game's files list them: MAIN first, then the others by name.
@@ -93,46 +88,6 @@ qint64 alignedTo4(qint64 position)
 {
     return (position + 3) & ~qint64(3);
 }
-
-class SaveProgress
-{
-public:
-    explicit SaveProgress(const FileOperationHooks &hooks)
-        : m_hooks(hooks)
-    {
-    }
-    void setMaximum(double maximum)
-    {
-        if (m_hooks.setProgressMaximum)
-            m_hooks.setProgressMaximum(maximum);
-    }
-    // Once after the sort, as the sort's one pass lets events through.
-    void sorted()
-    {
-        if (m_hooks.advance)
-            m_hooks.advance(0);
-    }
-    void record()
-    {
-        if (++m_records % ProgressStep == 0 && m_hooks.advance)
-            m_hooks.advance(ProgressStep);
-    }
-    void text()
-    {
-        if (++m_texts % ProgressStep == 0 && m_hooks.advance)
-            m_hooks.advance(2 * ProgressStep);
-    }
-    void done()
-    {
-        if (m_hooks.resetProgress)
-            m_hooks.resetProgress();
-    }
-
-private:
-    const FileOperationHooks &m_hooks;
-    qint64 m_records = 0;
-    qint64 m_texts = 0;
-};
 
 // What the layout cannot hold in a text: a zero unit ends it early, and an 8-bit file has
 // no room for a wider unit. Empty when the text can be written.
@@ -266,12 +221,12 @@ Result writeGxt(const RawDocument &document, QByteArray &out, const FileOperatio
                                    .arg(size));
     }
 
-    SaveProgress progress(hooks);
+    FileProgress progress(hooks);
     progress.setMaximum(double(3 * total));
     std::vector<std::vector<int>> orders(document.tables.size());
     for (size_t t = 0; t < document.tables.size(); ++t)
         orders[t] = entryOrder(layout, document.tables[t].entries);
-    progress.sorted();
+    progress.pass();
 
     QByteArray bytes(size, '\0');
     char *p = bytes.data();
@@ -329,7 +284,7 @@ Result writeGxt(const RawDocument &document, QByteArray &out, const FileOperatio
         }
     }
     Q_ASSERT(flat ? p == bytes.data() + bytes.size() : p <= bytes.data() + bytes.size());
-    progress.done();
+    progress.reset();
     out = std::move(bytes);
     return {};
 }
