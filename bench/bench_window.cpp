@@ -13,8 +13,6 @@
 #include "userdialogs.h"
 
 #include <QElapsedTimer>
-#include <QFile>
-#include <QHash>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QProcess>
