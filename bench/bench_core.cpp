@@ -1,14 +1,15 @@
-// The core's costs beside the cost of merely moving the bytes: load and save of a whole
-// table against reading or writing its file and converting every character once, and
-// the re-sort that a header click asks of the table.
+// The core's costs beside the cost of merely moving the bytes: load and save of whole files
+// against reading or writing them and converting every text once, the save's read-back
+// check on its own, and the re-sort that a header click asks of a table.
 #include "benchcase.h"
 #include "benchsupport.h"
+#include "characternumbering.h"
+#include "fileio.h"
+#include "gxtdocumentfile.h"
 #include "stringtable.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <QtEndian>
 
 #include <unistd.h>
@@ -21,54 +22,119 @@ namespace quilletbench {
 
 namespace {
 
-// LoadGxt as the editor calls it, into the empty table of a fresh window.
+// Where one table's records and texts lie in a file of ours (no checks: the files are
+// made by the generator or the writer, and the reader has taken each of them).
+struct Block {
+    qint64 keysAt = 0;
+    qint64 count = 0;
+    qint64 dataStart = 0;
+    qint64 dataEnd = 0;
+};
+
+std::vector<Block> blocksOf(const char *bytes, qint64 size, GxtLayout layout)
+{
+    std::vector<Block> blocks;
+    const int recordSize = layout == GxtLayout::Hashed ? 8 : 12;
+    auto blockAt = [&](qint64 p) {
+        Block block;
+        const qint64 keySize = qFromLittleEndian<qint32>(bytes + p + 4);
+        block.keysAt = p + 8;
+        block.count = keySize / recordSize;
+        const qint64 dataHeader = block.keysAt + keySize;
+        block.dataStart = dataHeader + 8;
+        block.dataEnd = layout == GxtLayout::Flat ? size : block.dataStart + qFromLittleEndian<qint32>(bytes + dataHeader + 4);
+        return block;
+    };
+    if (layout == GxtLayout::Flat) {
+        blocks.push_back(blockAt(0));
+        return blocks;
+    }
+    const qint64 base = layout == GxtLayout::Hashed ? 4 : 0;
+    const qint64 count = qFromLittleEndian<qint32>(bytes + base + 4) / 12;
+    for (qint64 t = 0; t < count; ++t) {
+        const qint64 at = qFromLittleEndian<quint32>(bytes + base + 8 + 12 * t + 8);
+        blocks.push_back(blockAt(t == 0 ? at : at + 8));
+    }
+    return blocks;
+}
+
+// The document a benchmark saves: the file loaded as the editor loads it.
+bool loadDocument(const BenchTable &table, GxtDocument &document, QString &error)
+{
+    const Result loaded = LoadGxt(table.path, document);
+    if (!loaded) {
+        error = QStringLiteral("%1: %2").arg(table.path, loaded.errorString());
+        return false;
+    }
+    return true;
+}
+
+// LoadGxt as the editor calls it, into a fresh document, with the editor's hooks: the
+// progress, and waiting events let through every 50 entries.
 class LoadSession : public Session
 {
 public:
-    explicit LoadSession(const BenchTable &table)
+    // `quiet`: without any hooks, to tell what letting the events through costs.
+    explicit LoadSession(const BenchTable &table, bool quiet = false)
         : m_table(table)
-        , m_hooks(editorHooks(m_progress))
+        , m_hooks(quiet ? FileOperationHooks() : editorHooks(m_progress))
     {
         hasUntimedSteps = true;
     }
-    void prepare() override { m_target = std::make_unique<StringTable>(); }
+    void prepare() override { m_target = std::make_unique<GxtDocument>(); }
     bool run(QString &error) override
     {
-        const GxtLoadResult result = LoadGxt(m_table.path, *m_target, m_hooks);
-        if (!result.ok || m_target->count() != int(m_table.rows.size())) {
-            error = QStringLiteral("the load failed: %1").arg(result.errorString);
+        const Result result = LoadGxt(m_table.path, *m_target, LoadOptions(), m_hooks);
+        if (!result || m_target->tableCount() != m_table.tableCount || m_target->entryCount() != m_table.entries) {
+            error = QStringLiteral("the load failed: %1").arg(result.errorString());
             return false;
         }
         return true;
     }
-    // Freeing the table is the next open's business, not this one's.
+    // Freeing the document is the next open's business, not this one's.
     void tidy() override { m_target.reset(); }
 
 private:
     const BenchTable &m_table;
     ProgressState m_progress;
     FileOperationHooks m_hooks;
-    std::unique_ptr<StringTable> m_target;
+    std::unique_ptr<GxtDocument> m_target;
 };
 
-// The least a load can do: read the file and decode every character of every name and
-// text once, in one call, from the low bytes gathered into one buffer. The buffers are
-// made once and reused: on this machine a fresh page costs some 20 microseconds to map,
-// and a floor that paid for pages it need not take would flatter every ratio.
+// The least a load can do: read the file whole, copy every record's key or hash once, and
+// turn every unit of every table's texts into its character through a lookup table, in one
+// pass over the text data (terminators and left-over texts included), into one buffer.
+// What it leaves out is what a table of rows costs: a string per name and per text, the
+// hashes' names, the sort into Name order, the escapes of units the numbering does not
+// show, and the waiting events. The buffers are made once and reused: on this machine a
+// fresh page costs some 20 microseconds to map, and a floor that paid for pages it need
+// not take would flatter every ratio.
 class LoadFloorSession : public Session
 {
 public:
     explicit LoadFloorSession(const BenchTable &table)
         : m_table(table)
-        , m_decoder("windows-1252", QStringDecoder::Flag::Stateless)
         , m_data(table.fileSize, '\0')
+        , m_characters(0x10000, u'\uFFFD')
     {
-        const qint64 entries = qint64(table.rows.size());
-        const qint64 units = (table.fileSize - 16 - 12 * entries) / 2;
-        m_low = QByteArray(entries * 8 + units, '\0');
-        m_text = QString(m_low.size(), QChar(u' '));
+        const std::shared_ptr<const CharacterNumbering> numbering = CharacterNumbering::defaultFor(table.layout);
+        for (quint32 g = 1; g <= 0xFFFF; ++g) {
+            const char32_t c = numbering->characterOf(quint16(g));
+            if (c != 0 && c <= 0xFFFF)
+                m_characters[g] = char16_t(c);
+        }
+        QFile file(table.path);
+        if (file.open(QIODevice::ReadOnly))
+            file.read(m_data.data(), m_data.size());
+        qint64 units = 0;
+        qint64 records = 0;
+        for (const Block &block : blocksOf(m_data.constData(), m_data.size(), table.layout)) {
+            units += (block.dataEnd - block.dataStart) / (table.bits / 8);
+            records += block.count;
+        }
+        m_text.resize(units + 8 * records);
+        m_hashes.resize(size_t(records));
     }
-    bool valid() const { return m_decoder.isValid(); }
     bool run(QString &error) override
     {
         QFile file(m_table.path);
@@ -78,50 +144,91 @@ public:
         }
         file.close();
         const char *bytes = m_data.constData();
-        const qint64 keySize = qFromLittleEndian<qint32>(bytes + 4);
-        const qint64 entries = keySize / 12;
-        const qint64 textBase = 16 + keySize;
-        const qint64 units = (m_data.size() - textBase) / 2;
-        char *out = m_low.data();
-        for (qint64 i = 0; i < entries; ++i, out += 8)
-            std::memcpy(out, bytes + 12 + 12 * i, 8);
-        const char *unit = bytes + textBase;
-        for (qint64 u = 0; u < units; ++u)
-            out[u] = unit[2 * u];
-        const QChar *end = m_decoder.appendToBuffer(m_text.data(), m_low);
-        return end - m_text.constData() == m_low.size();
+        const bool hashed = m_table.layout == GxtLayout::Hashed;
+        char16_t *out = reinterpret_cast<char16_t *>(m_text.data());
+        quint32 *hash = m_hashes.data();
+        for (const Block &block : blocksOf(bytes, m_data.size(), m_table.layout)) {
+            const char *record = bytes + block.keysAt;
+            if (hashed) {
+                for (qint64 i = 0; i < block.count; ++i, record += 8)
+                    *hash++ = qFromLittleEndian<quint32>(record + 4);
+            } else {
+                // Key bytes are ASCII in practice; a name is its bytes widened.
+                for (qint64 i = 0; i < block.count; ++i, record += 12) {
+                    for (int k = 0; k < 8; ++k)
+                        *out++ = char16_t(uchar(record[4 + k]));
+                }
+            }
+            const char *unit = bytes + block.dataStart;
+            const char *end = bytes + block.dataEnd;
+            if (m_table.bits == 16) {
+                for (; unit + 1 < end; unit += 2)
+                    *out++ = m_characters[qFromLittleEndian<quint16>(unit)];
+            } else {
+                for (; unit < end; ++unit)
+                    *out++ = m_characters[uchar(*unit)];
+            }
+        }
+        return out <= reinterpret_cast<char16_t *>(m_text.data()) + m_text.size();
     }
 
 private:
     const BenchTable &m_table;
-    QStringDecoder m_decoder;
     QByteArray m_data;
-    QByteArray m_low;
+    std::vector<char16_t> m_characters;
     QString m_text;
+    std::vector<quint32> m_hashes;
 };
 
-// SaveGxt as the editor calls it: the table sorted by Name, over a file that exists,
-// replaced atomically.
+// How a benchmarked save writes: SaveGxt itself (built, written, read back and checked,
+// then renamed over the old file), the same without the read-back check, or only the
+// bytes built in memory.
+enum class SaveKind { Verified, Unverified, BuildOnly };
+
+// A save as the editor makes it, over a file that exists, replaced atomically; the
+// document is the file loaded as the editor loads it.
 class SaveSession : public Session
 {
 public:
-    explicit SaveSession(const BenchTable &table)
+    SaveSession(const BenchTable &table, SaveKind kind)
         : m_table(table)
+        , m_kind(kind)
         , m_hooks(editorHooks(m_progress))
-        , m_path(workFolder() + QStringLiteral("/save-%1.gxt").arg(QLatin1String(table.shape.label)))
+        , m_path(workFolder() + QStringLiteral("/save-%1.gxt").arg(QString::fromStdString(table.label)))
     {
-        m_source.assignSorted(table.rows, StringTable::ByName);
-        QFile::copy(table.path, m_path);
+        QFile::remove(m_path);
+        m_ready = loadDocument(table, m_document, m_error) && QFile::copy(table.path, m_path);
+    }
+    bool ready(QString &error) const
+    {
+        error = m_error;
+        return m_ready;
     }
     bool run(QString &error) override
     {
-        const GxtSaveResult result = SaveGxt(m_path, m_source, m_hooks);
-        if (!result.ok) {
-            error = QStringLiteral("the save failed: %1").arg(result.errorString);
+        Result result;
+        QByteArray bytes;
+        switch (m_kind) {
+        case SaveKind::Verified:
+            result = SaveGxt(m_path, m_document, m_hooks);
+            break;
+        case SaveKind::Unverified:
+            result = buildGxt(m_document, bytes, m_hooks);
+            if (result)
+                result = writeFileAtomically(m_path, bytes);
+            break;
+        case SaveKind::BuildOnly:
+            result = buildGxt(m_document, bytes, m_hooks);
+            if (result && bytes.size() != m_table.savedSize)
+                result = Result::failure(QStringLiteral("the build gave %1 bytes").arg(bytes.size()));
+            break;
+        }
+        if (!result) {
+            error = QStringLiteral("the save failed: %1").arg(result.errorString());
             return false;
         }
-        if (QFileInfo(m_path).size() != m_table.fileSize) {
-            error = QStringLiteral("the saved file has %1 bytes, not %2").arg(QFileInfo(m_path).size()).arg(m_table.fileSize);
+        if (m_kind != SaveKind::BuildOnly && QFileInfo(m_path).size() != m_table.savedSize) {
+            error = QStringLiteral("the saved file has %1 bytes, not %2").arg(QFileInfo(m_path).size()).arg(m_table.savedSize);
             return false;
         }
         return true;
@@ -129,32 +236,110 @@ public:
 
 private:
     const BenchTable &m_table;
+    SaveKind m_kind;
     ProgressState m_progress;
     FileOperationHooks m_hooks;
-    StringTable m_source;
+    GxtDocument m_document;
     QString m_path;
+    QString m_error;
+    bool m_ready = false;
 };
 
-// The least a save can do: encode every name and text once and write as many bytes as
-// the file has, as durably as the save does (QSaveFile syncs the data before its rename).
-// The buffer is reused, as the load floor's are.
+// The save's check on its own: the bytes a save writes read back and compared with the
+// document as the writer lays it out.
+class VerifySession : public Session
+{
+public:
+    explicit VerifySession(const BenchTable &table)
+    {
+        GxtDocument document;
+        RawDocument raw;
+        m_ready = loadDocument(table, document, m_error);
+        Result built;
+        if (m_ready && !(built = buildGxt(document, m_bytes, {}, &raw))) {
+            m_error = built.errorString();
+            m_ready = false;
+        }
+        m_expected = inWriterOrder(raw);
+    }
+    bool ready(QString &error) const
+    {
+        error = m_error;
+        return m_ready;
+    }
+    bool run(QString &error) override
+    {
+        const Result checked = verifyGxt(m_bytes, m_expected);
+        if (!checked)
+            error = checked.errorString();
+        return bool(checked);
+    }
+
+private:
+    QByteArray m_bytes;
+    RawDocument m_expected;
+    QString m_error;
+    bool m_ready = false;
+};
+
+// The least a save can do: encode every text of the document once, through a lookup table
+// from character to glyph, into the bytes of the file at its place, and write as many
+// bytes as the save writes, as durably as the save does (QSaveFile syncs the data before
+// its rename). The records and headers, which hold no text, stay as first built; the
+// buffer is reused, as the load floor's are.
 class SaveFloorSession : public Session
 {
 public:
     explicit SaveFloorSession(const BenchTable &table)
         : m_table(table)
-        , m_encoder("windows-1252", QStringEncoder::Flag::Stateless)
-        , m_path(workFolder() + QStringLiteral("/floor-%1.bin").arg(QLatin1String(table.shape.label)))
-        , m_bytes(table.fileSize, '\0')
+        , m_path(workFolder() + QStringLiteral("/floor-%1.bin").arg(QString::fromStdString(table.label)))
+        , m_glyphs(0x10000, 0)
     {
+        GxtDocument document;
+        RawDocument raw;
+        m_ready = loadDocument(table, document, m_error) && buildGxt(document, m_bytes);
+        if (!m_ready)
+            return;
+        const std::shared_ptr<const CharacterNumbering> numbering = document.numbering();
+        for (quint32 c = 1; c <= 0xFFFF; ++c)
+            m_glyphs[c] = numbering->glyphOf(c);
+        // The document's texts in the order the file holds them.
+        readGxt(m_bytes, raw);
+        const std::vector<Block> blocks = blocksOf(m_bytes.constData(), m_bytes.size(), table.layout);
+        for (size_t t = 0; t < raw.tables.size(); ++t) {
+            m_tables.push_back({blocks[t].dataStart, {}});
+            for (const RawEntry &entry : raw.tables[t].entries)
+                m_tables.back().texts.push_back(numbering->decode(entry.units));
+        }
     }
-    bool valid() const { return m_encoder.isValid(); }
+    bool ready(QString &error) const
+    {
+        error = m_error;
+        return m_ready;
+    }
     bool run(QString &error) override
     {
-        char *out = m_bytes.data();
-        for (const StringEntry &row : m_table.rows) {
-            out = m_encoder.appendToBuffer(out, row.name);
-            out = m_encoder.appendToBuffer(out, row.value);
+        const bool wide = m_table.bits == 16;
+        for (const TableTexts &table : m_tables) {
+            char *out = m_bytes.data() + table.dataStart;
+            for (const QString &text : table.texts) {
+                const char16_t *c = reinterpret_cast<const char16_t *>(text.constData());
+                const char16_t *end = c + text.size();
+                for (; c < end; ++c) {
+                    quint16 glyph = m_glyphs[*c];
+                    if (*c == CharacterNumbering::EscapeOpen && end - c >= 6 && c[5] == CharacterNumbering::EscapeClose) {
+                        glyph = quint16(QStringView(c + 1, 4).toUInt(nullptr, 16));
+                        c += 5;
+                    }
+                    if (wide) {
+                        qToLittleEndian<quint16>(glyph, out);
+                        out += 2;
+                    } else {
+                        *out++ = char(glyph);
+                    }
+                }
+                out += wide ? 2 : 1; // the terminator stays zero
+            }
         }
         QFile file(m_path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(m_bytes) != m_bytes.size()
@@ -166,10 +351,17 @@ public:
     }
 
 private:
+    struct TableTexts {
+        qint64 dataStart;
+        std::vector<QString> texts;
+    };
     const BenchTable &m_table;
-    QStringEncoder m_encoder;
     QString m_path;
+    std::vector<quint16> m_glyphs;
     QByteArray m_bytes;
+    std::vector<TableTexts> m_tables;
+    QString m_error;
+    bool m_ready = false;
 };
 
 // A header click in the core: the table re-sorted by one column while sorted, the other
@@ -182,7 +374,14 @@ public:
         , m_other(key == StringTable::ByName ? StringTable::ByValue : StringTable::ByName)
     {
         hasUntimedSteps = true;
-        m_target.assignSorted(table.rows, StringTable::ByName);
+        GxtDocument document;
+        m_ready = loadDocument(table, document, m_error);
+        m_target.assignSorted(document.table(0)->rows(), StringTable::ByName);
+    }
+    bool ready(QString &error) const
+    {
+        error = m_error;
+        return m_ready;
     }
     void prepare() override { m_target.setSortKey(m_other); }
     bool run(QString &) override
@@ -195,6 +394,8 @@ private:
     StringTable m_target;
     int m_key;
     int m_other;
+    QString m_error;
+    bool m_ready = false;
 };
 
 template<typename S, typename... Args>
@@ -202,11 +403,9 @@ std::function<std::unique_ptr<Session>(QString &)> starter(const BenchTable &tab
 {
     return [&table, args...](QString &error) -> std::unique_ptr<Session> {
         auto session = std::make_unique<S>(table, args...);
-        if constexpr (requires { session->valid(); }) {
-            if (!session->valid()) {
-                error = QStringLiteral("this Qt has no windows-1252 converter");
+        if constexpr (requires { session->ready(error); }) {
+            if (!session->ready(error))
                 return nullptr;
-            }
         }
         return session;
     };
@@ -218,17 +417,30 @@ void registerCoreCases()
 {
     std::vector<BenchCase> &cases = benchCases();
     using Target = BenchCase::Target;
-    for (const BenchTable *table : {&largestTable(), &mainTable()}) {
-        const std::string label = table->shape.label;
-        cases.push_back({"load/" + label, "load_floor/" + label, Target::RatioToFloor, 3.0, table,
-                         starter<LoadSession>(*table)});
-        cases.push_back({"load_floor/" + label, {}, Target::None, 0, table, starter<LoadFloorSession>(*table)});
-        cases.push_back({"save/" + label, "save_floor/" + label, Target::RatioToFloor, 3.0, table,
-                         starter<SaveSession>(*table)});
-        cases.push_back({"save_floor/" + label, {}, Target::None, 0, table, starter<SaveFloorSession>(*table)});
+    for (const char *label : {"largest", "largest_writer", "main", "hashed16", "hashed8", "tabled"}) {
+        const BenchTable &table = benchTable(label);
+        const std::string name = label;
+        cases.push_back({"load/" + name, "load_floor/" + name, Target::RatioToFloor, 3.0, &table,
+                         starter<LoadSession>(table)});
+        cases.push_back({"load_floor/" + name, {}, Target::None, 0, &table, starter<LoadFloorSession>(table)});
+        if (table.writerOrder)
+            continue; // saved, it is the very file the other one saves to
+        cases.push_back({"save/" + name, "save_floor/" + name, Target::RatioToFloor, 3.0, &table,
+                         starter<SaveSession>(table, SaveKind::Verified)});
+        cases.push_back({"save_unverified/" + name, "save_floor/" + name, Target::None, 0, &table,
+                         starter<SaveSession>(table, SaveKind::Unverified)});
+        cases.push_back({"verify/" + name, {}, Target::None, 0, &table, starter<VerifySession>(table)});
+        cases.push_back({"save_floor/" + name, {}, Target::None, 0, &table, starter<SaveFloorSession>(table)});
     }
+    for (const char *label : {"largest", "hashed16"}) {
+        const BenchTable &table = benchTable(label);
+        cases.push_back({std::string("load_without_events/") + label, {}, Target::None, 0, &table,
+                         starter<LoadSession>(table, true)});
+    }
+    const BenchTable &hashed = benchTable("hashed16");
+    cases.push_back({"build/hashed16", {}, Target::None, 0, &hashed, starter<SaveSession>(hashed, SaveKind::BuildOnly)});
     // No target of their own: they are the core's share of the window's 25 ms.
-    const BenchTable &largest = largestTable();
+    const BenchTable &largest = benchTable("largest");
     cases.push_back({"sort_by_value/largest", {}, Target::None, 0, nullptr,
                      starter<SortSession>(largest, int(StringTable::ByValue))});
     cases.push_back({"sort_by_name/largest", {}, Target::None, 0, nullptr,

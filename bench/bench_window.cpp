@@ -1,6 +1,8 @@
-// The editor window's own costs, headless: the open sequence of the largest table until
-// the list shows it, a header click's re-sort until the list shows it, and an editor
-// commit's re-sort; and, in child processes, what the open table costs in memory.
+// The editor window's own costs, headless: the open of a file until the list shows it, the
+// start-up with a file, a switch between two tables of a document, a header click's
+// re-sort and an editor commit, each until the list has painted; and, in child
+// processes, what an open file costs in memory and how long the whole editor takes to
+// start with one.
 #include "benchcase.h"
 #include "benchsupport.h"
 
@@ -11,16 +13,15 @@
 #include "userdialogs.h"
 
 #include <QElapsedTimer>
-#include <QFile>
-#include <QHash>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTest>
-#include <QtEndian>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <memory>
 
 using namespace quillet;
 
@@ -48,10 +49,14 @@ protected:
 class EditorWindow
 {
 public:
-    EditorWindow()
+    // Started as the editor starts without a file, unless `started` is false: then the
+    // window is made but not yet shown, for a start-up to be timed.
+    explicit EditorWindow(bool started = true)
         : m_window(&m_dialogs, &m_settings)
     {
         m_window.lvStrings->viewport()->installEventFilter(&m_paints);
+        if (!started)
+            return;
         m_window.Form_Load(QString());
         QString ignored;
         waitUntilListPainted(0, ignored);
@@ -82,7 +87,22 @@ public:
         const int before = m_paints.paints;
         m_dialogs.setNextFileName(path);
         m_window.mnuFile_Open_Click();
-        if (!waitUntilListPainted(before, error))
+        return waitUntilShown(before, expectedRows, error);
+    }
+
+    // Form_Load with the file as the command line's argument, until the list shows it.
+    bool start(const QString &path, int expectedRows, QString &error)
+    {
+        const int before = m_paints.paints;
+        m_window.Form_Load(path);
+        return waitUntilShown(before, expectedRows, error);
+    }
+
+    // Until the list has painted since `paintsBefore`, and then it must show the first
+    // table of the file, sorted by Name.
+    bool waitUntilShown(int paintsBefore, int expectedRows, QString &error)
+    {
+        if (!waitUntilListPainted(paintsBefore, error))
             return false;
         const StringTable &table = m_window.table();
         if (table.count() != expectedRows || !table.isSorted() || table.sortKey() != StringTable::ByName
@@ -122,11 +142,71 @@ public:
         m_editor.window().mnuFile_New_Click();
         QCoreApplication::processEvents();
     }
-    bool run(QString &error) override { return m_editor.open(m_table.path, int(m_table.rows.size()), error); }
+    bool run(QString &error) override { return m_editor.open(m_table.path, m_table.firstTableRows, error); }
 
 private:
     const BenchTable &m_table;
     EditorWindow m_editor;
+};
+
+// The editor's start-up with a file, in this process: a window made as main() makes it
+// (untimed), then Form_Load with the file until the list shows it. What the whole process
+// adds to this, the start of Qt and the window system, is measured apart (startup/...).
+class StartupSession : public Session
+{
+public:
+    explicit StartupSession(const BenchTable &table)
+        : m_table(table)
+    {
+        hasUntimedSteps = true;
+    }
+    void prepare() override { m_editor = std::make_unique<EditorWindow>(false); }
+    bool run(QString &error) override { return m_editor->start(m_table.path, m_table.firstTableRows, error); }
+    void tidy() override
+    {
+        m_editor.reset();
+        QCoreApplication::processEvents();
+    }
+
+private:
+    const BenchTable &m_table;
+    std::unique_ptr<EditorWindow> m_editor;
+};
+
+// A switch between MAIN and the largest other table of a document, back and forth, until
+// the list has painted the table switched to.
+class SwitchSession : public Session
+{
+public:
+    explicit SwitchSession(const BenchTable &table)
+        : m_indices{0, table.largestOtherTable}
+    {
+        QString error;
+        m_ready = table.largestOtherTable > 0 && m_editor.open(table.path, table.firstTableRows, error);
+    }
+    bool ready() const { return m_ready; }
+    bool run(QString &error) override
+    {
+        m_next = 1 - m_next;
+        const int index = m_indices[size_t(m_next)];
+        const int before = m_editor.paints();
+        frmMain &window = m_editor.window();
+        window.showTable(index);
+        if (!m_editor.waitUntilListPainted(before, error))
+            return false;
+        const StringTable *shown = window.document().table(index);
+        if (&window.table() != shown || window.lvStrings->model()->rowCount() != shown->count()) {
+            error = QStringLiteral("the list does not show table %1").arg(index);
+            return false;
+        }
+        return true;
+    }
+
+private:
+    EditorWindow m_editor;
+    std::array<int, 2> m_indices;
+    int m_next = 0;
+    bool m_ready = false;
 };
 
 // A click on a column header while the list is sorted by the other column, until the list
@@ -139,7 +219,7 @@ public:
     {
         hasUntimedSteps = true;
         QString error;
-        m_ready = m_editor.open(table.path, int(table.rows.size()), error);
+        m_ready = m_editor.open(table.path, table.firstTableRows, error);
     }
     bool ready() const { return m_ready; }
     void prepare() override
@@ -184,7 +264,7 @@ public:
     {
         hasUntimedSteps = true;
         QString error;
-        m_ready = m_editor.open(table.path, int(table.rows.size()), error);
+        m_ready = m_editor.open(table.path, table.firstTableRows, error);
         m_editor.window().stringCommands().setDialogRunner([this](frmStrings &dialog) {
             // Earlier runs left rows of this name: the commit asks, and the user keeps both.
             const StringTable &rows = m_editor.window().table();
@@ -233,7 +313,7 @@ public:
     void tidy() override
     {
         m_toTop = !m_toTop;
-        m_editor.window().StringsChanged = false;
+        m_editor.window().document().setModified(false);
     }
 
 private:
@@ -271,8 +351,20 @@ void registerWindowCases()
 {
     std::vector<BenchCase> &cases = benchCases();
     using Target = BenchCase::Target;
-    const BenchTable &largest = largestTable();
-    cases.push_back({"window_open/largest", {}, Target::Milliseconds, 100.0, &largest, windowStarter<OpenSession>(largest)});
+    for (const char *label : {"largest", "largest_writer", "hashed16"}) {
+        const BenchTable &table = benchTable(label);
+        cases.push_back({std::string("window_open/") + label, {}, Target::Milliseconds, 100.0, &table,
+                         windowStarter<OpenSession>(table)});
+    }
+    for (const char *label : {"largest", "largest_writer"}) {
+        const BenchTable &table = benchTable(label);
+        cases.push_back({std::string("window_startup/") + label, {}, Target::None, 0, &table,
+                         windowStarter<StartupSession>(table)});
+    }
+    const BenchTable &hashed = benchTable("hashed16");
+    cases.push_back({"window_switch/hashed16", {}, Target::Milliseconds, 25.0, nullptr,
+                     windowStarter<SwitchSession>(hashed)});
+    const BenchTable &largest = benchTable("largest");
     cases.push_back({"window_header_value/largest", {}, Target::Milliseconds, 25.0, nullptr,
                      windowStarter<HeaderClickSession>(largest, int(StringTable::ByValue))});
     cases.push_back({"window_header_name/largest", {}, Target::Milliseconds, 25.0, nullptr,
@@ -283,24 +375,14 @@ void registerWindowCases()
     cases.push_back(std::move(commit));
 }
 
-int runMemoryProbe(const QString &path)
+int runMemoryProbe(const QString &path, int rows)
 {
     EditorWindow editor;
     double openMs = 0;
     if (!path.isEmpty()) {
-        QFile file(path);
         QString error;
         QElapsedTimer timer;
         timer.start();
-        // The row count is not known here; open() checks it, so read it from the file.
-        if (!file.open(QIODevice::ReadOnly)) {
-            std::fprintf(stderr, "quillet-bench: %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
-            return 1;
-        }
-        const QByteArray head = file.read(8);
-        file.close();
-        const int rows = head.size() == 8 ? qFromLittleEndian<qint32>(head.constData() + 4) / 12 : 0;
-        timer.restart();
         if (!editor.open(path, rows, error)) {
             std::fprintf(stderr, "quillet-bench: %s\n", qPrintable(error));
             return 1;
@@ -311,10 +393,11 @@ int runMemoryProbe(const QString &path)
     return 0;
 }
 
-std::optional<ProbeResult> probeMemory(const QString &path, QString &error)
+std::optional<ProbeResult> probeMemory(const QString &path, int rows, QString &error)
 {
     QProcess child;
-    QStringList arguments{QStringLiteral("--memory-probe"), path.isEmpty() ? QStringLiteral("-") : path};
+    QStringList arguments{QStringLiteral("--memory-probe"), path.isEmpty() ? QStringLiteral("-") : path,
+                          QString::number(rows)};
     child.start(QCoreApplication::applicationFilePath(), arguments);
     if (!child.waitForFinished(60000) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
         error = QStringLiteral("the memory probe failed: %1").arg(QString::fromLocal8Bit(child.readAllStandardError()));
@@ -339,6 +422,34 @@ std::optional<ProbeResult> probeMemory(const QString &path, QString &error)
             result.openMs = value.toDouble();
     }
     return result;
+}
+
+std::optional<double> timeEditorStart(const QString &path, int rows, QString &error)
+{
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(QUILLET_BENCH_PLUGIN_DIR));
+    environment.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"), QStringLiteral("quilletbenchwatch"));
+    environment.insert(QStringLiteral("QUILLET_BENCH_ROWS"), QString::number(rows));
+    // The editor remembers the folder of the file it opened; not in the user's settings.
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), workFolder() + QStringLiteral("/config"));
+    child.setProcessEnvironment(environment);
+    const QStringList arguments = path.isEmpty() ? QStringList() : QStringList{path};
+    QElapsedTimer timer;
+    timer.start();
+    child.start(QStringLiteral(QUILLET_EXECUTABLE), arguments);
+    QByteArray said;
+    while (!said.contains('\n') && child.waitForReadyRead(60000))
+        said += child.readAllStandardOutput();
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    child.waitForFinished(10000);
+    if (!said.startsWith("painted")) {
+        error = QStringLiteral("the editor did not show %1: %2 %3")
+                    .arg(path, QString::fromLocal8Bit(said), QString::fromLocal8Bit(child.readAllStandardError()));
+        return std::nullopt;
+    }
+    return ms;
 }
 
 } // namespace quilletbench

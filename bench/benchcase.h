@@ -54,14 +54,20 @@ void registerCoreCases();
 void registerWindowCases();
 
 // The editor in a process of its own: started with an empty table and, unless `path` is
-// empty, made to open `path` through File, Open until the list shows it. Prints one line.
-int runMemoryProbe(const QString &path);
+// empty, made to open `path` through File, Open until the list shows its `rows` rows.
+// Prints one line.
+int runMemoryProbe(const QString &path, int rows);
 struct ProbeResult {
     MemoryUse memory;
     double openMs = 0; // the open in that fresh process, cold
 };
 // Runs runMemoryProbe in a child process and reads its line.
-std::optional<ProbeResult> probeMemory(const QString &path, QString &error);
+std::optional<ProbeResult> probeMemory(const QString &path, int rows, QString &error);
+
+// The whole editor, `quillet FILE` (or `quillet` alone when `path` is empty), started as a
+// user starts it, on the offscreen screen: the milliseconds from the start of the process
+// until its list has painted the file's first table of `rows` rows.
+std::optional<double> timeEditorStart(const QString &path, int rows, QString &error);
 #endif
 
 } // namespace quilletbench

@@ -1,5 +1,8 @@
 #include "benchsupport.h"
 
+#include "gxtdocument.h"
+#include "rawgxt.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -7,39 +10,64 @@
 
 #include <memory>
 
+using namespace quillet;
+
 namespace quilletbench {
 
 namespace {
 
 std::unique_ptr<QTemporaryDir> folder;
-BenchTable largest;
-BenchTable mainLike;
-BenchTable oneEntry;
+std::vector<BenchTable> tables;
 
-bool writeTable(BenchTable &table, QString &error)
+bool writeFile(const QString &path, const QByteArray &bytes, QString &error)
 {
-    table.rows = generateTable(table.shape);
-    quillet::GxtWriter writer;
-    QByteArray bytes;
-    if (!writer.build(table.rows, bytes)) {
-        error = QStringLiteral("the %1 table cannot be written: %2")
-                    .arg(QLatin1String(table.shape.label), writer.errorString());
-        return false;
-    }
-    table.path = folder->filePath(QStringLiteral("%1.gxt").arg(QLatin1String(table.shape.label)));
-    QFile file(table.path);
+    QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
-        error = QStringLiteral("%1: %2").arg(table.path, file.errorString());
+        error = QStringLiteral("%1: %2").arg(path, file.errorString());
         return false;
     }
-    file.close();
+    return true;
+}
+
+// Writes the file and notes what a reader and a save must find in it; the reader must take
+// every generated file, or the generator is wrong.
+bool addTable(const std::string &label, const QByteArray &bytes, bool writerOrder, QString &error)
+{
+    BenchTable table;
+    table.label = label;
+    table.writerOrder = writerOrder;
+    table.path = folder->filePath(QString::fromStdString(label) + QStringLiteral(".gxt"));
     table.fileSize = bytes.size();
-    // Keep the rows as the file holds them, in the writer's order.
-    quillet::GxtReader reader;
-    if (!reader.read(bytes, table.rows)) {
-        error = QStringLiteral("%1: %2").arg(table.path, reader.errorString());
+    RawDocument raw;
+    const Result read = readGxt(bytes, raw);
+    if (!read) {
+        error = QStringLiteral("the generated %1 table does not read: %2")
+                    .arg(QString::fromStdString(label), read.errorString());
         return false;
     }
+    table.layout = raw.layout;
+    table.bits = raw.bits;
+    table.tableCount = int(raw.tables.size());
+    table.firstTableRows = int(raw.tables.front().entries.size());
+    for (size_t t = 0; t < raw.tables.size(); ++t) {
+        table.entries += qint64(raw.tables[t].entries.size());
+        if (t > 0 && (table.largestOtherTable < 0
+                      || raw.tables[t].entries.size() > raw.tables[size_t(table.largestOtherTable)].entries.size()))
+            table.largestOtherTable = int(t);
+    }
+    // A load and a save give back the units as read, so the save writes what the writer
+    // makes of the raw document: every text once per record, in key order.
+    QByteArray saved;
+    const Result rewritten = writeGxt(raw, saved);
+    if (!rewritten) {
+        error = QStringLiteral("the %1 table cannot be written: %2")
+                    .arg(QString::fromStdString(label), rewritten.errorString());
+        return false;
+    }
+    table.savedSize = saved.size();
+    if (!writeFile(table.path, bytes, error))
+        return false;
+    tables.push_back(std::move(table));
     return true;
 }
 
@@ -52,25 +80,39 @@ bool prepareTables(QString &error)
         error = QStringLiteral("cannot make a temporary folder: %1").arg(folder->errorString());
         return false;
     }
-    largest.shape = largestShape();
-    mainLike.shape = mainShape();
-    oneEntry.shape = oneEntryShape();
-    return writeTable(largest, error) && writeTable(mainLike, error) && writeTable(oneEntry, error);
+    tables.clear();
+    tables.reserve(7);
+    const QByteArray largest = generateFile(largestShape());
+    if (!addTable("largest", largest, false, error))
+        return false;
+    // The same table as our own writer lays it out.
+    RawDocument raw;
+    QByteArray rewritten;
+    if (!readGxt(largest, raw) || !writeGxt(raw, rewritten)) {
+        error = QStringLiteral("the largest table cannot be rewritten");
+        return false;
+    }
+    if (!addTable("largest_writer", rewritten, true, error))
+        return false;
+    for (const FileShape &shape : {mainShape(), oneEntryShape(), hashedShape(16), hashedShape(8), tabledShape()}) {
+        if (!addTable(shape.label, generateFile(shape), false, error))
+            return false;
+    }
+    return true;
 }
 
-const BenchTable &largestTable()
+const std::vector<BenchTable> &benchTables()
 {
-    return largest;
+    return tables;
 }
 
-const BenchTable &mainTable()
+const BenchTable &benchTable(const std::string &label)
 {
-    return mainLike;
-}
-
-const BenchTable &oneEntryTable()
-{
-    return oneEntry;
+    for (const BenchTable &table : tables) {
+        if (table.label == label)
+            return table;
+    }
+    qFatal("quillet-bench: no table named %s", label.c_str());
 }
 
 QString workFolder()
@@ -78,9 +120,9 @@ QString workFolder()
     return folder->path();
 }
 
-quillet::FileOperationHooks editorHooks(ProgressState &progress)
+FileOperationHooks editorHooks(ProgressState &progress)
 {
-    quillet::FileOperationHooks hooks;
+    FileOperationHooks hooks;
     hooks.begin = [&progress] { progress.busy = true; };
     hooks.end = [&progress] { progress.busy = false; };
     hooks.setProgressMaximum = [&progress](double maximum) { progress.maximum = maximum; };

@@ -1,29 +1,44 @@
 #pragma once
 
-// What the benchmarks share: the generated tables, written once to files before any
-// benchmark runs, and the load and save hooks as the editor sets them.
-#include "gxtfile.h"
+// What the benchmarks share: the generated files, written once before any benchmark runs,
+// and the load and save hooks as the editor sets them.
+#include "fileoperationhooks.h"
+#include "gxtlayout.h"
 #include "tablegen.h"
 
 #include <QString>
 
+#include <string>
 #include <vector>
 
 namespace quilletbench {
 
 struct BenchTable {
-    TableShape shape;
-    std::vector<quillet::StringEntry> rows; // in the writer's order, as the file holds them
-    QString path;                           // the table written by our own writer
+    std::string label;
+    quillet::GxtLayout layout = quillet::GxtLayout::Flat;
+    int bits = 16;
+    QString path;
     qint64 fileSize = 0;
+    int tableCount = 0;
+    qint64 entries = 0;
+    int firstTableRows = 0;  // what the list shows once the file is open
+    int largestOtherTable = -1; // the index of the largest table after MAIN, or -1
+    qint64 savedSize = 0;    // the bytes a save of the loaded document writes
+    bool writerOrder = false; // written by our writer rather than generated as the game ships
 };
 
-// Generates both tables and writes their files into a folder that lives as long as the
-// program. Call once before the benchmarks run; false (with a reason) if it failed.
+// Generates the files and writes them into a folder that lives as long as the program.
+// Call once before the benchmarks run; false (with a reason) if it failed.
+//   largest         flat, 32,766 entries, as the game ships its files (texts not in key order)
+//   largest_writer  the same table as our writer writes it (texts in key order, none shared)
+//   main            flat, like the game's main table
+//   one             flat, one entry
+//   hashed16        hashed, 127 tables, 17,000 entries, 16-bit texts
+//   hashed8         the same with 8-bit texts
+//   tabled          tabled, 79 tables, 4,750 entries
 bool prepareTables(QString &error);
-const BenchTable &largestTable();
-const BenchTable &mainTable();
-const BenchTable &oneEntryTable();
+const BenchTable &benchTable(const std::string &label);
+const std::vector<BenchTable> &benchTables();
 // A folder for the files the benchmarks write.
 QString workFolder();
 

@@ -1,19 +1,28 @@
 #include "tablegen.h"
 
-#include <QStringList>
+#include "keynames.h"
+
+#include <QtEndian>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
+#include <numeric>
 #include <random>
+#include <set>
+#include <string>
+#include <string_view>
 #include <unordered_set>
+
+using quillet::GxtLayout;
 
 namespace quilletbench {
 
 namespace {
 
 // std::mt19937 is specified to the bit; the standard distributions are not, so the few we
-// need are written out here and a table comes out the same with any standard library.
+// need are written out here and a file comes out the same with any standard library.
 class Random
 {
 public:
@@ -28,147 +37,403 @@ public:
     bool chance(double p) { return unit() < p; }
     // Exponential with the given mean: many short texts, a tail of longer ones.
     double exponential(double mean) { return -mean * std::log(1.0 - unit()); }
+    template<typename T>
+    void shuffle(std::vector<T> &items)
+    {
+        for (size_t i = items.size(); i > 1; --i)
+            std::swap(items[i - 1], items[size_t(below(int(i)))]);
+    }
 
 private:
     std::mt19937 m_engine;
 };
 
-// Mission and menu prefixes in the style of a game's keys.
-const std::array<const char *, 24> NamePrefixes = {
-    "FEM", "MAIN", "INT", "CAT", "RACE", "HELP", "SWE", "RYD", "SMO", "TRU", "GAR", "CESA",
-    "ZERO", "WUZ", "MTG", "STAT", "BET", "CRASH", "DES", "FARL", "LA", "SF", "LV", "HEI"};
-const char NameChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+using Units = std::u16string;
 
-QString makeName(Random &random)
+// The game's Western European glyphs from 0x80 on, as the facts of the format list them;
+// "¡" is 0xB0 in the flat game and 0x5E in the later ones. Written out here rather than
+// taken from the core, so that the files do not depend on the code they measure.
+char16_t westernGlyph(char32_t c, GxtLayout layout)
 {
-    QString name = QString::fromLatin1(NamePrefixes[size_t(random.below(int(NamePrefixes.size())))]);
-    if (random.chance(0.8))
-        name += QLatin1Char('_');
-    const int total = random.between(std::min(int(name.size()) + 1, 8), 8);
-    while (name.size() < total)
-        name += QLatin1Char(NameChars[random.below(int(sizeof NameChars) - 1)]);
-    return name.left(8);
+    static const std::u32string_view High = U"ÀÁÂÄÆÇÈÉÊËÌÍÎÏÒÓÔÖÙÚÛÜßàáâäæçèéêëìíîïòóôöùúûüÑñ¿";
+    if (c >= 0x20 && c <= 0x7E)
+        return char16_t(c);
+    if (c == U'¡')
+        return layout == GxtLayout::Flat ? 0xB0 : 0x5E;
+    if (c == U'´')
+        return 0xB1;
+    const size_t at = High.find(c);
+    return at == std::u32string_view::npos ? u'?' : char16_t(0x80 + at);
 }
 
-// Plain words, words with Windows-1252 letters beyond ASCII, and punctuation of the code
-// page's upper half (curly quotes, dashes, the euro sign), as translated game text has.
-const QStringList &words()
+Units toUnits(std::u32string_view text, GxtLayout layout)
 {
-    static const QStringList list = [] {
-        QStringList w = QStringLiteral(
-                            "the a to you of and your is in it get go back car money mission "
-                            "follow him drive house gang respect weapon police run now here "
-                            "press button left right map marker reach destination time out "
-                            "passed failed cash bonus cleaner radio station street bridge "
-                            "safe saved game the you've ain't homie crew")
-                            .split(QLatin1Char(' '));
-        w += QStringList{QStringLiteral("café"), QStringLiteral("señor"), QStringLiteral("Müller"),
-                         QStringLiteral("naïve"), QStringLiteral("Straße"), QStringLiteral("€500"),
-                         QStringLiteral("“now”"), QStringLiteral("it’s"), QStringLiteral("—"),
-                         QStringLiteral("¡vamos!"), QStringLiteral("¿qué?"), QStringLiteral("déjà"),
-                         QStringLiteral("100°"), QStringLiteral("…"), QStringLiteral("Œuvre"),
-                         QStringLiteral("½"), QStringLiteral("©")};
-        return w;
-    }();
-    return list;
+    Units units;
+    for (char32_t c : text)
+        units += westernGlyph(c, layout);
+    return units;
 }
 
-const std::array<const char *, 7> ColourCodes = {"~y~", "~w~", "~h~", "~r~", "~g~", "~b~", "~p~"};
+// Words of game text in the five Western European languages, and its markup: colour codes,
+// the line break, number and button placeholders.
+struct Vocabulary {
+    std::vector<Units> plain;
+    std::vector<Units> accented;
+    std::vector<Units> codes;
+};
 
-QString makeValue(Random &random, int length)
+const Vocabulary &vocabulary(GxtLayout layout)
 {
-    const QStringList &vocabulary = words();
-    QString value;
-    value.reserve(length + 16);
+    static std::array<Vocabulary, 3> cache;
+    static std::array<bool, 3> made{};
+    const size_t slot = size_t(layout);
+    if (made[slot])
+        return cache[slot];
+    Vocabulary &v = cache[slot];
+    for (std::u32string_view w :
+         {U"the", U"a", U"to", U"you", U"of", U"and", U"your", U"is", U"in", U"it", U"get", U"go", U"back", U"car",
+          U"money", U"mission", U"follow", U"him", U"drive", U"house", U"gang", U"respect", U"weapon", U"police",
+          U"run", U"now", U"here", U"press", U"button", U"left", U"right", U"map", U"marker", U"reach",
+          U"destination", U"time", U"out", U"passed", U"failed", U"cash", U"bonus", U"radio", U"station",
+          U"street", U"bridge", U"safe", U"saved", U"game", U"you've", U"ain't", U"homie", U"crew", U"la", U"le",
+          U"de", U"und", U"die", U"der", U"el", U"con", U"per", U"il"}) {
+        v.plain.push_back(toUnits(w, layout));
+    }
+    for (std::u32string_view w :
+         {U"café", U"señor", U"Müller", U"naïve", U"Straße", U"¿qué?", U"¡vamos!", U"déjà", U"derrière", U"JÄGER",
+          U"MÚSICA", U"prossimità", U"été", U"über", U"Öl", U"año", U"größer", U"perché", U"l´arma", U"Ça",
+          U"Ñandú", U"mañana", U"fenêtre", U"Kräfte", U"véhicule", U"città", U"dirección", U"Polizei-Einsätze"}) {
+        v.accented.push_back(toUnits(w, layout));
+    }
+    for (std::u32string_view w : {U"~r~", U"~w~", U"~y~", U"~g~", U"~b~", U"~p~", U"~h~", U"~s~", U"~n~", U"~1~",
+                                  U"~k~~PED_FIREWEAPON~", U"~k~~VEHICLE_ENTER_EXIT~"}) {
+        v.codes.push_back(toUnits(w, layout));
+    }
+    made[slot] = true;
+    return v;
+}
+
+Units makeValue(Random &random, int length, const FileShape &shape)
+{
+    const Vocabulary &v = vocabulary(shape.layout);
+    Units value;
+    value.reserve(size_t(length) + 24);
     if (random.chance(0.3))
-        value += QLatin1String(ColourCodes[size_t(random.below(int(ColourCodes.size())))]);
+        value += v.codes[size_t(random.below(7))]; // a colour first
     bool first = true;
-    while (value.size() < length) {
+    while (int(value.size()) < length) {
         if (!first)
-            value += QLatin1Char(' ');
+            value += u' ';
         first = false;
         if (random.chance(0.06))
-            value += QLatin1String(ColourCodes[size_t(random.below(int(ColourCodes.size())))]);
-        QString word = vocabulary[random.below(int(vocabulary.size()))];
-        if (random.chance(0.1))
-            word[0] = word[0].toUpper();
+            value += v.codes[size_t(random.below(int(v.codes.size())))];
+        const std::vector<Units> &words = random.chance(shape.accentedShare) ? v.accented : v.plain;
+        Units word = words[size_t(random.below(int(words.size())))];
+        if (random.chance(0.1) && word[0] >= u'a' && word[0] <= u'z')
+            word[0] = char16_t(word[0] - u'a' + u'A');
         value += word;
         if (random.chance(0.08))
-            value += QLatin1Char(random.chance(0.5) ? '.' : ',');
+            value += random.chance(0.5) ? u'.' : u',';
     }
-    value.truncate(length);
+    value.resize(size_t(length));
     return value;
+}
+
+// Lengths of `count` texts averaging `shape.meanValueLength`, the long ones included.
+std::vector<int> textLengths(Random &random, const FileShape &shape, int count)
+{
+    std::vector<int> lengths(size_t(count), 0);
+    std::vector<bool> isLong(size_t(count), false);
+    double longTotal = 0;
+    for (int i = 0; i < shape.longValues && i < count; ++i) {
+        int at = random.below(count);
+        while (isLong[size_t(at)])
+            at = (at + 1) % count;
+        isLong[size_t(at)] = true;
+        lengths[size_t(at)] = random.between(shape.longValueMin, shape.longValueMax);
+        longTotal += lengths[size_t(at)];
+    }
+    std::vector<double> raw(size_t(count), 0.0);
+    double rawTotal = 0;
+    for (int i = 0; i < count; ++i) {
+        if (!isLong[size_t(i)]) {
+            raw[size_t(i)] = std::min(random.exponential(1.0), 12.0);
+            rawTotal += raw[size_t(i)];
+        }
+    }
+    const int shortCount = count - std::min(shape.longValues, count);
+    constexpr int Minimum = 2;
+    const double wanted = shape.meanValueLength * count - longTotal;
+    const double scale = shortCount > 0 && rawTotal > 0 ? (wanted - Minimum * shortCount) / rawTotal : 0.0;
+    for (int i = 0; i < count; ++i) {
+        if (!isLong[size_t(i)])
+            lengths[size_t(i)] = Minimum + int(std::lround(raw[size_t(i)] * scale));
+    }
+    return lengths;
+}
+
+// Mission and menu prefixes in the style of the game's keys and table names.
+constexpr std::array<const char *, 32> Prefixes = {
+    "FEM", "MAIN", "INT", "CAT", "RACE", "HELP", "SWE", "RYD", "SMO", "TRU", "GAR", "CESA", "ZERO", "WUZ", "MTG", "STAT",
+    "BET", "CRASH", "DES", "FARL", "LA", "SF", "LV", "HEI", "ROM", "BRU", "JAC", "NIK", "PAC", "MIC", "ELI", "FRA"};
+constexpr char KeyChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+
+std::string makeKey(Random &random, size_t longest)
+{
+    std::string name = Prefixes[size_t(random.below(int(Prefixes.size())))];
+    if (random.chance(0.8))
+        name += '_';
+    const size_t total = size_t(random.between(int(std::min(name.size() + 1, longest)), int(longest)));
+    while (name.size() < total)
+        name += KeyChars[random.below(int(sizeof KeyChars) - 1)];
+    name.resize(std::min(name.size(), longest));
+    return name;
+}
+
+struct Record {
+    std::string key; // flat and tabled
+    quint32 hash = 0; // hashed
+    qint64 offset = 0;
+};
+
+struct TableBytes {
+    std::string name;
+    std::vector<Record> records; // in the game's search order
+    QByteArray data;             // the TDAT data
+};
+
+void appendUnits(QByteArray &data, const Units &units, int bits)
+{
+    for (char16_t u : units) {
+        if (bits == 16) {
+            data.append(char(u & 0xFF));
+            data.append(char(u >> 8));
+        } else {
+            data.append(char(u));
+        }
+    }
+    data.append(bits == 16 ? 2 : 1, '\0');
+}
+
+// One table: keys first, then texts in the order they were written, which follows the
+// keys in runs (a mission's lines) whose order is shuffled; some records point at an
+// earlier record's text, and some texts are left over with no record.
+TableBytes makeTable(Random &random, const FileShape &shape, const std::string &name, int count,
+                     const std::vector<int> &lengths, size_t &nextLength)
+{
+    TableBytes table;
+    table.name = name;
+    const bool hashed = shape.layout == GxtLayout::Hashed;
+    const size_t longest = shape.layout == GxtLayout::Flat ? 8 : hashed ? 15 : 7;
+    std::set<std::string> keys;
+    std::unordered_set<quint32> hashes;
+    while (int(keys.size()) < count) {
+        const std::string key = makeKey(random, longest);
+        if (keys.count(key))
+            continue;
+        if (hashed) {
+            const quint32 hash = quillet::keyHash(QByteArrayView(key.data(), qsizetype(key.size())));
+            if (!hashes.insert(hash).second)
+                continue;
+        }
+        keys.insert(key);
+    }
+    std::vector<Record> byName;
+    byName.reserve(keys.size());
+    for (const std::string &key : keys) {
+        Record record;
+        record.key = key;
+        if (hashed)
+            record.hash = quillet::keyHash(QByteArrayView(key.data(), qsizetype(key.size())));
+        byName.push_back(record);
+    }
+
+    // The order the texts were written in: runs of keys in name order, the runs shuffled.
+    std::vector<std::pair<int, int>> runs;
+    for (int at = 0; at < count;) {
+        const int length = std::min(count - at, random.between(1, 40));
+        runs.emplace_back(at, length);
+        at += length;
+    }
+    random.shuffle(runs);
+    std::vector<int> written;
+    written.reserve(size_t(count));
+    for (const auto &[at, length] : runs) {
+        for (int i = at; i < at + length; ++i)
+            written.push_back(i);
+    }
+    for (size_t k = 0; k < written.size(); ++k) {
+        Record &record = byName[size_t(written[k])];
+        const int length = lengths[nextLength++ % lengths.size()];
+        if (k > 0 && random.chance(shape.sharedShare)) {
+            record.offset = byName[size_t(written[size_t(random.below(int(k)))])].offset;
+            continue;
+        }
+        if (random.chance(shape.orphanShare))
+            appendUnits(table.data, makeValue(random, random.between(4, 60), shape), shape.bits);
+        record.offset = table.data.size();
+        appendUnits(table.data, makeValue(random, length, shape), shape.bits);
+    }
+    if (hashed) {
+        std::sort(byName.begin(), byName.end(), [](const Record &a, const Record &b) { return a.hash < b.hash; });
+    }
+    table.records = std::move(byName);
+    return table;
+}
+
+void putInt32(QByteArray &out, qint64 value)
+{
+    char bytes[4];
+    qToLittleEndian<qint32>(qint32(value), bytes);
+    out.append(bytes, 4);
+}
+
+void putField(QByteArray &out, const std::string &name)
+{
+    char field[8] = {};
+    std::memcpy(field, name.data(), std::min<size_t>(name.size(), 8));
+    out.append(field, 8);
+}
+
+void padTo4(QByteArray &out)
+{
+    while (out.size() % 4 != 0)
+        out.append('\0');
+}
+
+// Splits `total` entries over `tables` tables, MAIN taking `mainEntries`, the others
+// unevenly: many short mission tables and a few long ones.
+std::vector<int> splitEntries(int total, int tables, int mainEntries, unsigned seed)
+{
+    Random random(seed);
+    std::vector<double> weights(size_t(tables - 1));
+    double sum = 0;
+    for (double &w : weights) {
+        w = random.exponential(1.0) + 0.1;
+        sum += w;
+    }
+    const int rest = total - mainEntries;
+    std::vector<int> sizes{mainEntries};
+    int given = 0;
+    for (double w : weights) {
+        sizes.push_back(std::max(4, int(std::lround(w / sum * rest))));
+        given += sizes.back();
+    }
+    // What rounding left over goes to the largest mission table.
+    auto largest = std::max_element(sizes.begin() + 1, sizes.end());
+    *largest += rest - given;
+    return sizes;
+}
+
+// Mission table names: at most 7 characters, unique, in the game's order (MAIN first, the
+// rest by name).
+std::vector<std::string> tableNames(int tables, unsigned seed)
+{
+    Random random(seed);
+    std::set<std::string> names;
+    while (int(names.size()) < tables - 1) {
+        std::string name = Prefixes[size_t(random.below(int(Prefixes.size())))];
+        name += char('0' + random.between(1, 9));
+        if (random.chance(0.3))
+            name += char('A' + random.below(4));
+        if (name != "MAIN" && name.size() <= 7)
+            names.insert(name);
+    }
+    std::vector<std::string> ordered{"MAIN"};
+    ordered.insert(ordered.end(), names.begin(), names.end());
+    return ordered;
 }
 
 } // namespace
 
-TableShape largestShape()
+FileShape largestShape()
 {
-    return {"largest", 32766, 60.0, 6, 2000, 6000, 0.01, 20240601u};
+    return {"largest", GxtLayout::Flat, 16, {32766}, 60.0, 6, 2000, 6000, 0.02, 0.005, 0.15, 20240601u};
 }
 
-TableShape mainShape()
+FileShape mainShape()
 {
     // 16 + 12 × 2650 + 2 × (characters + 2650) bytes ≈ 220 KB at about 34 characters a value.
-    return {"main", 2650, 34.5, 2, 1500, 3000, 0.005, 20240602u};
+    return {"main", GxtLayout::Flat, 16, {2650}, 35.0, 2, 1500, 3000, 0.02, 0.005, 0.15, 20240602u};
 }
 
-TableShape oneEntryShape()
+FileShape oneEntryShape()
 {
-    return {"one", 1, 60.0, 0, 0, 0, 0.0, 20240603u};
+    return {"one", GxtLayout::Flat, 16, {1}, 60.0, 0, 0, 0, 0.0, 0.0, 0.15, 20240603u};
 }
 
-std::vector<quillet::StringEntry> generateTable(const TableShape &shape)
+FileShape hashedShape(int bits)
+{
+    // 17,000 records of 8 bytes and about 595,000 text units: 1.34 MB at 16 bits a unit,
+    // 0.73 MB at 8.
+    FileShape shape{bits == 8 ? "hashed8" : "hashed16", GxtLayout::Hashed, bits, splitEntries(17000, 127, 4600, 7u),
+                    35.0, 8, 1000, 3000, 0.02, 0.005, 0.15, 20240604u};
+    return shape;
+}
+
+FileShape tabledShape()
+{
+    // 4,750 records of 12 bytes and about 175,000 units of 16 bits: 410 KB.
+    return {"tabled", GxtLayout::Tabled, 16, splitEntries(4750, 79, 2000, 8u), 36.0, 3, 1000, 2500, 0.02, 0.005, 0.15,
+            20240605u};
+}
+
+QByteArray generateFile(const FileShape &shape)
 {
     Random random(shape.seed);
-    const int n = shape.entries;
+    const int total = std::accumulate(shape.tableSizes.begin(), shape.tableSizes.end(), 0);
+    const std::vector<int> lengths = textLengths(random, shape, std::max(total, 1));
+    size_t nextLength = 0;
+    const int tableCount = int(shape.tableSizes.size());
+    const std::vector<std::string> names =
+        shape.layout == GxtLayout::Flat ? std::vector<std::string>{"MAIN"} : tableNames(tableCount, shape.seed + 1);
+    std::vector<TableBytes> tables;
+    for (int t = 0; t < tableCount; ++t)
+        tables.push_back(makeTable(random, shape, names[size_t(t)], shape.tableSizes[size_t(t)], lengths, nextLength));
 
-    // Lengths first, so that the mean comes out as asked whatever the long values take.
-    std::vector<int> lengths(static_cast<size_t>(n));
-    std::vector<bool> isLong(static_cast<size_t>(n), false);
-    for (int i = 0; i < shape.longValues && i < n; ++i) {
-        int at = random.below(n);
-        while (isLong[size_t(at)])
-            at = (at + 1) % n;
-        isLong[size_t(at)] = true;
-        lengths[size_t(at)] = random.between(shape.longValueMin, shape.longValueMax);
-    }
-    double longTotal = 0;
-    std::vector<double> raw(static_cast<size_t>(n), 0.0);
-    double rawTotal = 0;
-    for (int i = 0; i < n; ++i) {
-        if (isLong[size_t(i)]) {
-            longTotal += lengths[size_t(i)];
-            continue;
+    QByteArray out;
+    const bool hashed = shape.layout == GxtLayout::Hashed;
+    const int recordSize = hashed ? 8 : 12;
+    auto putKeys = [&](const TableBytes &table) {
+        out.append("TKEY", 4);
+        putInt32(out, recordSize * qint64(table.records.size()));
+        for (const Record &record : table.records) {
+            putInt32(out, record.offset);
+            if (hashed)
+                putInt32(out, qint64(record.hash));
+            else
+                putField(out, record.key);
         }
-        raw[size_t(i)] = std::min(random.exponential(1.0), 12.0);
-        rawTotal += raw[size_t(i)];
+        out.append("TDAT", 4);
+        putInt32(out, table.data.size());
+        out.append(table.data);
+    };
+    if (shape.layout == GxtLayout::Flat) {
+        putKeys(tables.front());
+        return out;
     }
-    const int shortCount = n - std::min(shape.longValues, n);
-    const double wanted = shape.meanValueLength * n - longTotal;
-    const int minimum = 2;
-    const double scale = shortCount > 0 ? (wanted - minimum * shortCount) / rawTotal : 0.0;
-    for (int i = 0; i < n; ++i) {
-        if (!isLong[size_t(i)])
-            lengths[size_t(i)] = minimum + int(std::lround(raw[size_t(i)] * scale));
+    if (hashed) {
+        char header[4];
+        qToLittleEndian<quint16>(4, header);
+        qToLittleEndian<quint16>(quint16(shape.bits), header + 2);
+        out.append(header, 4);
     }
-
-    std::vector<quillet::StringEntry> rows;
-    rows.reserve(size_t(n));
-    std::unordered_set<QString> used;
-    for (int i = 0; i < n; ++i) {
-        QString name;
-        if (!rows.empty() && random.chance(shape.repeatedNameShare)) {
-            name = rows[size_t(random.below(int(rows.size())))].name;
-        } else {
-            do
-                name = makeName(random);
-            while (used.count(name));
-        }
-        used.insert(name);
-        rows.push_back({name, makeValue(random, lengths[size_t(i)])});
+    out.append("TABL", 4);
+    putInt32(out, 12 * qint64(tables.size()));
+    const qsizetype directory = out.size();
+    for (const TableBytes &table : tables) {
+        putField(out, table.name);
+        putInt32(out, 0); // the offset, filled in below
     }
-    return rows;
+    for (size_t t = 0; t < tables.size(); ++t) {
+        padTo4(out);
+        qToLittleEndian<quint32>(quint32(out.size()), out.data() + directory + 12 * qsizetype(t) + 8);
+        if (t > 0)
+            putField(out, tables[t].name);
+        putKeys(tables[t]);
+    }
+    padTo4(out);
+    return out;
 }
 
 } // namespace quilletbench

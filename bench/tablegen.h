@@ -1,40 +1,48 @@
 #pragma once
 
-// Tables made up for the benchmarks: deterministic, so every run measures the same bytes,
-// and shaped like real game text rather than like filler.
-#include "stringentry.h"
+// GXT files made up for the benchmarks, byte by byte as the game ships them rather than as
+// our writer lays them out: records in the order the game searches them, but texts in the
+// order they were written (so not in key order), some records sharing one text, some texts
+// no record points at any more, table blocks on 4-byte boundaries. Texts are glyph numbers
+// of the game's Western European font (0x80-0xB1 for the accented letters), with colour
+// codes and placeholders and a few long help texts. Deterministic: every run measures the
+// same bytes.
+#include "gxtlayout.h"
 
-#include <QString>
+#include <QByteArray>
 
 #include <vector>
 
 namespace quilletbench {
 
-struct TableShape {
+struct FileShape {
     const char *label;
-    int entries;
-    // Mean characters per value over the whole table, the long values included.
-    double meanValueLength;
-    // A few values of several thousand characters (credits, help pages).
-    int longValues;
+    quillet::GxtLayout layout;
+    int bits;                    // 8 or 16 (16 unless hashed)
+    std::vector<int> tableSizes; // entries per table, MAIN first; one table for flat
+    double meanValueLength;      // characters per stored text, the long ones included
+    int longValues;              // help pages, credits: a few thousand characters each
     int longValueMin;
     int longValueMax;
-    // Share of entries whose name repeats an earlier one.
-    double repeatedNameShare;
+    double sharedShare;          // share of records that point at an earlier record's text
+    double orphanShare;          // texts, per record, that no record points at
+    double accentedShare;        // share of words spelt with the font's accented glyphs
     unsigned seed;
 };
 
-// The largest table the format allows: 32766 entries, values of about 60 characters.
-TableShape largestShape();
-// Shaped like the game's main table: about 2,650 entries in a file of about 220 KB.
-TableShape mainShape();
+// Flat: the most entries the format allows, 32,766, values of about 60 characters.
+FileShape largestShape();
+// Flat, shaped like the game's main table: about 2,650 entries in about 220 KB.
+FileShape mainShape();
+// Flat, one entry: what showing any table costs, whatever its size.
+FileShape oneEntryShape();
+// Hashed, like the game's: 127 tables, about 17,000 entries; about 1.34 MB with 16-bit
+// texts, about 0.73 MB with 8-bit ones.
+FileShape hashedShape(int bits);
+// Tabled, like the game's: 79 tables, about 4,750 entries, about 410 KB.
+FileShape tabledShape();
 
-// One entry: the editor with this open has paid every cost of showing a table that does
-// not grow with its size.
-TableShape oneEntryShape();
-
-// Rows in no particular order; names of upper-case letters, digits and underscores of up
-// to 8 characters; values with colour codes and Windows-1252 characters beyond ASCII.
-std::vector<quillet::StringEntry> generateTable(const TableShape &shape);
+// The file's bytes.
+QByteArray generateFile(const FileShape &shape);
 
 } // namespace quilletbench
