@@ -168,6 +168,7 @@ Result parseGrid(QStringList lines, const QString &name, std::shared_ptr<Charact
 
 CharacterNumbering::CharacterNumbering(const QString &name)
     : m_name(name)
+    , m_plain(0x10000, 0)
     , m_bmpToGlyph(0x10000, 0)
 {
 }
@@ -202,6 +203,7 @@ void CharacterNumbering::unmapGlyph(quint16 glyph)
     if (old == 0)
         return;
     m_toCharacter[glyph] = 0;
+    m_plain[glyph] = 0;
     if (glyphOf(old) == glyph) {
         if (old <= 0xFFFF)
             m_bmpToGlyph[old] = 0;
@@ -222,6 +224,7 @@ void CharacterNumbering::map(char32_t character, quint16 glyph)
     if (glyph >= m_toCharacter.size())
         m_toCharacter.resize(size_t(glyph) + 1, 0);
     m_toCharacter[glyph] = character;
+    m_plain[glyph] = character <= 0xFFFF && character != EscapeOpen ? char16_t(character) : 0;
     if (character <= 0xFFFF)
         m_bmpToGlyph[character] = glyph;
     else
@@ -259,8 +262,12 @@ QString CharacterNumbering::decode(QStringView units) const
 {
     qsizetype length = 0;
     for (QChar u : units) {
+        if (m_plain[u.unicode()]) {
+            ++length;
+            continue;
+        }
         const char32_t c = characterOf(u.unicode());
-        length += c == 0 || c == EscapeOpen ? 6 : (c > 0xFFFF ? 2 : 1);
+        length += c == 0 || c == EscapeOpen ? 6 : 2;
     }
     QString text(length, Qt::Uninitialized);
     char16_t *out = reinterpret_cast<char16_t *>(text.data());
@@ -283,14 +290,15 @@ void CharacterNumbering::decodeInPlace(QString &units) const
     char16_t *p = reinterpret_cast<char16_t *>(units.data());
     const qsizetype n = units.size();
     for (qsizetype i = 0; i < n; ++i) {
-        if (!showsAsItself(p[i])) {
+        const char16_t shown = m_plain[p[i]];
+        if (!shown) {
             // The rest needs room for escapes or surrogate pairs: from here on, afresh.
             QString rest = decode(QStringView(p + i, n - i));
             units.truncate(i);
             units += rest;
             return;
         }
-        p[i] = char16_t(m_toCharacter[p[i]]);
+        p[i] = shown;
     }
 }
 

@@ -73,14 +73,12 @@ public:
     void unmapGlyph(quint16 glyph);
 
 private:
-    bool showsAsItself(quint16 glyph) const
-    {
-        const char32_t c = characterOf(glyph);
-        return c != 0 && c != EscapeOpen && c <= 0xFFFF;
-    }
 
     QString m_name;
     std::vector<char32_t> m_toCharacter;  // by glyph; 0 where no character is shown
+    // By glyph, for every glyph: the one UTF-16 unit it shows as, or 0 where it shows as an
+    // escape or a surrogate pair. Decoding a text is then one look-up a unit.
+    std::vector<char16_t> m_plain;
     std::vector<quint16> m_bmpToGlyph;    // by character of the Basic Multilingual Plane
     QHash<char32_t, quint16> m_otherToGlyph;
 };

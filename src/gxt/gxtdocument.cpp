@@ -176,7 +176,11 @@ void GxtDocument::assign(GxtDocumentData data, std::shared_ptr<const CharacterNu
         GxtTableData &source = data.tables[i];
         StringTable *table = i == 0 ? m_tables.front().rows.get() : makeTable();
         table->setSortOrder(sortOrder);
-        table->assignSorted(std::move(source.rows), StringTable::ByName);
+        // The first table is shown at once; the others are sorted when first shown.
+        if (i == 0)
+            table->assignSorted(std::move(source.rows), StringTable::ByName);
+        else
+            table->assignSortedLater(std::move(source.rows), StringTable::ByName);
         if (i == 0)
             m_tables.front().name = source.name;
         else

@@ -13,8 +13,20 @@ StringTable::StringTable(QObject *parent)
 
 StringTable::~StringTable() = default;
 
+void StringTable::settle() const
+{
+    if (!m_sortPending)
+        return;
+    // The table itself is never const: only this object's reading of it is.
+    auto *self = const_cast<StringTable *>(this);
+    self->m_sortPending = false;
+    const QSignalBlocker quiet(self);
+    self->sortRows();
+}
+
 int StringTable::checkedIndex(int position) const
 {
+    settle();
     Q_ASSERT_X(position >= 1 && position <= count(), "StringTable", "position out of range");
     return position - 1;
 }
@@ -58,6 +70,7 @@ int StringTable::addRow(const QString &name, int position)
 
 int StringTable::addRow(const StringEntry &entry, int position)
 {
+    settle();
     int row = position == 0 ? count() : position - 1;
     Q_ASSERT_X(row >= 0 && row <= count(), "StringTable::addRow", "position out of range");
     row = std::clamp(row, 0, count());
@@ -87,6 +100,7 @@ void StringTable::clear()
 
 void StringTable::assign(std::vector<StringEntry> rows)
 {
+    m_sortPending = false;
     Q_EMIT aboutToBeReset();
     m_rows = std::move(rows);
     if (m_sorted && m_rows.size() > 1) {
@@ -107,8 +121,22 @@ void StringTable::assignSorted(std::vector<StringEntry> rows, int key)
         Q_EMIT sortSettingsChanged();
 }
 
+void StringTable::assignSortedLater(std::vector<StringEntry> rows, int key)
+{
+    const bool changed = key != m_sortKey || !m_sorted;
+    Q_EMIT aboutToBeReset();
+    m_rows = std::move(rows);
+    m_sortKey = key;
+    m_sorted = true;
+    m_sortPending = m_rows.size() > 1;
+    Q_EMIT reset();
+    if (changed)
+        Q_EMIT sortSettingsChanged();
+}
+
 void StringTable::setSorted(bool sorted)
 {
+    settle();
     if (sorted == m_sorted)
         return;
     m_sorted = sorted;
@@ -119,6 +147,7 @@ void StringTable::setSorted(bool sorted)
 
 void StringTable::setSortKey(int key)
 {
+    settle();
     if (key == m_sortKey)
         return;
     m_sortKey = key;
@@ -129,6 +158,7 @@ void StringTable::setSortKey(int key)
 
 void StringTable::setSortOrder(int order)
 {
+    settle();
     if (order == m_sortOrder)
         return;
     m_sortOrder = order;

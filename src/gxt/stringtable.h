@@ -55,6 +55,9 @@ public:
     // Replaces every row and turns `Sorted` on with `key`, in one reset: a freshly loaded
     // table is shown sorted without a second pass over its rows.
     void assignSorted(std::vector<StringEntry> rows, int key);
+    // The same, but the rows are put in order only when first read by position: a table of a
+    // hundred that is never shown is never sorted.
+    void assignSortedLater(std::vector<StringEntry> rows, int key);
 
     bool isSorted() const { return m_sorted; }
     void setSorted(bool sorted);
@@ -63,7 +66,11 @@ public:
     int sortOrder() const { return m_sortOrder; }
     void setSortOrder(int order);
 
-    const std::vector<StringEntry> &rows() const { return m_rows; }
+    const std::vector<StringEntry> &rows() const
+    {
+        settle();
+        return m_rows;
+    }
 
     // The order in which the list shows rows when sorted: case-insensitive first, so that
     // "abc" stands beside "ABC", then by character code so that the order is total.
@@ -87,9 +94,12 @@ private:
     // Returns where each row went, or nothing when the order was already right.
     QList<int> sortRows();
     int checkedIndex(int position) const;
+    // Sorts rows whose sort was put off, without a word: nothing has read them in order yet.
+    void settle() const;
 
     std::vector<StringEntry> m_rows;
     bool m_sorted = false;
+    bool m_sortPending = false;
     int m_sortKey = ByName;
     int m_sortOrder = Ascending;
 };
