@@ -306,9 +306,26 @@ bool CharacterNumbering::encode(QStringView text, QString &units, qsizetype *bad
 {
     units.resize(text.size());
     char16_t *out = reinterpret_cast<char16_t *>(units.data());
+    const char16_t *in = text.utf16();
+    const qsizetype size = text.size();
+    const quint16 *toGlyph = m_bmpToGlyph.data();
+    auto refuse = [&](qsizetype at) {
+        if (badIndex)
+            *badIndex = at;
+        units.clear();
+        return false;
+    };
     qsizetype n = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = in[i];
+        // Most characters are neither an escape nor half of a surrogate pair: one look-up.
+        if (c != EscapeOpen && !QChar::isSurrogate(c)) {
+            const quint16 glyph = toGlyph[c];
+            if (glyph == 0 || glyph > widest)
+                return refuse(i);
+            out[n++] = char16_t(glyph);
+            continue;
+        }
         if (c == EscapeOpen) {
             const int unit = escapeAt(text, i);
             if (unit > 0 && unit <= widest) {
@@ -316,23 +333,15 @@ bool CharacterNumbering::encode(QStringView text, QString &units, qsizetype *bad
                 i += 5;
                 continue;
             }
-            if (unit == 0 || unit > widest) {
-                if (badIndex)
-                    *badIndex = i;
-                units.clear();
-                return false;
-            }
+            if (unit == 0 || unit > widest)
+                return refuse(i);
         }
         char32_t character = c;
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            character = QChar::surrogateToUcs4(c, text[i + 1].unicode());
+        if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(in[i + 1]))
+            character = QChar::surrogateToUcs4(c, in[i + 1]);
         const quint16 glyph = glyphOf(character);
-        if (glyph == 0 || glyph > widest) {
-            if (badIndex)
-                *badIndex = i;
-            units.clear();
-            return false;
-        }
+        if (glyph == 0 || glyph > widest)
+            return refuse(i);
         out[n++] = char16_t(glyph);
         if (character > 0xFFFF)
             ++i;
