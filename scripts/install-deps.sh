@@ -9,6 +9,7 @@ packages=(
   libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-dejavu-core
+  shared-mime-info
 )
 if [ "${1:-}" = "--gui" ]; then
   # To run the editor in a real window on a machine without a desktop.
