@@ -58,6 +58,18 @@ std::vector<int> tableOrder(const RawDocument &document)
 
 std::vector<int> entryOrder(GxtLayout layout, const std::vector<RawEntry> &entries)
 {
+    if (layout == GxtLayout::Hashed) {
+        // A hash and the entry's place make one number: sorting those keeps equal hashes in
+        // the table's order, without the indirect comparisons of a stable sort.
+        std::vector<quint64> keys(entries.size());
+        for (size_t i = 0; i < entries.size(); ++i)
+            keys[i] = (quint64(entries[i].hash) << 32) | quint64(i);
+        std::sort(keys.begin(), keys.end());
+        std::vector<int> order(entries.size());
+        for (size_t i = 0; i < keys.size(); ++i)
+            order[i] = int(keys[i] & 0xFFFFFFFFu);
+        return order;
+    }
     std::vector<int> order(entries.size());
     std::iota(order.begin(), order.end(), 0);
     // Stable: entries with equal keys keep the order the table gave them.
