@@ -611,10 +611,11 @@ private slots:
         QTest::newRow("one entry more than a table holds")
             << gxtbytes::file(tooMany, hi) << exactly("the file has 32767 entries; at most 32766 can be loaded")
             << QString();
-        // A text one unit longer than a value may be: the file loads and saves, and the
-        // document refuses it (gxtroundtrip::check holds it to that).
+        // A text longer than a value may be, and longer than the window the file is read
+        // by: the file loads and saves, and the document refuses it (gxtroundtrip::check
+        // holds it to that).
         QTest::newRow("a text longer than a value holds")
-            << gxtbytes::file({{0, "LONG"}}, layoutbytes::text(QString(GxtLimits::MaxValueLength + 1, u'x')))
+            << gxtbytes::file({{0, "LONG"}}, layoutbytes::text(QString(40000, u'x')))
             << QRegularExpression() << QString();
         // The reader never looks at the TDAT size of a flat file, so a claim there costs
         // nothing at all.
@@ -732,9 +733,19 @@ private slots:
         layoutbytes::File long8;
         long8.layout = GxtLayout::Hashed;
         long8.bits = 8;
-        long8.tables.append(layoutbytes::table("MAIN", {{0, {}, 1}}, layoutbytes::text(QString(GxtLimits::MaxValueLength + 1, u'x'), 8)));
+        long8.tables.append(layoutbytes::table("MAIN", {{0, {}, 1}}, layoutbytes::text(QString(70000, u'x'), 8)));
         QTest::newRow("8-bit hashed: a text longer than a value holds") << layoutbytes::build(long8) << QRegularExpression()
                                                                         << QString();
+
+        // A file larger than the window it is read by, its blocks and texts in reverse order:
+        // read a window at a time, it must read as its bytes do.
+        QList<variantfiles::Table> large{{"MAIN", {}}, {"MISS1", {}}, {"MISS2", {}}};
+        for (int i = 0; i < 15000; ++i)
+            large[i % 3].entries.append({"K" + QByteArray::number(i), QStringLiteral("text number %1 of the large file").arg(i)});
+        QTest::newRow("tabled: larger than the reading window, everything reversed")
+            << layoutbytes::build(layoutbytes::fromRaw(variantfiles::document(large, GxtLayout::Tabled),
+                                                       {true, false, 0, 4, 0, true, {}}))
+            << QRegularExpression() << QString();
 
         // Shared texts that the writer, giving each entry its own copy, cannot fit under 2 GB:
         // the file loads, and a save is refused before it allocates anything.
