@@ -181,7 +181,8 @@ int main(int argc, char **argv)
         damaged.tablSize = 13;
         put(dir, prefix + QStringLiteral("tabl_size_odd"), layoutbytes::build(damaged));
         damaged = file;
-        damaged.tablSize = 12 * 1000;
+        // Records for as many tables as the file holds bytes, less than a block for each.
+        damaged.tablSize = 12 * (layoutbytes::build(file).size() / 20);
         put(dir, prefix + QStringLiteral("too_many_tables"), layoutbytes::build(damaged));
         damaged = file;
         damaged.tables[2].offset = 0xFFFFFFF0;
