@@ -51,6 +51,7 @@ using layoutbytes::Part;
 using layoutbytes::Span;
 
 Q_DECLARE_METATYPE(layoutbytes::File)
+Q_DECLARE_METATYPE(quillet::RawDocument)
 Q_DECLARE_METATYPE(quillet::GxtLayout)
 
 namespace {
@@ -358,24 +359,31 @@ private slots:
     void everyPrefixFailsWithAReasonUntilWhole_data()
     {
         QTest::addColumn<layoutbytes::File>("file");
-        QTest::newRow("flat, as written") << layoutbytes::fromRaw(inWriterOrder(flatRaw(sweepTable())));
+        QTest::addColumn<RawDocument>("document"); // what the whole file holds
+        const RawDocument flat = inWriterOrder(flatRaw(sweepTable()));
+        QTest::newRow("flat, as written") << layoutbytes::fromRaw(flat) << flat;
         for (const auto &[name, layout, bits] : {std::tuple("tabled", GxtLayout::Tabled, 16),
                                                  std::tuple("hashed", GxtLayout::Hashed, 16),
                                                  std::tuple("8-bit hashed", GxtLayout::Hashed, 8)}) {
             const RawDocument rich = inWriterOrder(richDocument(layout, bits));
-            QTest::addRow("%s, as written", name) << layoutbytes::fromRaw(rich);
+            QTest::addRow("%s, as written", name) << layoutbytes::fromRaw(rich) << rich;
             QTest::addRow("%s, blocks reversed, shared texts, padding inside and after", name)
-                << layoutbytes::fromRaw(rich, {true, true, 4, 4, 0, true, "trailing"});
+                << layoutbytes::fromRaw(rich, {true, true, 4, 4, 0, true, "trailing"}) << rich;
+            const RawDocument unordered = richDocument(layout, bits);
+            QTest::addRow("%s, records and texts in no order, blocks at odd offsets", name)
+                << layoutbytes::fromRaw(unordered, {true, false, 0, 1, 5, false, {}}) << unordered;
         }
     }
     void everyPrefixFailsWithAReasonUntilWhole()
     {
         QFETCH(layoutbytes::File, file);
+        QFETCH(RawDocument, document);
         QList<Span> spans;
         const QByteArray whole = layoutbytes::build(file, &spans);
         const qsizetype needed = neededEnd(spans);
         RawDocument original;
         QVERIFY(readGxt(whole, original));
+        QVERIFY(original == document);
         LoadCheck load;
         for (qsizetype length = 0; length <= whole.size(); ++length) {
             const QByteArray prefix = whole.first(length);
@@ -394,41 +402,47 @@ private slots:
     void everyByteSetToTellingValues_data()
     {
         QTest::addColumn<layoutbytes::File>("sound");
-        QTest::addColumn<bool>("asWritten"); // the writer makes exactly these bytes
-        QTest::newRow("flat, the writer's layout")
-            << layoutbytes::fromRaw(inWriterOrder(
-                   flatRaw({{s("A1"), s("Hi")}, {s("B"), s("")}, {s("CAFÉ"), s("~r~Go €")}, {s("EIGHTCHR"), s("x")}})))
-            << true;
+        QTest::addColumn<RawDocument>("document"); // what the sound file holds
+        QTest::addColumn<bool>("asWritten");       // the writer makes exactly these bytes
+        const RawDocument flat =
+            inWriterOrder(flatRaw({{s("A1"), s("Hi")}, {s("B"), s("")}, {s("CAFÉ"), s("~r~Go €")}, {s("EIGHTCHR"), s("x")}}));
+        QTest::newRow("flat, the writer's layout") << layoutbytes::fromRaw(flat) << flat << true;
         // Records out of order, two sharing a text, one starting inside another's text,
         // high bytes in units, a gap and bytes after the last text.
         layoutbytes::File otherTools;
         otherTools.layout = GxtLayout::Flat;
         otherTools.tables.append(layoutbytes::table("", {{10, "ZED", 0}, {0, " PAD  ", 0}, {10, "SHARED", 0}, {14, "INSIDE", 0}},
                                                 QByteArray("A\x01" "B\0" "\0\0" "??", 8) + gxtbytes::text("Tail") + "after"));
-        QTest::newRow("flat, other tools' layout") << otherTools << false;
+        RawDocument otherToolsHold = flatRaw({});
+        for (const auto &[key, units] : {std::pair("ZED", u"ail"), std::pair("PAD", u"\u0141B"), std::pair("SHARED", u"ail"),
+                                         std::pair("INSIDE", u"l")})
+            otherToolsHold.tables[0].entries.push_back({RawName::fromBytes(key), 0, QString::fromUtf16(units)});
+        QTest::newRow("flat, other tools' layout") << otherTools << otherToolsHold << false;
 
         for (const auto &[name, layout, bits] : {std::tuple("tabled", GxtLayout::Tabled, 16),
                                                  std::tuple("hashed", GxtLayout::Hashed, 16),
                                                  std::tuple("8-bit hashed", GxtLayout::Hashed, 8)}) {
             const RawDocument small = smallDocument(layout, bits);
-            QTest::addRow("%s, the writer's layout", name) << layoutbytes::fromRaw(inWriterOrder(small)) << true;
+            QTest::addRow("%s, the writer's layout", name) << layoutbytes::fromRaw(inWriterOrder(small)) << inWriterOrder(small) << true;
             // As the game's files and other tools have it: texts in another order than the
             // keys and shared, zero units inside D, blocks at odd offsets, and a block that
             // repeats another name than its record.
             layoutbytes::File shaped = layoutbytes::fromRaw(small, {true, true, 2, 1, 3, false, {}});
             shaped.tables[2].blockName = QByteArray("MISS9");
-            QTest::addRow("%s, other tools' layout", name) << shaped << false;
+            QTest::addRow("%s, other tools' layout", name) << shaped << small << false;
         }
     }
     void everyByteSetToTellingValues()
     {
         QFETCH(layoutbytes::File, sound);
+        QFETCH(RawDocument, document);
         QFETCH(bool, asWritten);
         QList<Span> spans;
         const QByteArray bytes = layoutbytes::build(sound, &spans);
         RawDocument original;
         const Result read = readGxt(bytes, original);
         QVERIFY2(read, qPrintable(read.errorString()));
+        QVERIFY(original == document);
         if (asWritten) {
             // The builder lays files out as the writer does, so that its map of the bytes
             // is a map of the writer's own files.
