@@ -1,6 +1,7 @@
-// Feeds arbitrary bytes to the GXT reader; whatever it accepts must survive a save and a
-// second read (gxtroundtrip.h says exactly what that means). A broken promise aborts,
-// which libFuzzer reports as a finding.
+// Feeds arbitrary bytes to the GXT reader of every layout; whatever it accepts must survive
+// a save and a second read, and a decoding and encoding through the document's numberings
+// (gxtroundtrip.h says exactly what that means). A broken promise aborts, which libFuzzer
+// reports as a finding.
 #include "gxtroundtrip.h"
 
 #include <cstdint>

@@ -1,11 +1,15 @@
-// Writes the fuzzer's seed corpus into the folder given as the only argument: sound tables
-// made by our own writer, layouts only other tools make (shared, overlapping and
-// out-of-order texts, odd name fields, high bytes in units), damaged files and files of
-// the later variants. Every seed is made here, so no outside file ever enters the corpus.
+// Writes the fuzzer's seed corpus into the folder given as the only argument: sound files of
+// all three layouts made by our own writer, layouts only other tools and the game's own
+// files have (shared, overlapping and out-of-order texts, padding inside and outside a
+// table's texts, blocks at odd offsets, odd name fields, every kind of unit), and damaged
+// files. Every seed is made here, so no outside file ever enters the corpus.
 #include "gxtbytes.h"
+#include "layoutbytes.h"
 #include "variantfiles.h"
 
-#include "gxtfile.h"
+#include "gxtdocument.h"
+#include "keynames.h"
+#include "rawgxt.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,35 +19,74 @@
 #include <vector>
 
 using namespace quillet;
-using gxtbytes::Record;
+using layoutbytes::Shape;
 
 namespace {
 
 int failures = 0;
 
-void put(const QDir &dir, const char *name, const QByteArray &bytes)
+void put(const QDir &dir, const QString &name, const QByteArray &bytes)
 {
-    QFile file(dir.filePath(QString::fromLatin1(name) + QStringLiteral(".gxt")));
+    QFile file(dir.filePath(name + QStringLiteral(".gxt")));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
         std::fprintf(stderr, "gxt_seed_corpus: %s: %s\n", qPrintable(file.fileName()), qPrintable(file.errorString()));
         ++failures;
     }
 }
 
-QByteArray written(const std::vector<StringEntry> &rows)
+void put(const QDir &dir, const char *name, const QByteArray &bytes)
 {
-    GxtWriter writer;
+    put(dir, QString::fromLatin1(name), bytes);
+}
+
+QByteArray written(const RawDocument &raw)
+{
     QByteArray out;
-    if (!writer.build(rows, out)) {
-        std::fprintf(stderr, "gxt_seed_corpus: the writer refused a seed: %s\n", qPrintable(writer.errorString()));
+    const Result result = writeGxt(raw, out);
+    if (!result) {
+        std::fprintf(stderr, "gxt_seed_corpus: the writer refused a seed: %s\n", qPrintable(result.errorString()));
         ++failures;
     }
     return out;
 }
 
+// A flat table of rows in Windows-1252, as the editor saves it.
+QByteArray writtenFlat(const std::vector<StringEntry> &rows)
+{
+    GxtDocumentData data;
+    data.tables.push_back({mainTableName(), rows});
+    RawDocument raw;
+    const Result result = encodeDocumentData(data, *CharacterNumbering::windows1252(), raw);
+    if (!result) {
+        std::fprintf(stderr, "gxt_seed_corpus: a seed does not encode: %s\n", qPrintable(result.errorString()));
+        ++failures;
+    }
+    return written(raw);
+}
+
 QString s(const char *utf8)
 {
     return QString::fromUtf8(utf8);
+}
+
+QString units(std::initializer_list<char16_t> list)
+{
+    QString out;
+    for (char16_t u : list)
+        out += QChar(u);
+    return out;
+}
+
+// The sample tables, with texts that repeat, units of the game's Western letters, and units
+// no numbering shows, as real tables have.
+QList<variantfiles::Table> richTables(int bits)
+{
+    QList<variantfiles::Table> tables = variantfiles::sampleTables();
+    tables[0].entries.append({"REPEAT", QStringLiteral("~r~Stop!")});
+    tables[0].entries.append({"ACCENT", units({u'd', 0x9D, u'r', 0x5E, 0xAD, 0xB1})});
+    tables[0].entries.append({"WIDE", bits == 8 ? units({0xFF, 0x01, 0x7F}) : units({0xE780, 0x27E8, 0xFFFF, 0xD800})});
+    tables[2].entries.append({"M2_02", QStringLiteral("Collect the package.")});
+    return tables;
 }
 
 } // namespace
@@ -60,23 +103,23 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    // Sound tables, as the writer makes them.
-    put(dir, "empty", written({}));
-    put(dir, "two_entries", written({{s("A1"), s("Hi")}, {s("B"), s("")}}));
+    // Flat: sound tables, as the writer makes them.
+    put(dir, "empty", writtenFlat({}));
+    put(dir, "two_entries", writtenFlat({{s("A1"), s("Hi")}, {s("B"), s("")}}));
     put(dir, "colour_codes",
-        written({{s("INTRO"), s("~r~Stop ~w~right ~g~there!")},
-                 {s("HELP_01"), s("Press ~k~ to jump")},
-                 {s("EMPTY"), s("")}}));
-    put(dir, "full_names", written({{s("ABCDEFGH"), s("eight")}, {s("A B"), s("inner space")}, {s("_"), s("x")}}));
+        writtenFlat({{s("INTRO"), s("~r~Stop ~w~right ~g~there!")},
+                     {s("HELP_01"), s("Press ~k~ to jump")},
+                     {s("EMPTY"), s("")}}));
+    put(dir, "full_names", writtenFlat({{s("ABCDEFGH"), s("eight")}, {s("A B"), s("inner space")}, {s("_"), s("x")}}));
     put(dir, "code_page",
-        written({{s("EURO"), s("5 €, naïve, ½, ÿ")}, {s("CTRL"), s("\x01\t\x7f")}, {s("É"), s("“quotes”")}}));
-    put(dir, "repeated_names", written({{s("SAME"), s("first")}, {s("SAME"), s("second")}, {s("same"), s("lower")}}));
+        writtenFlat({{s("EURO"), s("5 €, naïve, ½, ÿ")}, {s("CTRL"), s("\x01\t\x7f")}, {s("É"), s("“quotes”")}}));
+    put(dir, "repeated_names", writtenFlat({{s("SAME"), s("first")}, {s("SAME"), s("second")}, {s("same"), s("lower")}}));
     std::vector<StringEntry> many;
     for (int i = 0; i < 120; ++i)
-        many.push_back({QStringLiteral("K%1").arg(i, 3, 10, QLatin1Char('0')), QString(i % 17, QLatin1Char('a' + i % 26))});
-    put(dir, "progress_steps", written(many));
+        many.push_back({QStringLiteral("K%1").arg(i, 3, 10, QLatin1Char('0')), QString(i % 17, QLatin1Char(char('a' + i % 26)))});
+    put(dir, "progress_steps", writtenFlat(many));
 
-    // Layouts of other tools: the reader accepts them, the writer never makes them.
+    // Flat: layouts of other tools, which the reader accepts and the writer never makes.
     const QByteArray hi = gxtbytes::text("Hi");
     put(dir, "shared_offsets", gxtbytes::file({{0, "A"}, {0, "B"}, {6, "C"}}, hi + gxtbytes::text("Yo")));
     put(dir, "out_of_order", gxtbytes::file({{6, "ZED"}, {0, "ALPHA"}}, hi + gxtbytes::text("Yo")));
@@ -84,11 +127,11 @@ int main(int argc, char **argv)
     put(dir, "gaps_and_trailer", gxtbytes::file({{4, "A"}}, QByteArray("gap!") + hi + "trailing bytes"));
     put(dir, "odd_name_fields",
         gxtbytes::file({{0, QByteArray("\0A\0B\0\0\0\0", 8)}, {0, "  AB    "}, {0, QByteArray("AB\0CD\0\0\0", 8)}}, hi));
-    put(dir, "high_bytes", gxtbytes::file({{0, "HIGH"}}, QByteArray("A\x01" "B\xff" "\0\x01" "C\0" "\0\0", 10)));
+    put(dir, "high_units", gxtbytes::file({{0, "HIGH"}}, QByteArray("A\x01" "B\xff" "\0\x01" "C\0" "\0\0", 10)));
     put(dir, "other_tags", "ABCD" + gxtbytes::int32(12) + gxtbytes::int32(0) + "NAME\0\0\0\0" + "XXXX"
                                 + gxtbytes::int32(0) + QByteArray(2, '\0'));
 
-    // Damaged files.
+    // Flat: damaged files.
     put(dir, "truncated_header", QByteArray("TKEY\x0c\0", 6));
     put(dir, "key_size_odd", gxtbytes::file({{0, "A"}}, hi, 13));
     put(dir, "key_size_negative", gxtbytes::file({{0, "A"}}, hi, -12));
@@ -99,11 +142,82 @@ int main(int argc, char **argv)
     put(dir, "odd_last_byte", gxtbytes::file({{0, "A"}}, QByteArray("H\0\0", 3)));
     put(dir, "no_text_block", "TKEY" + gxtbytes::int32(12) + gxtbytes::int32(0) + "NAME0000");
 
-    // Later variants.
-    const auto tables = variantfiles::sampleTables();
-    put(dir, "variant_tabl_first", variantfiles::tableOfTables(tables, false));
-    put(dir, "variant_versioned_8bit", variantfiles::tableOfTables(tables, true, 8));
-    put(dir, "variant_versioned_16bit", variantfiles::tableOfTables(tables, true, 16));
+    // Tables: each layout as the writer makes it, and as the game's files and other tools
+    // lay it out.
+    const struct {
+        const char *name;
+        GxtLayout layout;
+        int bits;
+    } layouts[] = {{"tabled", GxtLayout::Tabled, 16}, {"hashed16", GxtLayout::Hashed, 16}, {"hashed8", GxtLayout::Hashed, 8}};
+    const struct {
+        const char *name;
+        Shape shape;
+    } shapes[] = {
+        {"texts_reversed", {true, false, 0, 4, 0, false, {}}},
+        {"shared_texts", {false, true, 0, 4, 0, false, {}}},
+        {"padding_inside", {false, false, 3, 4, 0, false, {}}},
+        {"odd_offsets", {false, false, 0, 1, 3, false, {}}},
+        {"blocks_reversed", {true, true, 2, 4, 0, true, "trailing"}},
+    };
+    for (const auto &l : layouts) {
+        const QString prefix = QString::fromLatin1(l.name) + u'_';
+        const RawDocument rich = variantfiles::document(richTables(l.bits), l.layout, l.bits);
+        put(dir, prefix + QStringLiteral("written"), written(rich));
+        put(dir, prefix + QStringLiteral("main_only"), written(variantfiles::document(richTables(l.bits).first(1), l.layout, l.bits)));
+        put(dir, prefix + QStringLiteral("record_order"), layoutbytes::build(layoutbytes::fromRaw(rich)));
+        for (const auto &shaped : shapes)
+            put(dir, prefix + QString::fromLatin1(shaped.name), layoutbytes::build(layoutbytes::fromRaw(inWriterOrder(rich), shaped.shape)));
+
+        layoutbytes::File file = layoutbytes::fromRaw(rich);
+        layoutbytes::File renamed = file;
+        renamed.tables[1].blockName = QByteArray("OTHER");
+        put(dir, prefix + QStringLiteral("block_named_otherwise"), layoutbytes::build(renamed));
+        layoutbytes::File overlapping = file;
+        overlapping.tables[1].records[1].offset = overlapping.tables[1].records[0].offset + l.bits / 8 * 3;
+        put(dir, prefix + QStringLiteral("overlapping"), layoutbytes::build(overlapping));
+
+        // Damage.
+        layoutbytes::File damaged = file;
+        damaged.tablSize = 13;
+        put(dir, prefix + QStringLiteral("tabl_size_odd"), layoutbytes::build(damaged));
+        damaged = file;
+        // Records for as many tables as the file holds bytes, less than a block for each.
+        damaged.tablSize = 12 * (layoutbytes::build(file).size() / 20);
+        put(dir, prefix + QStringLiteral("too_many_tables"), layoutbytes::build(damaged));
+        damaged = file;
+        damaged.tables[2].offset = 0xFFFFFFF0;
+        put(dir, prefix + QStringLiteral("table_past_end"), layoutbytes::build(damaged));
+        damaged = file;
+        damaged.tables[1].offset = 8;
+        put(dir, prefix + QStringLiteral("table_into_tabl"), layoutbytes::build(damaged));
+        damaged = file;
+        damaged.tables[0].keySize = damaged.recordSize() + 1;
+        put(dir, prefix + QStringLiteral("key_size_odd"), layoutbytes::build(damaged));
+        damaged = file;
+        damaged.tables[1].dataSize = 0x7fffffff;
+        put(dir, prefix + QStringLiteral("data_size_huge"), layoutbytes::build(damaged));
+        damaged = file;
+        damaged.tables[0].data.chop(l.bits / 8);
+        put(dir, prefix + QStringLiteral("no_terminator"), layoutbytes::build(damaged));
+        damaged = file;
+        std::swap(damaged.tables[0].name, damaged.tables[1].name);
+        put(dir, prefix + QStringLiteral("no_main_first"), layoutbytes::build(damaged));
+        damaged = file;
+        damaged.tables.clear();
+        put(dir, prefix + QStringLiteral("no_tables"), layoutbytes::build(damaged));
+    }
+    layoutbytes::File header = layoutbytes::fromRaw(variantfiles::document(variantfiles::sampleTables(), GxtLayout::Hashed, 8));
+    header.bits = 7;
+    put(dir, "hashed_bits_7", layoutbytes::build(header));
+    header.bits = 16;
+    header.version = 3;
+    put(dir, "hashed_version_3", layoutbytes::build(header));
+
+    // More tables than the hashed game keeps: the reader takes them, and so must the writer.
+    QList<variantfiles::Table> crowd{{"MAIN", {{"YES", QStringLiteral("Yes")}}}};
+    for (int t = 0; t < GxtLimits::MaxHashedTables + 1; ++t)
+        crowd.append({QByteArray("T") + QByteArray::number(t), {}});
+    put(dir, "hashed_many_tables", written(variantfiles::document(crowd, GxtLayout::Hashed, 8)));
 
     return failures == 0 ? 0 : 1;
 }

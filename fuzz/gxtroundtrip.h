@@ -1,35 +1,67 @@
 #pragma once
 
-// The promise the reader and writer make about any bytes at all, checked in one place for
-// the fuzzer and the test suite's sweeps: the reader either refuses with a reason, or gives
-// rows that the writer either saves so that they read back the same, or refuses with a
-// reason that a broken limit explains.
+// The promise the reader, the writer and the document make about any bytes at all, checked
+// in one place for the fuzzer and the test suite's sweeps.
 //
-// What the reader may alter, and so what "the same" means:
-// - a unit's high byte is dropped (counted by alteredUnitCount);
-// - a unit 00 xx becomes a character of code 0, which the writer can only write as a
-//   terminator, so such a value comes back cut short at that character (also counted);
-// - names lose zero bytes and surrounding spaces on the first read, so they are clean
-//   already and must come back exactly;
-// - the writer puts the records in ascending character-code order of name, equal names
-//   in table order.
-#include "gxtfile.h"
+// 1. readGxt either refuses with a non-empty reason and leaves its document empty, or gives
+//    a RawDocument R. A reason that names an entry of a file of tables names its table too.
+// 2. R is what the layout can hold: flat files give one table named MAIN, files of tables
+//    give MAIN first; 8-bit texts only in the hashed layout; no table over 32766 entries; no
+//    unit 0 in a text (it ends the text); no unit over 0xFF in an 8-bit file; no flat key
+//    with a space at either end (the flat reader drops zero bytes and surrounding spaces
+//    from a key field, so a key is clean after one read).
+// 3. writeGxt(R) refuses only what the layout cannot hold, and for R that is one thing: a
+//    file past 2^31 - 1 bytes. Shared texts make that possible from a small file, since the
+//    writer gives every entry its own copy of its text. The size is worked out here from the
+//    layout (headers, records, texts with their terminators, blocks and the file's end on a
+//    4-byte boundary in files of tables), and a refusal must come exactly when it is too
+//    large; a file written must have exactly that size. Its progress never passes its
+//    maximum, nor does the reader's.
+// 4. readGxt(W) of the written bytes W gives back inWriterOrder(R) exactly: every unit, key,
+//    hash and table name, tables MAIN first and then by name, entries in the order the
+//    game searches them, equal keys in R's order. It gives no warning (the writer repeats a
+//    table's own name in its block), verifyGxt agrees, and writeGxt of it gives W again
+//    byte for byte (a fixed point). What legitimately differs between the input and W is
+//    only what no reader keeps: record and table order, where texts stand and whether they
+//    are shared or overlap, padding, gaps and trailing bytes, and a block's repeated name.
+// 5. Through the document: decodeRawDocument(R), then encodeDocumentData in the same
+//    numbering, gives back R exactly, in record order. The numberings: the layout's
+//    default, and one of windows-1252 and the game's Western numbering of either kind,
+//    taken by the input's length; names are known for some hashes. A unit that a numbering
+//    cannot show is an escape that encodes back to that very unit, and a hashed key shows
+//    as its hash, or as a known name that hashes back to it. EntryRules refuses exactly one
+//    thing the reader can give: a text longer than 32766 units, and then the refusal names
+//    the table and the entry of the first such text. Nothing else it refuses can come from
+//    the reader: flat keys with a space at either end are gone after the read, every name
+//    byte has a Windows-1252 character, and every unit of an 8-bit file fits.
+//
+// Points 3 to 5 are skipped for an input whose written file would pass `writeBudget` bytes
+// (32 MiB unless the caller says otherwise): the fuzzer stops at any allocation over 64 MB,
+// shared texts let a few kilobytes ask for far more, and encoding a document costs as much
+// as writing it, since every entry gets its own units. The refusal past 2^31 - 1 bytes is
+// checked whatever the budget, since it allocates nothing.
+#include "characternumbering.h"
+#include "gxtdocument.h"
+#include "gxtdocumentfile.h"
+#include "keynames.h"
+#include "rawgxt.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <algorithm>
+#include <limits>
+#include <memory>
 #include <vector>
 
 namespace gxtroundtrip {
 
-using quillet::FileOperationHooks;
-using quillet::GxtLimits::MaxEntries;
-using quillet::GxtLimits::MaxNameLength;
-using quillet::GxtLimits::MaxValueLength;
-using quillet::StringEntry;
+using namespace quillet;
 
-// Hooks that check the progress contract: the value never passes the maximum.
+inline constexpr qint64 DefaultWriteBudget = qint64(32) << 20;
+
+// Hooks that check the progress contract: the value never passes the maximum, and nothing
+// advances before a maximum is set.
 struct ProgressCheck {
     double maximum = -1;
     double value = 0;
@@ -50,28 +82,141 @@ struct ProgressCheck {
     }
 };
 
-inline bool breaksALimit(const std::vector<StringEntry> &rows)
+// The bytes the writer must make of `document`, as the layout lays them out.
+inline qint64 writtenSize(const RawDocument &document)
 {
-    return rows.size() > size_t(MaxEntries) || std::any_of(rows.begin(), rows.end(), [](const StringEntry &row) {
-               return row.name.size() > MaxNameLength || row.value.size() > MaxValueLength;
-           });
+    const bool hashed = document.layout == GxtLayout::Hashed;
+    const qint64 unitBytes = hashed ? document.bits / 8 : 2;
+    const qint64 recordSize = hashed ? 8 : 12;
+    auto aligned = [](qint64 p) { return (p + 3) / 4 * 4; };
+    auto blockSize = [&](const RawTable &table) {
+        qint64 size = 16 + recordSize * qint64(table.entries.size());
+        for (const RawEntry &entry : table.entries)
+            size += unitBytes * (entry.units.size() + 1);
+        return size;
+    };
+    if (document.tables.empty())
+        return 0;
+    if (document.layout == GxtLayout::Flat)
+        return blockSize(document.tables.front());
+    // Blocks in the writer's order, MAIN first and then by name: their alignment depends on it.
+    std::vector<const RawTable *> ordered;
+    for (const RawTable &table : document.tables)
+        ordered.push_back(&table);
+    std::stable_sort(ordered.begin() + 1, ordered.end(), [](const RawTable *a, const RawTable *b) { return a->name < b->name; });
+    qint64 p = (hashed ? 4 : 0) + 8 + 12 * qint64(ordered.size());
+    for (size_t t = 0; t < ordered.size(); ++t)
+        p = aligned(p) + (t > 0 ? 8 : 0) + blockSize(*ordered[t]);
+    return aligned(p);
 }
 
-inline void sortAsTheWriterDoes(std::vector<StringEntry> &rows)
+// Names the game's files use, so that a hashed key can show as a known name too.
+inline const KeyNames &sampleKeyNames()
 {
-    std::stable_sort(rows.begin(), rows.end(), [](const StringEntry &a, const StringEntry &b) {
-        return QString::compare(a.name, b.name, Qt::CaseSensitive) < 0;
-    });
+    static const KeyNames names = [] {
+        KeyNames made;
+        for (const char *name : {"INTRO", "FM1_A", "EMPTY", "YES", "NO", "M1_01", "M1_02", "M2_01", "A1", "B", "MAIN"})
+            made.add(QString::fromLatin1(name));
+        return made;
+    }();
+    return names;
+}
+
+// Where two raw documents first differ, for a finding's message.
+inline QString firstDifference(const RawDocument &got, const RawDocument &expected)
+{
+    if (got.layout != expected.layout || got.bits != expected.bits)
+        return QStringLiteral("the layout or width");
+    if (got.tables.size() != expected.tables.size())
+        return QStringLiteral("%1 tables instead of %2").arg(got.tables.size()).arg(expected.tables.size());
+    for (size_t t = 0; t < got.tables.size(); ++t) {
+        const RawTable &a = got.tables[t];
+        const RawTable &b = expected.tables[t];
+        if (!(a.name == b.name))
+            return QStringLiteral("the name of table %1").arg(t + 1);
+        if (a.entries.size() != b.entries.size())
+            return QStringLiteral("the entry count of table %1").arg(t + 1);
+        for (size_t i = 0; i < a.entries.size(); ++i) {
+            if (!(a.entries[i] == b.entries[i]))
+                return QStringLiteral("table %1, entry %2").arg(t + 1).arg(i + 1);
+        }
+    }
+    return QStringLiteral("nothing");
 }
 
 struct Outcome {
-    bool loaded = false;   // the reader accepted the bytes
-    bool saved = false;    // and the writer built a file of them
-    QString readError;     // the reader's reason, when it refused
-    QString broken;        // empty, or which promise was broken
+    bool loaded = false;  // the reader accepted the bytes
+    bool saved = false;   // and the writer wrote them
+    QString readError;    // the reader's reason, when it refused
+    RawDocument raw;      // what the reader gave
+    QStringList warnings; // the reader's warnings
+    QString broken;       // empty, or which promise was broken
 };
 
-inline Outcome check(QByteArrayView input)
+// What the reader gave, against point 2.
+inline QString shapeProblem(const RawDocument &raw)
+{
+    const bool flat = raw.layout == GxtLayout::Flat;
+    if (raw.bits != 16 && !(raw.layout == GxtLayout::Hashed && raw.bits == 8))
+        return QStringLiteral("a %1 document of %2 bits").arg(layoutName(raw.layout)).arg(raw.bits);
+    if (raw.tables.empty() || (flat && raw.tables.size() != 1))
+        return QStringLiteral("%1 tables in a %2 document").arg(raw.tables.size()).arg(layoutName(raw.layout));
+    if (raw.tables.front().name.bytes() != QByteArrayView("MAIN"))
+        return QStringLiteral("the first table is not MAIN");
+    const char16_t widest = raw.bits == 8 ? 0xFF : 0xFFFF;
+    for (const RawTable &table : raw.tables) {
+        if (table.entries.size() > size_t(GxtLimits::MaxEntries))
+            return QStringLiteral("a table of %1 entries").arg(table.entries.size());
+        for (const RawEntry &entry : table.entries) {
+            for (QChar unit : entry.units) {
+                if (unit.unicode() == 0 || unit.unicode() > widest)
+                    return QStringLiteral("a text holds the unit %1").arg(unit.unicode());
+            }
+            const QByteArrayView key = entry.key.bytes();
+            if (flat && !key.isEmpty() && (key.front() == ' ' || key.back() == ' '))
+                return QStringLiteral("a flat key kept a surrounding space");
+        }
+    }
+    return {};
+}
+
+// Point 5 for one numbering.
+inline QString documentProblem(const RawDocument &raw, const CharacterNumbering &numbering, const KeyNames &names)
+{
+    RawDocument copy = raw;
+    const GxtDocumentData data = decodeRawDocument(std::move(copy), numbering, names);
+    RawDocument encoded;
+    const Result result = encodeDocumentData(data, numbering, encoded);
+    auto in = [&numbering] { return QStringLiteral(" (numbering %1)").arg(numbering.name()); };
+
+    // The first text past the limit, in record order.
+    QString firstTooLong;
+    for (size_t t = 0; t < raw.tables.size() && firstTooLong.isEmpty(); ++t) {
+        const RawTable &table = raw.tables[t];
+        for (size_t i = 0; i < table.entries.size(); ++i) {
+            if (table.entries[i].units.size() > GxtLimits::MaxValueLength) {
+                firstTooLong = describeEntry(raw.layout, data.tables[t].name, int(i + 1), data.tables[t].rows[i].name);
+                break;
+            }
+        }
+    }
+    if (!firstTooLong.isEmpty()) {
+        if (result)
+            return QStringLiteral("a text over %1 units was taken").arg(GxtLimits::MaxValueLength) + in();
+        if (!result.errorString().startsWith(firstTooLong + QStringLiteral(": the value has ")))
+            return QStringLiteral("a text over the limit was refused as: ") + result.errorString() + in();
+        if (!encoded.tables.empty())
+            return QStringLiteral("a refused encoding left tables behind") + in();
+        return {};
+    }
+    if (!result)
+        return QStringLiteral("the document refused what the reader gave: ") + result.errorString() + in();
+    if (!(encoded == raw))
+        return QStringLiteral("decoding and encoding changed %1").arg(firstDifference(encoded, raw)) + in();
+    return {};
+}
+
+inline Outcome check(QByteArrayView input, qint64 writeBudget = DefaultWriteBudget, const KeyNames &names = sampleKeyNames())
 {
     Outcome outcome;
     auto fail = [&](const QString &what) {
@@ -79,79 +224,91 @@ inline Outcome check(QByteArrayView input)
         return outcome;
     };
 
-    quillet::GxtReader reader;
-    std::vector<StringEntry> rows;
+    // 1. The read.
+    RawDocument &raw = outcome.raw;
     ProgressCheck readProgress;
-    if (!reader.read(input, rows, readProgress.hooks())) {
-        outcome.readError = reader.errorString();
+    const Result read = readGxt(input, raw, readProgress.hooks());
+    outcome.warnings = read.warnings();
+    if (!read) {
+        outcome.readError = read.errorString();
         if (outcome.readError.isEmpty())
             return fail(QStringLiteral("the reader refused without a reason"));
+        if (!(raw == RawDocument()))
+            return fail(QStringLiteral("the reader refused but left a document"));
+        const std::optional<GxtLayout> layout = detectLayout(input.first(std::min<qsizetype>(input.size(), 8)));
+        const bool ofTables = layout == GxtLayout::Tabled || layout == GxtLayout::Hashed;
+        if (ofTables && outcome.readError.contains(QStringLiteral("entry ")) && !outcome.readError.startsWith(QStringLiteral("table ")))
+            return fail(QStringLiteral("a reason names an entry but not its table: ") + outcome.readError);
         return outcome;
     }
     outcome.loaded = true;
-    if (!reader.errorString().isEmpty())
-        return fail(QStringLiteral("the reader accepted but left an error: ") + reader.errorString());
+    if (!read.errorString().isEmpty())
+        return fail(QStringLiteral("the reader accepted but left an error: ") + read.errorString());
     if (readProgress.broken)
         return fail(QStringLiteral("the load's progress passed its maximum"));
 
-    bool holdsCodeZero = false;
-    for (const StringEntry &row : rows) {
-        if (row.name.contains(QChar(0)) || row.name.startsWith(QLatin1Char(' ')) || row.name.endsWith(QLatin1Char(' ')))
-            return fail(QStringLiteral("a name kept a zero or a surrounding space: ") + row.name);
-        if (row.name.size() > MaxNameLength)
-            return fail(QStringLiteral("a name longer than its field: ") + row.name);
-        holdsCodeZero = holdsCodeZero || row.value.contains(QChar(0));
-    }
-    // A character of code 0 comes only from a unit 00 xx, which is always counted.
-    if (holdsCodeZero && reader.alteredUnitCount() == 0)
-        return fail(QStringLiteral("a value holds code 0 but no unit was reported as altered"));
-    if ((reader.alteredUnitCount() == 0) != reader.alteredEntries().isEmpty())
-        return fail(QStringLiteral("altered units and altered entries disagree"));
+    // 2. What the reader gives.
+    const QString shape = shapeProblem(raw);
+    if (!shape.isEmpty())
+        return fail(QStringLiteral("the reader gave what no file holds: ") + shape);
 
-    quillet::GxtWriter writer;
+    // 3. What the writer refuses: a file past 2^31 - 1 bytes, and nothing else.
+    const qint64 size = writtenSize(raw);
     QByteArray written;
-    ProgressCheck writeProgress;
-    if (!writer.build(rows, written, writeProgress.hooks())) {
-        if (writer.errorString().isEmpty())
-            return fail(QStringLiteral("the writer refused without a reason"));
-        if (!breaksALimit(rows))
-            return fail(QStringLiteral("the writer refused rows the reader gave it: ") + writer.errorString());
-        if (!written.isEmpty())
-            return fail(QStringLiteral("the writer refused but left bytes"));
+    if (size > std::numeric_limits<qint32>::max()) {
+        const Result refused = writeGxt(raw, written);
+        if (refused)
+            return fail(QStringLiteral("the writer wrote a file of %1 bytes").arg(size));
+        if (refused.errorString().isEmpty() || !written.isEmpty())
+            return fail(QStringLiteral("the writer refused without a reason, or left bytes"));
         return outcome;
     }
+    if (size > writeBudget)
+        return outcome;
+
+    // 5. Through the document: in the layout's default numbering, and in one of the others,
+    // taken by the input's length so that every one has its share of the inputs.
+    const std::shared_ptr<const CharacterNumbering> others[] = {CharacterNumbering::windows1252(),
+                                                                CharacterNumbering::western(GxtLayout::Flat),
+                                                                CharacterNumbering::western(GxtLayout::Tabled)};
+    const std::shared_ptr<const CharacterNumbering> numbering = CharacterNumbering::defaultFor(raw.layout);
+    const std::shared_ptr<const CharacterNumbering> &other = others[size_t(input.size()) % 3];
+    QString problem = documentProblem(raw, *numbering, names);
+    if (problem.isEmpty() && other != numbering)
+        problem = documentProblem(raw, *other, names);
+    if (!problem.isEmpty())
+        return fail(problem);
+
+    // 3. The write.
+    ProgressCheck writeProgress;
+    const Result wrote = writeGxt(raw, written, writeProgress.hooks());
+    if (!wrote)
+        return fail(QStringLiteral("the writer refused what the reader gave: ") + wrote.errorString());
     outcome.saved = true;
+    if (written.size() != size)
+        return fail(QStringLiteral("the writer wrote %1 bytes where the layout takes %2").arg(written.size()).arg(size));
     if (writeProgress.broken)
         return fail(QStringLiteral("the save's progress passed its maximum"));
 
-    quillet::GxtReader again;
-    std::vector<StringEntry> reread;
-    if (!again.read(written, reread))
+    // 4. The read back.
+    const RawDocument expected = inWriterOrder(raw);
+    RawDocument back;
+    const Result again = readGxt(written, back);
+    if (!again)
         return fail(QStringLiteral("the writer's own file does not read back: ") + again.errorString());
-    if (again.alteredUnitCount() != 0)
-        return fail(QStringLiteral("the writer's own file has altered units"));
-
-    // When nothing was altered, this is exactly the rows read, only in writer order.
-    std::vector<StringEntry> expected = rows;
-    for (StringEntry &row : expected) {
-        const qsizetype cut = row.value.indexOf(QChar(0));
-        if (cut >= 0)
-            row.value.truncate(cut);
-    }
-    sortAsTheWriterDoes(expected);
-    if (reread != expected)
-        return fail(QStringLiteral("the entries changed in a save and read"));
-
-    // The writer's file is a fixed point: writing what it reads back gives the same bytes.
-    // Not so for a value that holds code 0: its first write keeps the characters behind
-    // that early terminator as dead bytes, which the second read no longer sees.
-    if (holdsCodeZero)
-        return outcome;
+    if (!again.warnings().isEmpty())
+        return fail(QStringLiteral("the writer's own file reads with a warning: ") + again.warnings().join(u' '));
+    if (!(back == expected))
+        return fail(QStringLiteral("a save and a read changed %1").arg(firstDifference(back, expected)));
+    const Result verified = verifyGxt(written, expected);
+    if (!verified)
+        return fail(QStringLiteral("the save's own check refuses the written file: ") + verified.errorString());
     QByteArray rewritten;
-    if (!writer.build(reread, rewritten))
-        return fail(QStringLiteral("the writer refused its own file's entries: ") + writer.errorString());
+    const Result second = writeGxt(back, rewritten);
+    if (!second)
+        return fail(QStringLiteral("the writer refused its own file's document: ") + second.errorString());
     if (rewritten != written)
-        return fail(QStringLiteral("a second save of the same entries wrote other bytes"));
+        return fail(QStringLiteral("a second save of the same document wrote other bytes"));
     return outcome;
 }
 

@@ -1,13 +1,14 @@
-// Saves that meet a fault: a folder or file the user may not write, a folder in the
-// target's place, a missing folder, a disk that fills up part of the way. After each, the
-// old file keeps every byte, no temporary file stays behind and the reason is given. And
-// saves that succeed keep what the user set up around the file: a symbolic link stays a
-// link and the file's permission bits stay as they were.
+// Saves that meet a fault, for documents of every layout: a folder or file the user may not
+// write, a folder in the target's place, a missing folder, a disk that fills up part of the
+// way, a document the layout cannot hold, and a written file that does not read back as the
+// document. After each, the old file keeps every byte, no temporary file stays behind and
+// the reason is given. And saves that succeed keep what the user set up around the file: a
+// symbolic link stays a link and the file's permission bits stay as they were.
 #include "testfiles.h"
 #include "childprocess.h"
 
-#include "gxtfile.h"
-#include "stringtable.h"
+#include "fileio.h"
+#include "gxtdocumentfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,17 +25,52 @@ using namespace testfiles;
 
 namespace {
 
+// A layout and its text width: what the saves are made in.
+struct Kind {
+    GxtLayout layout = GxtLayout::Flat;
+    int bits = 16;
+};
 
-// What stands on disk before each save: a small table the user does not want to lose.
-const std::vector<StringEntry> OldRows{{QStringLiteral("A1"), QStringLiteral("Hi")}, {QStringLiteral("B"), QString()}};
+const Kind Kinds[] = {{GxtLayout::Flat, 16}, {GxtLayout::Tabled, 16}, {GxtLayout::Hashed, 16}, {GxtLayout::Hashed, 8}};
 
-// What the saves write: large enough that a disk filling up can stop it part of the way.
-std::vector<StringEntry> newRows(int count = 3000)
+QByteArray kindName(const Kind &kind)
 {
-    std::vector<StringEntry> rows;
-    for (int i = 0; i < count; ++i)
-        rows.push_back({QStringLiteral("K%1").arg(i, 4, 10, QLatin1Char('0')), QStringLiteral("~r~text number %1").arg(i)});
-    return rows;
+    return (kind.bits == 8 ? QStringLiteral("8-bit %1") : QStringLiteral("%1")).arg(layoutName(kind.layout)).toUtf8();
+}
+
+// What stands on disk before each save: a small table the user does not want to lose, in
+// the layout the save is made in.
+GxtDocumentData oldData(const Kind &kind)
+{
+    GxtDocumentData data{kind.layout, kind.bits, {{mainTableName(), {{QStringLiteral("A1"), QStringLiteral("Hi")}, {QStringLiteral("B"), QString()}}}}};
+    if (kind.layout != GxtLayout::Flat)
+        data.tables.push_back({QStringLiteral("OLD"), {{QStringLiteral("C"), QStringLiteral("old")}}});
+    return data;
+}
+
+// What the saves write: large enough that a disk filling up can stop it part of the way,
+// spread over three tables in the layouts that have them.
+GxtDocumentData newData(const Kind &kind, int count = 3000)
+{
+    GxtDocumentData data{kind.layout, kind.bits, {{mainTableName(), {}}}};
+    if (kind.layout != GxtLayout::Flat)
+        data.tables.insert(data.tables.end(), {{QStringLiteral("MISS1"), {}}, {QStringLiteral("MISS2"), {}}});
+    for (int i = 0; i < count; ++i) {
+        data.tables[size_t(i) % data.tables.size()].rows.push_back(
+            {QStringLiteral("K%1").arg(i, 4, 10, QLatin1Char('0')), QStringLiteral("~r~text number %1").arg(i)});
+    }
+    return data;
+}
+
+QByteArray bytesOf(const GxtDocumentData &data)
+{
+    return written(data, *CharacterNumbering::defaultFor(data.layout));
+}
+
+// The document a user has open, as a load would leave it.
+void open(GxtDocument &document, const GxtDocumentData &data)
+{
+    document.assign(data, CharacterNumbering::defaultFor(data.layout));
 }
 
 int modeOf(const QString &path)
@@ -61,26 +97,32 @@ enum class Fault {
     MissingFolder,
     DiskFull,
     DiskFullThroughALink,
+    Unstorable,
 };
 
 // The child's answer: "ok", "failed:" and the reason, or "cannot prepare".
-QByteArray saveInChild(const QString &path, const std::function<bool()> &prepare, int entries = 3000)
+QByteArray saveInChild(const QString &path, const std::function<bool()> &prepare, const GxtDocumentData &data)
 {
     const childprocess::Result child = childprocess::run([&]() -> QByteArray {
         if (!prepare())
             return "cannot prepare";
-        StringTable table;
-        table.assign(newRows(entries));
-        const auto before = table.rows();
-        const GxtSaveResult result = SaveGxt(path, table);
-        if (table.rows() != before)
-            return "the save changed the table";
-        return result.ok ? QByteArray("ok") : "failed:" + result.errorString.toUtf8();
+        GxtDocument document;
+        open(document, data);
+        const GxtDocumentData before = document.data();
+        const Result result = SaveGxt(path, document);
+        if (!(document.data() == before))
+            return "the save changed the document";
+        return result ? QByteArray("ok") : "failed:" + result.errorString().toUtf8();
     });
     return child.ok() ? child.output : child.describe().toUtf8();
 }
 
+// How the written document is made to differ from what the save expects to read back.
+enum class Difference { Unit, Key, TableName, EntryCount, TableCount, Width, Unreadable, VerifyFails };
+
 } // namespace
+
+Q_DECLARE_METATYPE(Kind)
 
 class TestSaveFaults : public QObject
 {
@@ -89,27 +131,34 @@ class TestSaveFaults : public QObject
 private slots:
     void failedSavesLoseNothing_data()
     {
+        QTest::addColumn<Kind>("kind");
         QTest::addColumn<Fault>("fault");
         QTest::addColumn<qint64>("diskRoom"); // bytes a file may grow to, for DiskFull
-        QTest::addColumn<int>("entries");     // of the table saved
-        QTest::newRow("read-only folder") << Fault::ReadOnlyFolder << qint64(0) << 3000;
-        QTest::newRow("read-only file") << Fault::ReadOnlyFile << qint64(0) << 3000;
-        QTest::newRow("a folder in the file's place") << Fault::TargetIsAFolder << qint64(0) << 3000;
-        QTest::newRow("missing folder") << Fault::MissingFolder << qint64(0) << 3000;
-        // Large and small tables: a small one fits the file's write buffer whole.
-        for (int entries : {3000, 10}) {
-            const qint64 size = written(newRows(entries)).size();
-            for (qint64 room : {qint64(0), qint64(1), qint64(4096), size / 2, size - 1}) {
-                if (room < size)
-                    QTest::addRow("disk full after %lld of %lld bytes", qlonglong(room), qlonglong(size))
-                        << Fault::DiskFull << room << entries;
+        QTest::addColumn<int>("entries");     // of the document saved
+        for (const Kind &kind : Kinds) {
+            const QByteArray name = kindName(kind);
+            auto row = [&](const char *what) { return &QTest::addRow("%s: %s", name.constData(), what); };
+            *row("read-only folder") << kind << Fault::ReadOnlyFolder << qint64(0) << 3000;
+            *row("read-only file") << kind << Fault::ReadOnlyFile << qint64(0) << 3000;
+            *row("a folder in the file's place") << kind << Fault::TargetIsAFolder << qint64(0) << 3000;
+            *row("missing folder") << kind << Fault::MissingFolder << qint64(0) << 3000;
+            *row("a value the layout cannot hold") << kind << Fault::Unstorable << qint64(0) << 3000;
+            // Large and small documents: a small one fits the file's write buffer whole.
+            for (int entries : {3000, 10}) {
+                const qint64 size = bytesOf(newData(kind, entries)).size();
+                for (qint64 room : {qint64(0), qint64(1), qint64(4096), size / 2, size - 1}) {
+                    if (room < size)
+                        QTest::addRow("%s: disk full after %lld of %lld bytes", name.constData(), qlonglong(room), qlonglong(size))
+                            << kind << Fault::DiskFull << room << entries;
+                }
             }
+            const qint64 size = bytesOf(newData(kind)).size();
+            *row("disk full half-way, through a link") << kind << Fault::DiskFullThroughALink << size / 2 << 3000;
         }
-        const qint64 size = written(newRows()).size();
-        QTest::newRow("disk full half-way, through a link") << Fault::DiskFullThroughALink << size / 2 << 3000;
     }
     void failedSavesLoseNothing()
     {
+        QFETCH(Kind, kind);
         QFETCH(Fault, fault);
         QFETCH(qint64, diskRoom);
         QFETCH(int, entries);
@@ -119,7 +168,8 @@ private slots:
         const QString folder = temp.filePath(QStringLiteral("tables"));
         QVERIFY(QDir().mkpath(folder));
         QString file = QDir(folder).filePath(QStringLiteral("t.gxt"));
-        const QByteArray oldBytes = written(OldRows);
+        const QByteArray oldBytes = bytesOf(oldData(kind));
+        GxtDocumentData saved = newData(kind, entries);
         QString target = file;
         std::function<bool()> prepare = [] { return true; };
         QStringList watched{folder}; // folders where no temporary file may stay
@@ -157,6 +207,12 @@ private slots:
             prepare = [diskRoom] { return limitFileSize(diskRoom); };
             break;
         }
+        case Fault::Unstorable:
+            // The last entry of the last table holds a unit wider than 8 bits, or a character
+            // the layout's numbering lacks: nothing may be written at all.
+            QVERIFY(writeFile(file, oldBytes, 0640));
+            saved.tables.back().rows.back().value = kind.bits == 8 ? QStringLiteral("\u27E80100\u27E9") : QStringLiteral("\u30A2");
+            break;
         }
 
         const int modeBefore = modeOf(file);
@@ -164,7 +220,7 @@ private slots:
         for (const QString &f : watched)
             before[f] = entriesOf(f);
 
-        const QByteArray answer = saveInChild(target, prepare, entries);
+        const QByteArray answer = saveInChild(target, prepare, saved);
         if (answer == "cannot prepare")
             QSKIP("this system does not let the test switch to an ordinary user (uid 65534) or limit file sizes");
         QVERIFY2(answer.startsWith("failed:"), answer.constData());
@@ -173,6 +229,11 @@ private slots:
                  "the failure gives no reason");
         if (fault == Fault::DiskFull || fault == Fault::DiskFullThroughALink)
             QCOMPARE(answer, QByteArray("failed:") + qt_error_string(EFBIG).toUtf8());
+        if (fault == Fault::Unstorable) {
+            const GxtTableData &last = saved.tables.back();
+            const QString where = describeEntry(kind.layout, last.name, int(last.rows.size()), last.rows.back().name);
+            QVERIFY2(answer.startsWith("failed:" + where.toUtf8() + ": the value holds "), answer.constData());
+        }
 
         QVERIFY(setMode(folder, 0755)); // so that the checks and the clean-up may look inside
         for (const QString &f : watched)
@@ -196,29 +257,135 @@ private slots:
     // so it is the full disk that stops them.
     void exactlyEnoughRoomSaves()
     {
-        for (int entries : {3000, 10}) {
-            QTemporaryDir temp;
-            const QString file = temp.filePath(QStringLiteral("t.gxt"));
-            QVERIFY(writeFile(file, written(OldRows)));
-            const QByteArray expected = written(newRows(entries));
-            QCOMPARE(saveInChild(file, [&] { return limitFileSize(expected.size()); }, entries), QByteArray("ok"));
-            QCOMPARE(readFile(file), expected);
-            QCOMPARE(entriesOf(temp.path()), QStringList{QStringLiteral("t.gxt")});
+        for (const Kind &kind : Kinds) {
+            for (int entries : {3000, 10}) {
+                QTemporaryDir temp;
+                const QString file = temp.filePath(QStringLiteral("t.gxt"));
+                QVERIFY(writeFile(file, bytesOf(oldData(kind))));
+                const QByteArray expected = bytesOf(newData(kind, entries));
+                QCOMPARE(saveInChild(file, [&] { return limitFileSize(expected.size()); }, newData(kind, entries)),
+                         QByteArray("ok"));
+                QCOMPARE(readFile(file), expected);
+                QCOMPARE(entriesOf(temp.path()), QStringList{QStringLiteral("t.gxt")});
+            }
         }
+    }
+
+    // The save reads the new file back before it takes the old one's place; when what it
+    // reads is not the document, the old file stays and the new one goes.
+    void failedReadBackKeepsTheOldFile_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<Difference>("difference");
+        QTest::addColumn<QString>("reason");
+        // FIRST stands for the first entry of MAIN as the check expects it.
+        const QString differs = QStringLiteral("the file written does not read back as the table: %1; the save was stopped");
+        for (const Kind &kind : Kinds) {
+            const QByteArray name = kindName(kind);
+            const bool flat = kind.layout == GxtLayout::Flat;
+            QTest::addRow("%s: a unit", name.constData()) << kind << Difference::Unit << differs.arg(QStringLiteral("FIRST differs"));
+            QTest::addRow("%s: a key", name.constData()) << kind << Difference::Key << differs.arg(QStringLiteral("FIRST differs"));
+            QTest::addRow("%s: an entry too many", name.constData())
+                << kind << Difference::EntryCount
+                << differs.arg(QStringLiteral("table MAIN holds %1 entries instead of %2").arg(flat ? 10 : 4).arg(flat ? 11 : 5));
+            QTest::addRow("%s: a table too many", name.constData())
+                << kind << Difference::TableCount << differs.arg(QStringLiteral("it holds %1 tables instead of %2").arg(flat ? 1 : 3).arg(flat ? 2 : 4));
+            QTest::addRow("%s: the text width", name.constData())
+                << kind << Difference::Width << differs.arg(QStringLiteral("its layout or text width differs"));
+            if (!flat) {
+                QTest::addRow("%s: a table's name", name.constData())
+                    << kind << Difference::TableName << differs.arg(QStringLiteral("table MISS9 reads back as MISS2"));
+            }
+            QTest::addRow("%s: bytes that do not read", name.constData())
+                << kind << Difference::Unreadable
+                << QStringLiteral("the file written does not read back (the file is empty; a GXT file has at least 8 "
+                                  "bytes); the save was stopped");
+            QTest::addRow("%s: a check that fails", name.constData()) << kind << Difference::VerifyFails << QStringLiteral("made to fail");
+        }
+    }
+    void failedReadBackKeepsTheOldFile()
+    {
+        QFETCH(Kind, kind);
+        QFETCH(Difference, difference);
+        QFETCH(QString, reason);
+        QTemporaryDir temp;
+        const QString file = temp.filePath(QStringLiteral("t.gxt"));
+        const QByteArray oldBytes = bytesOf(oldData(kind));
+        QVERIFY(writeFile(file, oldBytes, 0640));
+
+        // What the save writes, and what it expects to read back from it.
+        GxtDocument document;
+        open(document, newData(kind, 10));
+        QByteArray bytes;
+        RawDocument raw;
+        QVERIFY(buildGxt(document, bytes, {}, &raw));
+        RawDocument expected = inWriterOrder(raw);
+        RawTable &main = expected.tables.front(); // until a table is added
+        switch (difference) {
+        case Difference::Unit:
+            main.entries.front().units += QChar(u'!');
+            break;
+        case Difference::Key:
+            main.entries.front().key = RawName::fromBytes("K0000X");
+            main.entries.front().hash ^= 1;
+            break;
+        case Difference::TableName:
+            expected.tables.back().name = RawName::fromBytes("MISS9");
+            break;
+        case Difference::EntryCount:
+            main.entries.push_back(main.entries.front());
+            break;
+        case Difference::TableCount:
+            expected.tables.push_back(expected.tables.back());
+            break;
+        case Difference::Width:
+            expected.bits = kind.bits == 8 ? 16 : 8;
+            expected.layout = kind.layout == GxtLayout::Hashed ? kind.layout : GxtLayout::Hashed;
+            break;
+        case Difference::Unreadable:
+            bytes.clear();
+            break;
+        case Difference::VerifyFails:
+            break;
+        }
+        const auto verify = [&](const QByteArray &written) {
+            return difference == Difference::VerifyFails ? Result::failure(QStringLiteral("made to fail"))
+                                                         : verifyGxt(written, expected);
+        };
+        const Result result = writeFileAtomically(file, bytes, verify);
+        QVERIFY(!result);
+        QCOMPARE(result.errorString(),
+                 QString(reason).replace(QStringLiteral("FIRST"),
+                                         describeEntry(kind.layout, mainTableName(), 1, describeRawKey(kind.layout, expected.tables.front().entries.front()))));
+        QCOMPARE(readFile(file), oldBytes);
+        QCOMPARE(modeOf(file), 0640);
+        QCOMPARE(entriesOf(temp.path()), QStringList{QStringLiteral("t.gxt")});
+
+        // The control: the true document reads back, and the save goes through.
+        QVERIFY(writeFileAtomically(file, bytesOf(newData(kind, 10)),
+                                    [&](const QByteArray &written) { return verifyGxt(written, inWriterOrder(raw)); }));
+        QCOMPARE(readFile(file), bytesOf(newData(kind, 10)));
+        QCOMPARE(entriesOf(temp.path()), QStringList{QStringLiteral("t.gxt")});
     }
 
     void saveWritesThroughSymbolicLinks_data()
     {
+        QTest::addColumn<Kind>("kind");
         QTest::addColumn<QString>("linkTarget"); // as stored in the link
         QTest::addColumn<bool>("chain");         // a link to a link to the file
         QTest::addColumn<bool>("dangling");      // the file is not there yet
-        QTest::newRow("absolute link") << QStringLiteral("ABS") << false << false;
-        QTest::newRow("relative link") << QStringLiteral("../real/t.gxt") << false << false;
-        QTest::newRow("chain of links") << QStringLiteral("ABS") << true << false;
-        QTest::newRow("link to a file not made yet") << QStringLiteral("../real/t.gxt") << false << true;
+        for (const Kind &kind : Kinds) {
+            const QByteArray name = kindName(kind);
+            QTest::addRow("%s: absolute link", name.constData()) << kind << QStringLiteral("ABS") << false << false;
+            QTest::addRow("%s: relative link", name.constData()) << kind << QStringLiteral("../real/t.gxt") << false << false;
+            QTest::addRow("%s: chain of links", name.constData()) << kind << QStringLiteral("ABS") << true << false;
+            QTest::addRow("%s: link to a file not made yet", name.constData())
+                << kind << QStringLiteral("../real/t.gxt") << false << true;
+        }
     }
     void saveWritesThroughSymbolicLinks()
     {
+        QFETCH(Kind, kind);
         QFETCH(QString, linkTarget);
         QFETCH(bool, chain);
         QFETCH(bool, dangling);
@@ -228,7 +395,7 @@ private slots:
         QVERIFY(QDir().mkpath(realFolder) && QDir().mkpath(linkFolder));
         const QString file = QDir(realFolder).filePath(QStringLiteral("t.gxt"));
         if (!dangling)
-            QVERIFY(writeFile(file, written(OldRows), 0640));
+            QVERIFY(writeFile(file, bytesOf(oldData(kind)), 0640));
         if (linkTarget == QLatin1String("ABS"))
             linkTarget = file;
 
@@ -241,12 +408,12 @@ private slots:
         }
         const QStringList linksBefore = entriesOf(linkFolder);
 
-        StringTable table;
-        table.assign(newRows());
-        const GxtSaveResult result = SaveGxt(link, table);
-        QVERIFY2(result.ok, qPrintable(result.errorString));
+        GxtDocument document;
+        open(document, newData(kind));
+        const Result result = SaveGxt(link, document);
+        QVERIFY2(result, qPrintable(result.errorString()));
 
-        QCOMPARE(readFile(file), written(newRows()));
+        QCOMPARE(readFile(file), bytesOf(newData(kind)));
         if (!dangling)
             QCOMPARE(modeOf(file), 0640);
         QCOMPARE(entriesOf(realFolder), QStringList{QStringLiteral("t.gxt")});
@@ -258,23 +425,27 @@ private slots:
 
     void permissionBitsSurviveASave_data()
     {
+        QTest::addColumn<Kind>("kind");
         QTest::addColumn<int>("mode");
-        for (int mode : {0640, 0600, 0604, 0664, 0666, 0755, 0444, 0400, 0460})
-            QTest::addRow("%04o", mode) << mode;
+        for (const Kind &kind : Kinds) {
+            for (int mode : {0640, 0600, 0604, 0664, 0666, 0755, 0444, 0400, 0460})
+                QTest::addRow("%s: %04o", kindName(kind).constData(), mode) << kind << mode;
+        }
     }
     void permissionBitsSurviveASave()
     {
+        QFETCH(Kind, kind);
         QFETCH(int, mode);
         if (!(mode & 0200) && geteuid() != 0)
             QSKIP("only root may save over a file its owner may not write; the fault test covers everyone else");
         QTemporaryDir temp;
         const QString file = temp.filePath(QStringLiteral("t.gxt"));
-        QVERIFY(writeFile(file, written(OldRows), mode));
-        StringTable table;
-        table.assign(newRows());
-        const GxtSaveResult result = SaveGxt(file, table);
-        QVERIFY2(result.ok, qPrintable(result.errorString));
-        QCOMPARE(readFile(file), written(newRows()));
+        QVERIFY(writeFile(file, bytesOf(oldData(kind)), mode));
+        GxtDocument document;
+        open(document, newData(kind));
+        const Result result = SaveGxt(file, document);
+        QVERIFY2(result, qPrintable(result.errorString()));
+        QCOMPARE(readFile(file), bytesOf(newData(kind)));
         QCOMPARE(QString::number(modeOf(file), 8), QString::number(mode, 8));
         QCOMPARE(entriesOf(temp.path()), QStringList{QStringLiteral("t.gxt")});
     }
@@ -287,10 +458,10 @@ private slots:
         const QString file = temp.filePath(QStringLiteral("new.gxt"));
         const mode_t mask = umask(022);
         umask(mask);
-        StringTable table;
-        table.assign(newRows());
-        const GxtSaveResult result = SaveGxt(file, table);
-        QVERIFY2(result.ok, qPrintable(result.errorString));
+        GxtDocument document;
+        open(document, newData(Kind{}));
+        const Result result = SaveGxt(file, document);
+        QVERIFY2(result, qPrintable(result.errorString()));
         QCOMPARE(QString::number(modeOf(file), 8), QString::number(0666 & ~int(mask), 8));
     }
 };
