@@ -298,8 +298,8 @@ private slots:
             }
             QTest::addRow("%s: bytes that do not read", name.constData())
                 << kind << Difference::Unreadable
-                << QStringLiteral("the file written does not read back (the file is empty; a GXT file has at least 8 "
-                                  "bytes); the save was stopped");
+                << QStringLiteral("the file written does not read back (the file is 0 bytes long; a GXT file has at "
+                                  "least 8); the save was stopped");
             QTest::addRow("%s: a check that fails", name.constData()) << kind << Difference::VerifyFails << QStringLiteral("made to fail");
         }
     }
