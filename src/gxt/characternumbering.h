@@ -1,7 +1,7 @@
 #pragma once
 
-#include "gxtlayout.h"
 #include "result.h"
+#include "unitescape.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -13,6 +13,8 @@
 
 namespace quillet {
 
+class GxtFormat;
+
 // How the units of a text (glyph numbers of the game's font) become the characters a user
 // reads and types, and back.
 //
@@ -23,16 +25,16 @@ namespace quillet {
 class CharacterNumbering
 {
 public:
-    static constexpr char16_t EscapeOpen = u'\u27E8';
-    static constexpr char16_t EscapeClose = u'\u27E9';
+    static constexpr char16_t EscapeOpen = UnitEscape::Open;
+    static constexpr char16_t EscapeClose = UnitEscape::Close;
 
     // Each byte is its Windows-1252 character: what the flat layout has always been read as.
     static std::shared_ptr<const CharacterNumbering> windows1252();
-    // The game's own Western European numbering, which differs between the flat layout and
-    // the later ones only in where it puts "¡".
-    static std::shared_ptr<const CharacterNumbering> western(GxtLayout layout);
-    // Windows-1252 for flat files, the game's Western European numbering for the others.
-    static std::shared_ptr<const CharacterNumbering> defaultFor(GxtLayout layout);
+    // The game's own Western European numbering, which differs between the formats only in
+    // where it puts "¡" (the format says where).
+    static std::shared_ptr<const CharacterNumbering> western(const GxtFormat &format);
+    // The numbering a format's files open in: the one its description names.
+    static std::shared_ptr<const CharacterNumbering> defaultFor(const GxtFormat &format);
 
     // A numbering from a map file's text, in one of the two forms modders use:
     //  - one mapping a line, "UUUU=GGGG": a character's Unicode code and its glyph number,
@@ -45,8 +47,13 @@ public:
     static Result fromMap(const QByteArray &text, const QString &name, const CharacterNumbering &base,
                           std::shared_ptr<const CharacterNumbering> &out);
 
-    // "windows-1252", "western", or the map's name as given.
+    // "windows-1252", "western", or the map's name as given: what settings and the tool's
+    // --charmap store.
     QString name() const { return m_name; }
+    // How menus, the status bar and messages name it: "Windows-1252", "Game (Western
+    // European)", or the map's name.
+    QString title() const { return m_title.isEmpty() ? m_name : m_title; }
+    void setTitle(const QString &title) { m_title = title; }
 
     QString decode(QStringView units) const;
     // Decodes in place where that changes no length, which is the common case; `units` must
@@ -75,6 +82,7 @@ public:
 private:
 
     QString m_name;
+    QString m_title;
     std::vector<char32_t> m_toCharacter;  // by glyph; 0 where no character is shown
     // By glyph, for every glyph: the one UTF-16 unit it shows as, or 0 where it shows as an
     // escape or a surrogate pair. Decoding a text is then one look-up a unit.
