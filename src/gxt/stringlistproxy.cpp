@@ -73,9 +73,14 @@ int StringListProxy::listRow(int sourceRow) const
 
 bool StringListProxy::lessThan(const QModelIndex &left, const QModelIndex &right) const
 {
-    // No order among equal texts: the proxy's stable sort keeps them in file order, in
-    // either direction.
-    return m_model->compareRows(left.row(), right.row(), left.column()) < 0;
+    const int c = m_model->compareRows(left.row(), right.row(), left.column());
+    if (c != 0)
+        return c < 0;
+    // Equal texts by their place in the file. The stable sort of a whole table would keep
+    // them so, but a row inserted or changed later is put in by a binary search, which
+    // would stand it before or after all its equals. Going down, the proxy asks with the
+    // rows swapped, so the file's order is asked for the other way round.
+    return sortOrder() == Qt::AscendingOrder ? left.row() < right.row() : left.row() > right.row();
 }
 
 } // namespace quillet
