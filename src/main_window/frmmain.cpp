@@ -138,7 +138,8 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
     connectController();
     setAcceptDrops(true);
     m_tableCommands->update();
-    showTitle();
+    // The title stays the form's until start-up has opened a file or started an untitled
+    // table: a title that names a file says that the file is open.
 }
 
 frmMain::~frmMain()
