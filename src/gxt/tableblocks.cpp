@@ -433,7 +433,10 @@ Result writeTableOfTables(const GxtFormat &format, QByteArrayView header, int bi
 
     QByteArray bytes(size, '\0');
     char *w = bytes.data();
-    std::memcpy(w, header.data(), size_t(header.size()));
+    // A format without a header gives an empty view, whose data may be null: memcpy must
+    // not see it even for no bytes.
+    if (!header.isEmpty())
+        std::memcpy(w, header.data(), size_t(header.size()));
     w += header.size();
     std::memcpy(w, "TABL", 4);
     qToLittleEndian<qint32>(qint32(12 * qint64(tables.size())), w + 4);
