@@ -315,12 +315,34 @@ int runCheck(const QCommandLineParser &parser, const QStringList &args)
     Reading reading;
     if (!reading.load(parser))
         return BadInput;
+    // The check looks at every text once as the reader reads it, and keeps none: a file is
+    // read a window at a time, and its texts never all stand in memory.
     ReadDocument document;
-    QStringList warnings;
-    if (!readDocument(path, reading, document, &warnings))
+    document.names = &reading.names();
+    EscapeCounter escapes(document.raw, [&reading](const GxtFormat &format) { return reading.numbering(format); });
+    Result read;
+    if (path == QLatin1String("-")) {
+        QByteArray data;
+        if (!readFile(path, data))
+            return BadInput;
+        read = readGxt(data, document.raw, {}, &escapes);
+    } else {
+        read = readGxtFile(path, document.raw, {}, &escapes);
+    }
+    if (!read) {
+        printError(path, read.errorString());
         return BadInput;
+    }
+    document.numbering = reading.numbering(*document.raw.format);
+    if (!document.numbering)
+        return BadInput;
+    QStringList warnings = read.warnings();
     const EntryRules rules = document.rules();
-    const CheckReport report = checkDocument(document.raw, rules);
+    std::vector<const RawTable *> tables;
+    for (const RawTable &table : document.raw.tables)
+        tables.push_back(&table);
+    CheckReport report = checkDocument(*document.raw.format, tables, rules, false);
+    escapes.reportInto(report, rules);
     warnings += report.warnings;
 
     const RawDocument &raw = document.raw;

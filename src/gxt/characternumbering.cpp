@@ -2,6 +2,7 @@
 
 #include "codepage.h"
 #include "gxtformat.h"
+#include "unitscan.h"
 
 #include <QStringDecoder>
 
@@ -162,6 +163,7 @@ std::shared_ptr<const CharacterNumbering> CharacterNumbering::defaultFor(const G
 
 void CharacterNumbering::unmapGlyph(quint16 glyph)
 {
+    m_runKnown = false;
     const char32_t old = characterOf(glyph);
     if (old == 0)
         return;
@@ -175,8 +177,45 @@ void CharacterNumbering::unmapGlyph(quint16 glyph)
     }
 }
 
+void CharacterNumbering::findShownRun() const
+{
+    const auto shows = [this](uint glyph) {
+        if (glyph == 0 || glyph > 0xFFFF)
+            return false;
+        const char32_t c = characterOf(quint16(glyph));
+        return c != 0 && c != EscapeOpen;
+    };
+    uint low = u'A';
+    uint high = u'A';
+    if (shows(low)) {
+        while (shows(low - 1))
+            --low;
+        while (shows(high + 1))
+            ++high;
+    }
+    // No run at all: an empty one, which nothing lies within.
+    m_runLow = shows(u'A') ? char16_t(low) : char16_t(1);
+    m_runHigh = shows(u'A') ? char16_t(high) : char16_t(0);
+    m_runKnown = true;
+}
+
+bool CharacterNumbering::showsEvery(QStringView units) const
+{
+    if (!m_runKnown)
+        findShownRun();
+    if (m_runLow <= m_runHigh && UnitScan::allWithin(units.utf16(), units.size(), m_runLow, m_runHigh))
+        return true;
+    for (QChar u : units) {
+        const char32_t c = characterOf(u.unicode());
+        if (c == 0 || c == EscapeOpen)
+            return false;
+    }
+    return true;
+}
+
 void CharacterNumbering::map(char32_t character, quint16 glyph)
 {
+    m_runKnown = false;
     if (glyph == 0 || character == 0)
         return;
     unmapGlyph(glyph);

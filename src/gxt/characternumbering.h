@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -64,6 +65,9 @@ public:
     // `widest`, or an escape of the unit 0; `badIndex` then tells where.
     bool encode(QStringView text, QString &units, qsizetype *badIndex = nullptr, quint16 widest = 0xFFFF) const;
 
+    // Whether every unit of `units` shows as a character of its own, none as an escape.
+    bool showsEvery(QStringView units) const;
+
     // The glyph of one character; 0 when the numbering lacks it.
     quint16 glyphOf(char32_t character) const;
     // The character of one glyph; 0 when the numbering does not show it.
@@ -80,6 +84,9 @@ public:
     void unmapGlyph(quint16 glyph);
 
 private:
+    // The run of glyphs round 'A' that all show, which most texts keep within: found when
+    // first asked for, and again after the numbering changes.
+    void findShownRun() const;
 
     QString m_name;
     QString m_title;
@@ -89,6 +96,13 @@ private:
     std::vector<char16_t> m_plain;
     std::vector<quint16> m_bmpToGlyph;    // by character of the Basic Multilingual Plane
     QHash<char32_t, quint16> m_otherToGlyph;
+    mutable bool m_runKnown = false;
+    mutable char16_t m_runLow = 0;
+    mutable char16_t m_runHigh = 0;
 };
+
+// The numbering files of a format are read in, as a caller has chosen it; null when it has
+// none to give (the format's own is then taken, or the caller has said why not).
+using NumberingFor = std::function<std::shared_ptr<const CharacterNumbering>(const GxtFormat &)>;
 
 } // namespace quillet

@@ -44,10 +44,6 @@ QString exchangeFormatName(ExchangeFormat form);
 // in csv).
 Result writeExchange(const RawDocument &document, const EntryRules &rules, ExchangeFormat form, QByteArray &out);
 
-// The numbering a source of a format is read in; the format's own when empty or when it
-// gives nothing.
-using NumberingFor = std::function<std::shared_ptr<const CharacterNumbering>(const GxtFormat &)>;
-
 // A document from a text form, in the format it names, each entry encoded once through the
 // numbering and checked by the one rule as it comes. Fails, naming the line (txt, csv) or
 // the element (json) and the entry, when the source is malformed or holds an entry the

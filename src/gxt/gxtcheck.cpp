@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 
 namespace quillet {
@@ -30,11 +31,23 @@ quint64 keyNumber(const GxtFormat &format, const StringEntry &entry)
 void checkTable(const GxtFormat &format, const RawTable &table, const EntryRules &rules, QStringList &warnings)
 {
     const QString prefix = format.hasTables() ? QStringLiteral("table %1: ").arg(rules.tableText(table.name)) : QString();
+    // The keys sorted as numbers find the repeated ones; a table seldom has any, so only
+    // those are counted, and named in the order their second entry stands in.
+    std::vector<quint64> keys(table.entries.size());
+    for (size_t i = 0; i < keys.size(); ++i)
+        keys[i] = keyNumber(format, table.entries[i]);
+    std::sort(keys.begin(), keys.end());
     QHash<quint64, int> seen;
-    seen.reserve(qsizetype(table.entries.size()));
+    for (size_t i = 1; i < keys.size(); ++i) {
+        if (keys[i] == keys[i - 1])
+            seen.insert(keys[i], 0);
+    }
+    if (seen.isEmpty())
+        keys.clear();
     std::vector<size_t> repeated;
-    for (size_t i = 0; i < table.entries.size(); ++i) {
-        if (++seen[keyNumber(format, table.entries[i])] == 2)
+    for (size_t i = 0; i < table.entries.size() && !seen.isEmpty(); ++i) {
+        const auto it = seen.find(keyNumber(format, table.entries[i]));
+        if (it != seen.end() && ++*it == 2)
             repeated.push_back(i);
     }
     for (size_t i : repeated) {
@@ -54,6 +67,33 @@ void checkTable(const GxtFormat &format, const RawTable &table, const EntryRules
 
 } // namespace
 
+void EscapeCounter::inspect(int table, int entry, QStringView units)
+{
+    if (!m_asked) {
+        m_asked = true;
+        if (m_document.format && m_numberingFor)
+            m_numbering = m_numberingFor(*m_document.format);
+    }
+    if (!m_numbering || m_numbering->showsEvery(units))
+        return;
+    if (m_count++ == 0) {
+        m_firstTable = table;
+        m_firstEntry = entry;
+    }
+}
+
+void EscapeCounter::reportInto(CheckReport &report, const EntryRules &rules) const
+{
+    report.escapedEntries = m_count;
+    if (m_count == 0 || m_firstTable < 0 || size_t(m_firstTable) >= m_document.tables.size())
+        return;
+    const RawTable &table = m_document.tables[size_t(m_firstTable)];
+    if (size_t(m_firstEntry) >= table.entries.size())
+        return;
+    report.firstEscaped = describeEntry(*m_document.format, rules.tableText(table.name), m_firstEntry + 1,
+                                        rules.keyText(table.entries[size_t(m_firstEntry)]));
+}
+
 QString CheckReport::escapeNote(const EntryRules &rules) const
 {
     if (escapedEntries == 0)
@@ -65,33 +105,39 @@ QString CheckReport::escapeNote(const EntryRules &rules) const
 
 CheckReport checkDocument(const RawDocument &document, const EntryRules &rules)
 {
+    std::vector<const RawTable *> tables;
+    for (const RawTable &table : document.tables)
+        tables.push_back(&table);
+    return checkDocument(*document.format, tables, rules, true);
+}
+
+CheckReport checkDocument(const GxtFormat &format, const std::vector<const RawTable *> &tables, const EntryRules &rules,
+                          bool countEscapes)
+{
     CheckReport report;
-    const GxtFormat &format = *document.format;
     const CharacterNumbering &numbering = rules.numbering();
     QHash<QByteArray, int> tableNames;
-    for (const RawTable &table : document.tables) {
+    for (const RawTable *held : tables) {
+        const RawTable &table = *held;
         checkTable(format, table, rules, report.warnings);
         ++tableNames[table.name.bytes().toByteArray()];
         report.entries += qsizetype(table.entries.size());
-        for (size_t i = 0; i < table.entries.size(); ++i) {
+        for (size_t i = 0; countEscapes && i < table.entries.size(); ++i) {
             const StringEntry &entry = table.entries[i];
-            const bool shown = std::all_of(entry.units.cbegin(), entry.units.cend(), [&](QChar u) {
-                const char32_t c = numbering.characterOf(u.unicode());
-                return c != 0 && c != UnitEscape::Open;
-            });
-            if (!shown && report.escapedEntries++ == 0) {
+            if (!numbering.showsEvery(entry.units) && report.escapedEntries++ == 0) {
                 report.firstEscaped =
                     describeEntry(format, rules.tableText(table.name), int(i + 1), rules.keyText(entry));
             }
         }
     }
     const int gameMax = format.traits().gameMaxTables;
-    if (gameMax > 0 && document.tables.size() > size_t(gameMax)) {
+    if (gameMax > 0 && tables.size() > size_t(gameMax)) {
         report.warnings.append(QStringLiteral("the file has %1 tables; the game keeps at most %2")
-                                   .arg(document.tables.size())
+                                   .arg(tables.size())
                                    .arg(gameMax));
     }
-    for (const RawTable &table : document.tables) {
+    for (const RawTable *held : tables) {
+        const RawTable &table = *held;
         const int count = tableNames.take(table.name.bytes().toByteArray());
         if (count > 1) {
             report.warnings.append(QStringLiteral("the table %1 appears %2 times; the game finds only the first")

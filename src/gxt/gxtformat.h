@@ -15,6 +15,14 @@ namespace quillet {
 class ByteSource;
 class FileProgress;
 class KeyHash;
+class TextInspector;
+
+// What a format's reader reads with: the progress to report, and whoever looks at the texts
+// in place of keeping them (none: keep them).
+struct ReadContext {
+    FileProgress &progress;
+    TextInspector *inspector = nullptr;
+};
 
 // Whether a format stores each key's name, or only a hash of it.
 enum class KeyKind { Name, Hash };
@@ -98,7 +106,7 @@ public:
     virtual bool readsUntagged() const { return false; }
 
     // The whole file. On failure `out` may hold anything; the caller empties it.
-    virtual Result read(ByteSource &source, RawDocument &out, FileProgress &progress) const = 0;
+    virtual Result read(ByteSource &source, RawDocument &out, ReadContext &context) const = 0;
     // The whole file as the game ships this format: tables in tableOrder(), keys in
     // entryOrder(), texts one after another with fresh offsets and exact sizes. Everything is
     // checked and measured before a byte is made: a refused document writes nothing, and

@@ -16,9 +16,10 @@ QString tagOf(QByteArrayView head)
     return shown;
 }
 
-Result readAny(ByteSource &source, RawDocument &out, const FileOperationHooks &hooks)
+Result readAny(ByteSource &source, RawDocument &out, const FileOperationHooks &hooks, TextInspector *inspector)
 {
     FileProgress progress(hooks);
+    ReadContext context{progress, inspector};
     const qint64 size = source.size();
     if (size == 0)
         return Result::failure(QStringLiteral("the file is 0 bytes long; a GXT file has at least 8"));
@@ -28,7 +29,7 @@ Result readAny(ByteSource &source, RawDocument &out, const FileOperationHooks &h
         return Result::failure(source.errorString());
     const QByteArrayView headBytes(head, headSize);
     if (const GxtFormat *format = GxtFormat::detect(headBytes))
-        return format->read(source, out, progress);
+        return format->read(source, out, context);
 
     // A format whose first tag is never read may still be what this is; when it does not
     // read as one either, the first bytes say what the file is not.
@@ -38,7 +39,7 @@ Result readAny(ByteSource &source, RawDocument &out, const FileOperationHooks &h
         if (!format->readsUntagged())
             continue;
         out = RawDocument();
-        Result read = format->read(source, out, progress);
+        Result read = format->read(source, out, context);
         if (read)
             return read;
         failures = read.errorString();
@@ -57,14 +58,16 @@ Result finish(Result read, RawDocument &out)
 
 } // namespace
 
-Result readGxt(QByteArrayView data, RawDocument &out, const FileOperationHooks &hooks)
+TextInspector::~TextInspector() = default;
+
+Result readGxt(QByteArrayView data, RawDocument &out, const FileOperationHooks &hooks, TextInspector *inspector)
 {
     out = RawDocument();
     MemoryBytes source(data);
-    return finish(readAny(source, out, hooks), out);
+    return finish(readAny(source, out, hooks, inspector), out);
 }
 
-Result readGxtFile(const QString &path, RawDocument &out, const FileOperationHooks &hooks)
+Result readGxtFile(const QString &path, RawDocument &out, const FileOperationHooks &hooks, TextInspector *inspector)
 {
     out = RawDocument();
     QFile file;
@@ -72,7 +75,7 @@ Result readGxtFile(const QString &path, RawDocument &out, const FileOperationHoo
     if (!opened)
         return opened;
     FileBytes source(file, file.size());
-    return finish(readAny(source, out, hooks), out);
+    return finish(readAny(source, out, hooks, inspector), out);
 }
 
 } // namespace quillet

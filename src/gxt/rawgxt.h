@@ -44,13 +44,28 @@ struct RawDocument {
     }
 };
 
+// What a reader does with each text instead of keeping it, for a caller that only needs to
+// look at the texts once (a check): the reader then reads and checks every text as always,
+// hands its units over, and leaves the entries' units empty. Shared texts are handed over
+// once per entry.
+class TextInspector
+{
+public:
+    virtual ~TextInspector();
+    // The text of entry `entry` (in record order) of table `table` (in file order); the
+    // units are valid until the call returns.
+    virtual void inspect(int table, int entry, QStringView units) = 0;
+};
+
 // Reads the bytes of a whole GXT file of any format Quillet knows. A damaged file fails
 // with a reason that names the table and the entry where the damage was found, and `out`
 // is left empty. Warnings name what the game would only warn about.
-Result readGxt(QByteArrayView data, RawDocument &out, const FileOperationHooks &hooks = {});
+Result readGxt(QByteArrayView data, RawDocument &out, const FileOperationHooks &hooks = {},
+               TextInspector *inspector = nullptr);
 
 // The same from a file on disk, read a window at a time rather than whole.
-Result readGxtFile(const QString &path, RawDocument &out, const FileOperationHooks &hooks = {});
+Result readGxtFile(const QString &path, RawDocument &out, const FileOperationHooks &hooks = {},
+                   TextInspector *inspector = nullptr);
 
 // Writes a document as the game ships its format (see GxtFormat::write). Refuses, writing
 // nothing and before it copies a text, what the format cannot hold.

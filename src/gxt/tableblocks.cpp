@@ -1,6 +1,7 @@
 #include "tableblocks.h"
 
 #include "codepage.h"
+#include "unitscan.h"
 
 #include <QtEndian>
 
@@ -39,9 +40,10 @@ QString tooLargeReason(qint64 entries, qint64 bytes)
     return QStringLiteral("the document is too large for a GXT file (%1 entries, %2 bytes)").arg(entries).arg(bytes);
 }
 
-BlockReader::BlockReader(ByteSource &source, FileProgress &progress)
+BlockReader::BlockReader(ByteSource &source, ReadContext &context)
     : m_source(source)
-    , m_progress(progress)
+    , m_context(context)
+    , m_progress(context.progress)
     , m_size(source.size())
     , m_unitBudget(source.size() + (qint64(1) << 20))
 {
@@ -97,9 +99,11 @@ QString BlockReader::where(const GxtFormat &format, const QString &table, qint64
     return describeEntry(format, table, int(i + 1), format.keyText(entry));
 }
 
-bool BlockReader::readEntries(const GxtFormat &format, const QString &table, const TableBlock &block, int unitBytes,
-                              std::vector<StringEntry> &entries, const QString &endNamed, const QString &endPlain)
+bool BlockReader::readEntries(const GxtFormat &format, int tableIndex, const QString &table, const TableBlock &block,
+                              int unitBytes, std::vector<StringEntry> &entries, const QString &endNamed,
+                              const QString &endPlain)
 {
+    TextInspector *const inspector = m_context.inspector;
     const int recordSize = format.traits().recordSize;
     const qint64 count = block.count;
     entries.resize(size_t(count));
@@ -136,9 +140,16 @@ bool BlockReader::readEntries(const GxtFormat &format, const QString &table, con
         rising = offsets[size_t(i)] > offsets[size_t(i - 1)];
     std::vector<int> order;
     if (!rising) {
+        // An offset and the record's place make one number (offsets are below 2^31 and a
+        // table holds fewer than 2^16 records): sorting those keeps shared offsets in record
+        // order without the indirect comparisons of a stable sort.
+        std::vector<quint64> keys(static_cast<size_t>(count));
+        for (qint64 i = 0; i < count; ++i)
+            keys[size_t(i)] = (quint64(offsets[size_t(i)]) << 16) | quint64(i);
+        std::sort(keys.begin(), keys.end());
         order.resize(size_t(count));
-        std::iota(order.begin(), order.end(), 0);
-        std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return offsets[size_t(a)] < offsets[size_t(b)]; });
+        for (qint64 k = 0; k < count; ++k)
+            order[size_t(k)] = int(keys[size_t(k)] & 0xFFFF);
     }
 
     const qint64 chunkUnits = std::max<qint64>(1, m_source.chunkBytes() / unitBytes);
@@ -148,7 +159,10 @@ bool BlockReader::readEntries(const GxtFormat &format, const QString &table, con
         StringEntry &entry = entries[size_t(i)];
         const qint64 offset = offsets[size_t(i)];
         if (k > 0 && offset == offsets[size_t(previous)]) {
-            entry.units = entries[size_t(previous)].units;
+            if (inspector)
+                inspector->inspect(tableIndex, int(i), m_scratch);
+            else
+                entry.units = entries[size_t(previous)].units;
             m_progress.text();
             continue;
         }
@@ -165,8 +179,7 @@ bool BlockReader::readEntries(const GxtFormat &format, const QString &table, con
                 return false;
             qint64 u = 0;
             if (unitBytes == 2) {
-                while (u < n && (units[2 * u] != 0 || units[2 * u + 1] != 0))
-                    ++u;
+                u = UnitScan::firstZero(units, n);
             } else {
                 const void *zero = std::memchr(units, 0, size_t(n));
                 u = zero ? static_cast<const char *>(zero) - units : n;
@@ -187,8 +200,10 @@ bool BlockReader::readEntries(const GxtFormat &format, const QString &table, con
                             .arg(where(format, table, i, entry))
                             .arg(m_size));
         }
-        QString text(length, Qt::Uninitialized);
-        char16_t *out = reinterpret_cast<char16_t *>(text.data());
+        QString text = inspector ? QString() : QString(length, Qt::Uninitialized);
+        if (inspector)
+            m_scratch.resize(length);
+        char16_t *out = reinterpret_cast<char16_t *>(inspector ? m_scratch.data() : text.data());
         for (qint64 done = 0; done < length;) {
             const qint64 n = std::min(length - done, chunkUnits);
             const char *units = at(start + unitBytes * done, unitBytes * n);
@@ -202,7 +217,10 @@ bool BlockReader::readEntries(const GxtFormat &format, const QString &table, con
             }
             done += n;
         }
-        entry.units = std::move(text);
+        if (inspector)
+            inspector->inspect(tableIndex, int(i), m_scratch);
+        else
+            entry.units = std::move(text);
         m_progress.text();
     }
     return true;
@@ -313,7 +331,7 @@ bool readTableOfTables(BlockReader &reader, const GxtFormat &format, qint64 base
     for (qint64 t = 0; t < tableCount; ++t) {
         RawTable &table = out.tables[size_t(t)];
         const TableBlock &block = blocks[size_t(t)];
-        if (!reader.readEntries(format, nameText(table.name), block, bits / 8, table.entries,
+        if (!reader.readEntries(format, int(t), nameText(table.name), block, bits / 8, table.entries,
                                 QStringLiteral("the end of the table's texts (%1 bytes)").arg(block.dataEnd - block.dataStart),
                                 QStringLiteral("the end of the table's texts")))
             return false;

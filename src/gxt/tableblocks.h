@@ -28,10 +28,10 @@ struct TableBlock {
 class BlockReader
 {
 public:
-    BlockReader(ByteSource &source, FileProgress &progress);
+    BlockReader(ByteSource &source, ReadContext &context);
 
     qint64 size() const { return m_size; }
-    FileProgress &progress() { return m_progress; }
+    FileProgress &progress() { return m_context.progress; }
     // `length` bytes from `position`, which the caller has made sure lie in the file; null,
     // with the reason kept, when they cannot be read.
     const char *at(qint64 position, qint64 length);
@@ -48,14 +48,18 @@ public:
     // texts are read in the order they stand in the file, so that a file read a window at a
     // time is read front to back even where its records are in another order than its texts.
     // `endNamed` and `endPlain` name where texts must end, for the reasons.
-    bool readEntries(const GxtFormat &format, const QString &table, const TableBlock &block, int unitBytes,
-                     std::vector<StringEntry> &entries, const QString &endNamed, const QString &endPlain);
+    // `tableIndex` is the table's place in the file, for the inspector.
+    bool readEntries(const GxtFormat &format, int tableIndex, const QString &table, const TableBlock &block,
+                     int unitBytes, std::vector<StringEntry> &entries, const QString &endNamed, const QString &endPlain);
 
 private:
     QString where(const GxtFormat &format, const QString &table, qint64 i, const StringEntry &entry) const;
 
     ByteSource &m_source;
+    ReadContext &m_context;
     FileProgress &m_progress;
+    // The text an inspector is shown, in place of one string per text.
+    QString m_scratch;
     const qint64 m_size;
     // Texts may overlap, so the units read in all are bounded by the file's own size: a
     // damaged or hostile file cannot make the reader decode more than it could hold.

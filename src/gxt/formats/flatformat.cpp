@@ -95,9 +95,9 @@ public:
         });
     }
 
-    Result read(ByteSource &source, RawDocument &out, FileProgress &progress) const override
+    Result read(ByteSource &source, RawDocument &out, ReadContext &context) const override
     {
-        BlockReader reader(source, progress);
+        BlockReader reader(source, context);
         out.format = this;
         out.bits = 16;
         out.hash = nullptr;
@@ -123,14 +123,14 @@ public:
                                        .arg(count)
                                        .arg(traits().maxEntries));
         }
-        progress.setMaximum(double(keySize) / 4.0);
+        context.progress.setMaximum(double(keySize) / 4.0);
         out.tables.resize(1);
         RawTable &table = out.tables.front();
         table.name = mainTableRawName();
         // The texts count from the first byte after D, and only the end of the file bounds
         // them: D is not read.
         const TableBlock block{8, count, 16 + keySize, size};
-        if (!reader.readEntries(*this, QString(), block, 2, table.entries,
+        if (!reader.readEntries(*this, 0, QString(), block, 2, table.entries,
                                 QStringLiteral("the end of the file (%1 bytes)").arg(size),
                                 QStringLiteral("the end of the file")))
             return Result::failure(reader.error());

@@ -78,9 +78,9 @@ public:
         return order;
     }
 
-    Result read(ByteSource &source, RawDocument &out, FileProgress &progress) const override
+    Result read(ByteSource &source, RawDocument &out, ReadContext &context) const override
     {
-        BlockReader reader(source, progress);
+        BlockReader reader(source, context);
         out.format = this;
         out.hash = traits().hash;
         if (reader.size() < 8)

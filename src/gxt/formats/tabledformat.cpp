@@ -57,9 +57,9 @@ public:
 
     bool keyLess(const StringEntry &a, const StringEntry &b) const override { return a.name < b.name; }
 
-    Result read(ByteSource &source, RawDocument &out, FileProgress &progress) const override
+    Result read(ByteSource &source, RawDocument &out, ReadContext &context) const override
     {
-        BlockReader reader(source, progress);
+        BlockReader reader(source, context);
         out.format = this;
         out.bits = 16;
         out.hash = nullptr;
