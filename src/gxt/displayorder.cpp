@@ -98,8 +98,9 @@ DisplayKeys::Head DisplayKeys::headOf(const QString &text)
 void DisplayKeys::build(int count, const TextOf &textOf)
 {
     m_textOf = textOf;
-    m_texts.assign(size_t(count), QString());
-    m_known.assign(size_t(count), false);
+    // The whole texts are kept only once a comparison first needs one.
+    m_texts.clear();
+    m_known.clear();
     m_heads.resize(size_t(count));
     for (int row = 0; row < count; ++row)
         m_heads[size_t(row)] = headOf(textOf(row));
@@ -120,8 +121,10 @@ void DisplayKeys::insert(int row)
 {
     if (!m_built)
         return;
-    m_texts.insert(m_texts.begin() + row, QString());
-    m_known.insert(m_known.begin() + row, false);
+    if (!m_texts.empty()) {
+        m_texts.insert(m_texts.begin() + row, QString());
+        m_known.insert(m_known.begin() + row, false);
+    }
     m_heads.insert(m_heads.begin() + row, headOf(m_textOf(row)));
 }
 
@@ -129,8 +132,10 @@ void DisplayKeys::remove(int row)
 {
     if (!m_built)
         return;
-    m_texts.erase(m_texts.begin() + row);
-    m_known.erase(m_known.begin() + row);
+    if (!m_texts.empty()) {
+        m_texts.erase(m_texts.begin() + row);
+        m_known.erase(m_known.begin() + row);
+    }
     m_heads.erase(m_heads.begin() + row);
 }
 
@@ -138,8 +143,10 @@ void DisplayKeys::update(int row)
 {
     if (!m_built)
         return;
-    m_texts[size_t(row)] = QString();
-    m_known[size_t(row)] = false;
+    if (!m_texts.empty()) {
+        m_texts[size_t(row)] = QString();
+        m_known[size_t(row)] = false;
+    }
     m_heads[size_t(row)] = headOf(m_textOf(row));
 }
 
@@ -162,6 +169,10 @@ int DisplayKeys::compare(int a, int b) const
 
 const QString &DisplayKeys::textAt(int row) const
 {
+    if (m_texts.empty()) {
+        m_texts.assign(m_heads.size(), QString());
+        m_known.assign(m_heads.size(), false);
+    }
     if (!m_known[size_t(row)]) {
         m_texts[size_t(row)] = m_textOf(row);
         m_known[size_t(row)] = true;

@@ -59,6 +59,14 @@ FileCommands::FileCommands(frmMain &window, DocumentController &controller, User
     , m_recentFiles(new RecentFilesMenu(fileMenu, exitItem, settings,
                                         [this](const QString &path) { mnuFile_Recent_Click(path); }))
 {
+    // Before the window shows the new document's first table, so that it is sorted once, by
+    // Name. Only an open does this; New keeps the list's order.
+    connect(&m_controller, &DocumentController::documentReset, this, [this] {
+        if (!m_opening)
+            return;
+        m_window.listProxy().setSortKey(ByName);
+        m_window.listProxy().setSorted(true);
+    });
 }
 
 void FileCommands::startWith(const QString &argument)
@@ -76,7 +84,9 @@ bool FileCommands::OpenGxtFile(const QString &path)
     QWidget *list = m_window.listWidget();
     const bool hadFocus = list->hasFocus();
     m_window.beginLoad();
+    m_opening = true;
     const Result result = m_controller.open(path, m_window.fileOperationHooks());
+    m_opening = false;
     // Whatever became of the load, the window is back to normal; a failed load has left the
     // document as it was.
     m_window.endLoad();
@@ -86,9 +96,6 @@ bool FileCommands::OpenGxtFile(const QString &path)
         tellFailure(QStringLiteral("Could not open %1: %2").arg(QDir::toNativeSeparators(path), result.errorString()));
         return false;
     }
-    // A file opens shown by Name, in the direction the list had.
-    m_window.listProxy().setSortKey(ByName);
-    m_window.listProxy().setSorted(true);
     SaveFileLocation(m_settings, path);
     m_recentFiles->add(path);
     tellWarnings(path, result.warnings());

@@ -53,6 +53,8 @@ private:
     UserDialogs &m_dialogs;
     SettingsStore &m_settings;
     RecentFilesMenu *m_recentFiles;
+    // While a file opens: it shows by Name, in the direction the list had.
+    bool m_opening = false;
 };
 
 } // namespace quillet
