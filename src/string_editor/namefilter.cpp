@@ -34,10 +34,9 @@ NameValidator::NameValidator(const NameRule &rule, QObject *parent)
 QValidator::State NameValidator::validate(QString &input, int &pos) const
 {
     Q_UNUSED(pos);
-    for (QChar &c : input) {
-        if (c >= u'a' && c <= u'z')
-            c = QChar(char16_t(c.unicode() - 32));
-    }
+    // Nothing is rewritten here: a name read from the file goes into the box through
+    // setText, which a rewriting validator would turn into another key ("lower" into
+    // "LOWER") unseen. Typed and pasted letters are upper-cased by the key filter first.
     switch (m_rule.checkTyped(input, m_keptLength)) {
     case NameRule::Typed::Acceptable:
         return Acceptable;

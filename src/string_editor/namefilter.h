@@ -16,9 +16,9 @@ char16_t filterNameKey(char16_t code);
 // Where `hashes` allows, '#' passes too.
 QString filterPastedName(const QString &text, bool hashes = false);
 
-// The name box's check, by the format's own rule for typed names (NameRule::checkTyped):
-// letters are upper-cased as they come; a name that breaks the rule is refused whole, so a
-// key press or a paste that would make one types nothing.
+// The name box's check, by the format's own rule for typed names (NameRule::checkTyped): a
+// name that breaks the rule is refused whole, so a key press or a paste that would make one
+// types nothing. It changes no character of what it checks.
 class NameValidator : public QValidator
 {
     Q_OBJECT
