@@ -171,7 +171,7 @@ void frmStrings::cmdOk_Click()
         return;
     }
     // An update keeps the entry's identity; the caller's command gives an added one its own.
-    entry.id = cmdOk()->text() == QLatin1String("&Update") ? RenameElement : 0;
+    entry.id = updatedEntry();
     m_committed = entry;
     m_committedName = name;
     accept();
@@ -181,7 +181,8 @@ bool frmStrings::confirmRepeatedName(const StringEntry &entry, const QString &na
 {
     // An entry that keeps its own key makes no second entry, even where a file already
     // repeats that key; such files stay editable as they are.
-    const StringEntry *edited = RenameElement ? m_table.find(RenameElement) : nullptr;
+    const EntryId updated = updatedEntry();
+    const StringEntry *edited = updated ? m_table.find(updated) : nullptr;
     if (edited && edited->sameKey(entry))
         return true;
     const std::vector<StringEntry> &entries = m_table.entries();
@@ -229,10 +230,11 @@ bool frmStrings::refuseTakenHash(const StringEntry &entry, const QString &name)
 {
     if (!takesHashes())
         return false;
+    const EntryId updated = updatedEntry();
     const std::vector<StringEntry> &entries = m_table.entries();
     for (size_t row = 0; row < entries.size(); ++row) {
         const StringEntry &other = entries[row];
-        if (other.hash != entry.hash || (RenameElement != 0 && other.id == RenameElement))
+        if (other.hash != entry.hash || (updated != 0 && other.id == updated))
             continue;
         m_dialogs.message(this, {QStringLiteral("The key %1 has the hash %2, which entry %3 (%4) of this table has "
                                                 "already. A table holds each hashed key once.")
@@ -278,6 +280,11 @@ void frmStrings::txtValue_KeyPress(char16_t &keyAscii)
         keyAscii = 0;
         cmdOk_Click();
     }
+}
+
+EntryId frmStrings::updatedEntry() const
+{
+    return cmdOk()->text() == QLatin1String("&Update") ? RenameElement : 0;
 }
 
 bool frmStrings::takesHashes() const

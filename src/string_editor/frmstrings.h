@@ -94,6 +94,8 @@ private:
     void applyViewLook(View view);
     bool nameKeyPress(QKeyEvent *event);
     bool takesHashes() const;
+    // The entry an update rewrites; 0 while the dialog adds one, whatever RenameElement says.
+    EntryId updatedEntry() const;
     // Inserts the longest start of `typed` that keeps a name the box takes.
     void insertIntoName(const QString &typed);
     // In a table of hashed keys each hash stands once; true when the name's is taken.
