@@ -9,6 +9,7 @@
 
 #include "codepage.h"
 #include "fileio.h"
+#include "gxtdocument.h"
 #include "gxtdocumentfile.h"
 
 #include <QDir>
@@ -282,6 +283,69 @@ private slots:
                 QCOMPARE(entriesOf(temp.path()), QStringList{QStringLiteral("t.gxt")});
             }
         }
+    }
+
+    // A small hostile file whose records all share one long text reads as a document that
+    // no GXT file can hold once every record has its own copy: 2 tables of 32,766 records
+    // sharing a 17,000-unit text, 592 KB that would write 2.2 GB. The save adds up the sizes
+    // and refuses before it copies or allocates anything of that size; a save that encoded
+    // first took 39 s and 2.4 GB before the same refusal.
+    void aDocumentTooLargeIsRefusedBeforeAnythingIsCopied()
+    {
+        constexpr int Records = 32766;
+        constexpr int Units = 17000;
+        QByteArray bytes("\x04\x00\x10\x00TABL", 8);
+        auto put32 = [&bytes](quint32 value) {
+            for (int shift = 0; shift < 32; shift += 8)
+                bytes.append(char((value >> shift) & 0xFF));
+        };
+        const qint64 blockSize = 8 + 8 * Records + 8 + 2 * (Units + 1);
+        put32(24);
+        bytes.append("MAIN\0\0\0\0", 8);
+        put32(quint32(4 + 8 + 24));
+        bytes.append("LONG\0\0\0\0", 8);
+        put32(quint32(4 + 8 + 24 + blockSize));
+        for (int t = 0; t < 2; ++t) {
+            if (t == 1)
+                bytes.append("LONG\0\0\0\0", 8);
+            bytes.append("TKEY", 4);
+            put32(8 * Records);
+            for (int i = 0; i < Records; ++i) {
+                put32(0);
+                put32(quint32(i + 1));
+            }
+            bytes.append("TDAT", 4);
+            put32(2 * (Units + 1));
+            for (int u = 0; u < Units; ++u)
+                bytes.append("A\0", 2);
+            bytes.append("\0\0", 2);
+        }
+        QTemporaryDir temp;
+        const QString source = temp.filePath(QStringLiteral("hostile.gxt"));
+        const QString target = temp.filePath(QStringLiteral("saved.gxt"));
+        QVERIFY(writeFile(source, bytes));
+
+        const childprocess::Result child = childprocess::run([&] {
+            GxtDocument document;
+            const Result loaded = LoadGxt(source, document);
+            if (!loaded)
+                return QByteArray("load: ") + loaded.errorString().toUtf8();
+            rusage before{};
+            getrusage(RUSAGE_SELF, &before);
+            const Result saved = SaveGxt(target, document);
+            rusage after{};
+            getrusage(RUSAGE_SELF, &after);
+            if (saved)
+                return QByteArray("saved");
+            // Peak resident memory in KiB: the refusal takes nothing near the file's size.
+            const long grown = after.ru_maxrss - before.ru_maxrss;
+            return QByteArray(grown < 64 * 1024 ? "small " : "LARGE ") + saved.errorString().toUtf8();
+        });
+        QVERIFY2(child.ok(), qPrintable(child.describe()));
+        QVERIFY2(child.output.startsWith("small ") && child.output.contains("too large for a GXT file"),
+                 child.output.constData());
+        QVERIFY(!QFileInfo::exists(target));
+        QCOMPARE(entriesOf(temp.path()), QStringList{QStringLiteral("hostile.gxt")});
     }
 
     // The save reads the new file back before it takes the old one's place; when what it
