@@ -7,6 +7,7 @@
 #include "documentcontroller.h"
 #include "frmmain.h"
 #include "stringtable.h"
+#include "testfiles.h"
 
 #include <QAction>
 #include <QMenu>
@@ -89,22 +90,37 @@ inline bool select(const quillet::frmMain &w, const QString &name)
     return false;
 }
 
+inline quillet::StringEntry newEntry(quillet::frmMain &w, const QString &name, const QString &value)
+{
+    quillet::DocumentController &controller = w.controller();
+    quillet::StringEntry entry;
+    if (!controller.rules().encode(name, value, entry))
+        qFatal("a test entry does not encode: %s", qPrintable(name));
+    entry.id = controller.document().newEntryId();
+    return entry;
+}
+
 // Adds an entry at the end of the shown table's file order as Add does, through a command
 // the history keeps: the document counts as changed from then on. `units`, when given, go
 // into the file as they are, whatever a user could type.
 inline quillet::EntryId addEntry(quillet::frmMain &w, const QString &name, const QString &value,
                                  const QString *units = nullptr)
 {
-    quillet::DocumentController &controller = w.controller();
-    quillet::StringEntry entry;
-    if (!controller.rules().encode(name, units ? QString() : value, entry))
-        qFatal("a test entry does not encode: %s", qPrintable(name));
+    quillet::StringEntry entry = newEntry(w, name, units ? QString() : value);
     if (units)
         entry.units = *units;
-    entry.id = controller.document().newEntryId();
-    controller.push(new quillet::EntriesCommand(QStringLiteral("Add ") + name,
-                                                {quillet::EntryChange{&w.table(), std::nullopt, entry, -1}}));
+    w.controller().push(new quillet::EntriesCommand(QStringLiteral("Add ") + name,
+                                                    {quillet::EntryChange{&w.table(), std::nullopt, entry, -1}}));
     return entry.id;
+}
+
+// Many entries added as one step, in the order given.
+inline void addEntries(quillet::frmMain &w, const testfiles::Rows &rows)
+{
+    std::vector<quillet::EntryChange> changes;
+    for (const testfiles::Row &row : rows)
+        changes.push_back({&w.table(), std::nullopt, newEntry(w, row.name, row.value), -1});
+    w.controller().push(new quillet::EntriesCommand(QStringLiteral("Add"), std::move(changes)));
 }
 
 } // namespace windowdriver
