@@ -385,6 +385,40 @@ private Q_SLOTS:
         QCOMPARE(testfiles::readFile(path), before);
     }
 
+    // Several entries deleted in one step, in whatever order they were chosen, come back each
+    // to the very place in the file it left; redone and undone again, the same.
+    void undoOfSeveralDeletesKeepsTheFileOrder_data()
+    {
+        QTest::addColumn<QList<int>>("deleted"); // rows of the file, in the order chosen
+        QTest::newRow("first, middle and last, in file order") << QList<int>{0, 2, 5};
+        QTest::newRow("the same, the other way round") << QList<int>{5, 2, 0};
+        QTest::newRow("neighbours, mixed") << QList<int>{3, 1, 2, 4};
+        QTest::newRow("every entry") << QList<int>{4, 0, 5, 1, 3, 2};
+    }
+    void undoOfSeveralDeletesKeepsTheFileOrder()
+    {
+        QFETCH(QList<int>, deleted);
+        const QString path = open(flat({{"C", "3"}, {"A", "1"}, {"F", "6"}, {"A", "2"}, {"E", "5"}, {"D", "4"}}));
+        const QByteArray before = testfiles::readFile(path);
+        const RowDocument opened = content();
+        StringTable &table = w->table();
+        std::vector<EntryChange> changes;
+        for (int row : deleted)
+            changes.push_back({&table, table.at(row), std::nullopt, -1});
+        w->controller().push(new EntriesCommand(QStringLiteral("Delete"), std::move(changes)));
+        QCOMPARE(table.count(), 6 - int(deleted.size()));
+        for (int round = 0; round < 2; ++round) {
+            item("mnuStrings_Undo")->trigger();
+            QCOMPARE(content(), opened);
+            item("mnuStrings_Redo")->trigger();
+            QCOMPARE(table.count(), 6 - int(deleted.size()));
+        }
+        item("mnuStrings_Undo")->trigger();
+        QVERIFY(!changed());
+        QVERIFY(w->fileCommands().mnuFile_Save_Click());
+        QCOMPARE(testfiles::readFile(path), before);
+    }
+
     // The document counts as changed exactly when the history stands elsewhere than where the
     // file was opened or saved; showing it another way moves nothing in the history.
     void changedFollowsTheHistory_data()

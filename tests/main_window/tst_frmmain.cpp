@@ -80,6 +80,8 @@ private Q_SLOTS:
     void shortcuts();
     void columnClicks_data();
     void columnClicks();
+    void openSortsByNameInTheListsDirection_data();
+    void openSortsByNameInTheListsDirection();
     void popup_data();
     void popup();
     void doubleClickRunsEdit();
@@ -889,6 +891,39 @@ void TestFrmMain::columnClicks()
         QCOMPARE(header->sortIndicatorSection(), key);
         QCOMPARE(header->sortIndicatorOrder(), expectedOrder == Ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
     }
+}
+
+// A file opens shown by Name, whatever column the list was sorted by, in the direction the
+// list had; New keeps the list's order as it was.
+void TestFrmMain::openSortsByNameInTheListsDirection_data()
+{
+    QTest::addColumn<QStringList>("clicks"); // on the headers, before the open
+    QTest::addColumn<int>("order");
+    QTest::addColumn<QString>("rows");
+    QTest::newRow("as the list starts") << QStringList() << int(Ascending) << "ABC";
+    QTest::newRow("sorted by Value") << QStringList{"Value"} << int(Ascending) << "ABC";
+    QTest::newRow("sorted by Value, down") << QStringList{"Value", "Value"} << int(Descending) << "CBA";
+    QTest::newRow("sorted by Name, down") << QStringList{"Name"} << int(Descending) << "CBA";
+}
+
+void TestFrmMain::openSortsByNameInTheListsDirection()
+{
+    QFETCH(QStringList, clicks);
+    QFETCH(int, order);
+    QFETCH(QString, rows);
+    w->Form_Load(QString());
+    for (const QString &caption : clicks)
+        w->lvStrings_ColumnClick(caption);
+    const int keyBefore = w->listProxy().sortKey();
+    w->fileCommands().mnuFile_New_Click();
+    QCOMPARE(w->listProxy().sortKey(), keyBefore);
+    const QString path = writeTable(QStringLiteral("t.gxt"), {{"B", "z"}, {"C", "x"}, {"A", "y"}});
+    QVERIFY(w->fileCommands().OpenGxtFile(path));
+    StringListProxy &proxy = w->listProxy();
+    QVERIFY(proxy.isSorted());
+    QCOMPARE(proxy.sortKey(), int(ByName));
+    QCOMPARE(proxy.sortOrder(), order);
+    QCOMPARE(names().join(QString()), rows);
 }
 
 void TestFrmMain::popup_data()
