@@ -33,10 +33,15 @@ void checkTable(const GxtFormat &format, const RawTable &table, const EntryRules
     const QString prefix = format.hasTables() ? QStringLiteral("table %1: ").arg(rules.tableText(table.name)) : QString();
     // The keys sorted as numbers find the repeated ones; a table seldom has any, so only
     // those are counted, and named in the order their second entry stands in.
+    // A table in the order the game searches it has its repeated keys side by side already.
     std::vector<quint64> keys(table.entries.size());
-    for (size_t i = 0; i < keys.size(); ++i)
+    bool inOrder = true;
+    for (size_t i = 0; i < keys.size(); ++i) {
         keys[i] = keyNumber(format, table.entries[i]);
-    std::sort(keys.begin(), keys.end());
+        inOrder = inOrder && (i == 0 || !format.keyLess(table.entries[i], table.entries[i - 1]));
+    }
+    if (!inOrder)
+        std::sort(keys.begin(), keys.end());
     QHash<quint64, int> seen;
     for (size_t i = 1; i < keys.size(); ++i) {
         if (keys[i] == keys[i - 1])

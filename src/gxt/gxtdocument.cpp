@@ -108,7 +108,8 @@ void GxtDocument::renameTable(int index, const RawName &name)
     Q_EMIT tableRenamed(index);
 }
 
-void GxtDocument::replaceTables(const GxtFormat &format, int bits, const KeyHash *hash, std::vector<RawTable> &&tables)
+void GxtDocument::replaceTables(const GxtFormat &format, int bits, const KeyHash *hash, std::vector<RawTable> &&tables,
+                                std::vector<std::unique_ptr<PendingTexts>> pending)
 {
     Q_EMIT aboutToBeReset();
     m_format = &format;
@@ -116,8 +117,11 @@ void GxtDocument::replaceTables(const GxtFormat &format, int bits, const KeyHash
     m_hash = format.storesHashes() ? (hash ? hash : format.traits().hash) : nullptr;
     std::vector<std::unique_ptr<StringTable>> made;
     made.reserve(tables.size());
-    for (RawTable &table : tables)
-        made.push_back(makeTable(table.name, std::move(table.entries)));
+    for (size_t t = 0; t < tables.size(); ++t) {
+        made.push_back(makeTable(tables[t].name, std::move(tables[t].entries)));
+        if (t < pending.size() && pending[t])
+            made.back()->setPendingTexts(std::move(pending[t]));
+    }
     if (made.empty())
         made.push_back(makeTable(mainTableRawName()));
     // The old tables go only once nothing shows them any more.
@@ -125,9 +129,10 @@ void GxtDocument::replaceTables(const GxtFormat &format, int bits, const KeyHash
     Q_EMIT reset();
 }
 
-void GxtDocument::assign(RawDocument &&raw)
+void GxtDocument::assign(RawDocument &&raw, std::vector<std::unique_ptr<PendingTexts>> pending)
 {
-    replaceTables(raw.format ? *raw.format : GxtFormat::untitled(), raw.bits, raw.hash, std::move(raw.tables));
+    replaceTables(raw.format ? *raw.format : GxtFormat::untitled(), raw.bits, raw.hash, std::move(raw.tables),
+                  std::move(pending));
     raw = RawDocument();
 }
 

@@ -15,6 +15,7 @@ namespace quillet {
 class GxtFormat;
 class KeyHash;
 class StringTable;
+struct PendingTexts;
 
 // The open GXT file: its format, its text width, the hash its keys are read by, and its
 // tables in file order. A file of one table (flat) is a document of one table, MAIN. Each
@@ -64,7 +65,8 @@ public:
     void renameTable(int index, const RawName &name);
 
     // Replaces everything at once with what a reader gave, every entry given an identity.
-    void assign(RawDocument &&raw);
+    // `pending`, by table, holds the texts a reader left in the file's bytes (none: all read).
+    void assign(RawDocument &&raw, std::vector<std::unique_ptr<PendingTexts>> pending = {});
     // New: an untitled document again.
     void clear();
 
@@ -84,7 +86,8 @@ Q_SIGNALS:
     void tableRenamed(int index);
 
 private:
-    void replaceTables(const GxtFormat &format, int bits, const KeyHash *hash, std::vector<RawTable> &&tables);
+    void replaceTables(const GxtFormat &format, int bits, const KeyHash *hash, std::vector<RawTable> &&tables,
+                       std::vector<std::unique_ptr<PendingTexts>> pending = {});
 
     const GxtFormat *m_format;
     int m_bits = 16;

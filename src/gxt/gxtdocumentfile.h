@@ -4,6 +4,7 @@
 #include "fileoperationhooks.h"
 #include "gxtdocument.h"
 #include "rawgxt.h"
+#include "stringtable.h"
 #include "result.h"
 
 #include <QByteArray>
@@ -14,6 +15,15 @@ namespace quillet {
 // Loads the file at `path` into `document`. On failure the document is left exactly as it
 // was. Warnings name what the game would only warn about.
 Result LoadGxt(const QString &path, GxtDocument &document, const FileOperationHooks &hooks = {});
+
+// What a load reads before a document takes it: the file's content, with the texts of a
+// file of tables from the second table on left in the file's bytes, to be read when first
+// needed. The reader has checked every text all the same.
+struct LoadedFile {
+    RawDocument raw;
+    std::vector<std::unique_ptr<PendingTexts>> pending;
+};
+Result readForLoad(const QString &path, LoadedFile &out, const FileOperationHooks &hooks = {});
 // The same from the bytes of a file.
 Result loadGxtBytes(QByteArrayView bytes, GxtDocument &document, const FileOperationHooks &hooks = {});
 

@@ -16,12 +16,15 @@ class ByteSource;
 class FileProgress;
 class KeyHash;
 class TextInspector;
+class TextPlacement;
 
-// What a format's reader reads with: the progress to report, and whoever looks at the texts
-// in place of keeping them (none: keep them).
+// What a format's reader reads with: the progress to report, whoever looks at the texts in
+// place of keeping them (none: keep them), and whoever keeps the file's bytes and wants to
+// know where the texts of the tables after the first lie (none: keep them all).
 struct ReadContext {
     FileProgress &progress;
     TextInspector *inspector = nullptr;
+    TextPlacement *placement = nullptr;
 };
 
 // Whether a format stores each key's name, or only a hash of it.

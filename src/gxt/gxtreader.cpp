@@ -16,10 +16,11 @@ QString tagOf(QByteArrayView head)
     return shown;
 }
 
-Result readAny(ByteSource &source, RawDocument &out, const FileOperationHooks &hooks, TextInspector *inspector)
+Result readAny(ByteSource &source, RawDocument &out, const FileOperationHooks &hooks, TextInspector *inspector,
+               TextPlacement *placement = nullptr)
 {
     FileProgress progress(hooks);
-    ReadContext context{progress, inspector};
+    ReadContext context{progress, inspector, placement};
     const qint64 size = source.size();
     if (size == 0)
         return Result::failure(QStringLiteral("the file is 0 bytes long; a GXT file has at least 8"));
@@ -59,12 +60,14 @@ Result finish(Result read, RawDocument &out)
 } // namespace
 
 TextInspector::~TextInspector() = default;
+TextPlacement::~TextPlacement() = default;
 
-Result readGxt(QByteArrayView data, RawDocument &out, const FileOperationHooks &hooks, TextInspector *inspector)
+Result readGxt(QByteArrayView data, RawDocument &out, const FileOperationHooks &hooks, TextInspector *inspector,
+               TextPlacement *placement)
 {
     out = RawDocument();
     MemoryBytes source(data);
-    return finish(readAny(source, out, hooks, inspector), out);
+    return finish(readAny(source, out, hooks, inspector, placement), out);
 }
 
 Result readGxtFile(const QString &path, RawDocument &out, const FileOperationHooks &hooks, TextInspector *inspector)

@@ -57,11 +57,23 @@ public:
     virtual void inspect(int table, int entry, QStringView units) = 0;
 };
 
+// Where each text lies in the file, for a caller that keeps the file's bytes and fills the
+// texts in when they are first needed: the reader reads and checks every text as always, but
+// leaves the units of tables from the second on empty and says where they are instead.
+class TextPlacement
+{
+public:
+    virtual ~TextPlacement();
+    // Entry `entry` (in record order) of table `table`: `length` units from byte `start`,
+    // each `unitBytes` wide; or, where `sharedWith` is not -1, the very text of that entry.
+    virtual void place(int table, int entry, qint64 start, qint64 length, int unitBytes, int sharedWith) = 0;
+};
+
 // Reads the bytes of a whole GXT file of any format Quillet knows. A damaged file fails
 // with a reason that names the table and the entry where the damage was found, and `out`
 // is left empty. Warnings name what the game would only warn about.
 Result readGxt(QByteArrayView data, RawDocument &out, const FileOperationHooks &hooks = {},
-               TextInspector *inspector = nullptr);
+               TextInspector *inspector = nullptr, TextPlacement *placement = nullptr);
 
 // The same from a file on disk, read a window at a time rather than whole.
 Result readGxtFile(const QString &path, RawDocument &out, const FileOperationHooks &hooks = {},

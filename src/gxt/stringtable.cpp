@@ -1,5 +1,9 @@
 #include "stringtable.h"
 
+#include <QtEndian>
+
+#include <algorithm>
+
 namespace quillet {
 
 StringTable::StringTable(const RawName &name, QObject *parent)
@@ -13,7 +17,45 @@ StringTable::~StringTable() = default;
 const StringEntry &StringTable::at(int row) const
 {
     Q_ASSERT_X(row >= 0 && row < count(), "StringTable::at", "row out of range");
+    settle();
     return m_data.entries[size_t(row)];
+}
+
+void StringTable::setPendingTexts(std::unique_ptr<PendingTexts> pending)
+{
+    if (pending && (pending->starts.size() != m_data.entries.size() || pending->lengths.size() != m_data.entries.size()
+                    || pending->sharedWith.size() != m_data.entries.size() || !pending->bytes))
+        pending.reset();
+    m_pending = std::move(pending);
+}
+
+void StringTable::fillPendingTexts() const
+{
+    const std::unique_ptr<PendingTexts> pending = std::move(m_pending);
+    const char *bytes = pending->bytes->constData();
+    const qint64 size = pending->bytes->size();
+    std::vector<StringEntry> &entries = m_data.entries;
+    // The reader checked every text; what it found is read again from the same bytes.
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (pending->sharedWith[i] >= 0)
+            continue;
+        const qint64 start = pending->starts[i];
+        const qint64 length = std::clamp<qint64>(pending->lengths[i], 0, std::max<qint64>(0, (size - start) / pending->unitBytes));
+        QString text(length, Qt::Uninitialized);
+        char16_t *out = reinterpret_cast<char16_t *>(text.data());
+        if (pending->unitBytes == 2) {
+            qFromLittleEndian<quint16>(bytes + start, length, out);
+        } else {
+            for (qint64 u = 0; u < length; ++u)
+                out[u] = char16_t(uchar(bytes[start + u]));
+        }
+        entries[i].units = std::move(text);
+    }
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const int shared = pending->sharedWith[i];
+        if (shared >= 0 && size_t(shared) < entries.size())
+            entries[i].units = entries[size_t(shared)].units;
+    }
 }
 
 int StringTable::rowOf(EntryId id) const
@@ -33,12 +75,16 @@ int StringTable::rowOf(EntryId id) const
 const StringEntry *StringTable::find(EntryId id) const
 {
     const int row = rowOf(id);
-    return row < 0 ? nullptr : &m_data.entries[size_t(row)];
+    if (row < 0)
+        return nullptr;
+    settle();
+    return &m_data.entries[size_t(row)];
 }
 
 void StringTable::insert(int row, const StringEntry &entry)
 {
     Q_ASSERT_X(row >= 0 && row <= count(), "StringTable::insert", "row out of range");
+    settle();
     Q_EMIT entriesAboutToBeInserted(row, row);
     m_data.entries.insert(m_data.entries.begin() + row, entry);
     m_rowsValid = false;
@@ -48,6 +94,7 @@ void StringTable::insert(int row, const StringEntry &entry)
 StringEntry StringTable::take(int row)
 {
     Q_ASSERT_X(row >= 0 && row < count(), "StringTable::take", "row out of range");
+    settle();
     Q_EMIT entriesAboutToBeRemoved(row, row);
     StringEntry entry = std::move(m_data.entries[size_t(row)]);
     m_data.entries.erase(m_data.entries.begin() + row);
@@ -59,6 +106,7 @@ StringEntry StringTable::take(int row)
 void StringTable::replace(int row, const StringEntry &entry)
 {
     Q_ASSERT_X(row >= 0 && row < count(), "StringTable::replace", "row out of range");
+    settle();
     StringEntry &held = m_data.entries[size_t(row)];
     if (held.sameContent(entry))
         return;
@@ -71,6 +119,7 @@ void StringTable::replace(int row, const StringEntry &entry)
 void StringTable::assign(std::vector<StringEntry> entries)
 {
     Q_EMIT aboutToBeReset();
+    m_pending.reset();
     m_data.entries = std::move(entries);
     m_rowsValid = false;
     Q_EMIT reset();

@@ -94,16 +94,25 @@ bool BlockReader::readBlockHeader(const QString &where, const char *tag, qint64 
     return true;
 }
 
-QString BlockReader::where(const GxtFormat &format, const QString &table, qint64 i, const StringEntry &entry) const
+QString BlockReader::where(const GxtFormat &format, const RawName &table, qint64 i, const StringEntry &entry) const
 {
-    return describeEntry(format, table, int(i + 1), format.keyText(entry));
+    return describeEntry(format, nameText(table), int(i + 1), format.keyText(entry));
 }
 
-bool BlockReader::readEntries(const GxtFormat &format, int tableIndex, const QString &table, const TableBlock &block,
-                              int unitBytes, std::vector<StringEntry> &entries, const QString &endNamed,
-                              const QString &endPlain)
+bool BlockReader::readEntries(const GxtFormat &format, int tableIndex, const RawName &table, const TableBlock &block,
+                              int unitBytes, std::vector<StringEntry> &entries, TextsEnd end)
 {
+    // Said only when a text breaks a rule: most reads never need them.
+    const auto endNamed = [&] {
+        return end == TextsEnd::File ? QStringLiteral("the end of the file (%1 bytes)").arg(m_size)
+                                     : QStringLiteral("the end of the table's texts (%1 bytes)").arg(block.dataEnd - block.dataStart);
+    };
+    const auto endPlain = [&] {
+        return end == TextsEnd::File ? QStringLiteral("the end of the file") : QStringLiteral("the end of the table's texts");
+    };
     TextInspector *const inspector = m_context.inspector;
+    // The first table is always read whole: it is the one shown first.
+    TextPlacement *const placement = tableIndex > 0 && !inspector ? m_context.placement : nullptr;
     const int recordSize = format.traits().recordSize;
     const qint64 count = block.count;
     entries.resize(size_t(count));
@@ -131,7 +140,7 @@ bool BlockReader::readEntries(const GxtFormat &format, int tableIndex, const QSt
             return fail(QStringLiteral("%1: the text offset %2 lies past %3")
                             .arg(where(format, table, i, entries[size_t(i)]))
                             .arg(offset)
-                            .arg(endNamed));
+                            .arg(endNamed()));
         }
     }
 
@@ -161,6 +170,8 @@ bool BlockReader::readEntries(const GxtFormat &format, int tableIndex, const QSt
         if (k > 0 && offset == offsets[size_t(previous)]) {
             if (inspector)
                 inspector->inspect(tableIndex, int(i), m_scratch);
+            else if (placement)
+                placement->place(tableIndex, int(i), 0, 0, unitBytes, int(previous));
             else
                 entry.units = entries[size_t(previous)].units;
             m_progress.text();
@@ -192,13 +203,18 @@ bool BlockReader::readEntries(const GxtFormat &format, int tableIndex, const QSt
             return fail(QStringLiteral("%1: the text at offset %2 has no terminator before %3")
                             .arg(where(format, table, i, entry))
                             .arg(offset)
-                            .arg(endPlain));
+                            .arg(endPlain()));
         }
         if (m_unitsRead > m_unitBudget) {
             return fail(QStringLiteral("%1: the texts overlap so much that they would hold more characters than the "
                                        "file (%2 bytes) could; the file is damaged")
                             .arg(where(format, table, i, entry))
                             .arg(m_size));
+        }
+        if (placement) {
+            placement->place(tableIndex, int(i), start, length, unitBytes, -1);
+            m_progress.text();
+            continue;
         }
         QString text = inspector ? QString() : QString(length, Qt::Uninitialized);
         if (inspector)
@@ -331,9 +347,7 @@ bool readTableOfTables(BlockReader &reader, const GxtFormat &format, qint64 base
     for (qint64 t = 0; t < tableCount; ++t) {
         RawTable &table = out.tables[size_t(t)];
         const TableBlock &block = blocks[size_t(t)];
-        if (!reader.readEntries(format, int(t), nameText(table.name), block, bits / 8, table.entries,
-                                QStringLiteral("the end of the table's texts (%1 bytes)").arg(block.dataEnd - block.dataStart),
-                                QStringLiteral("the end of the table's texts")))
+        if (!reader.readEntries(format, int(t), table.name, block, bits / 8, table.entries, BlockReader::TextsEnd::Table))
             return false;
     }
     return true;

@@ -47,13 +47,15 @@ public:
     // The records and texts of one block. Entries that share an offset share one string;
     // texts are read in the order they stand in the file, so that a file read a window at a
     // time is read front to back even where its records are in another order than its texts.
-    // `endNamed` and `endPlain` name where texts must end, for the reasons.
-    // `tableIndex` is the table's place in the file, for the inspector.
-    bool readEntries(const GxtFormat &format, int tableIndex, const QString &table, const TableBlock &block,
-                     int unitBytes, std::vector<StringEntry> &entries, const QString &endNamed, const QString &endPlain);
+    // `tableIndex` is the table's place in the file, for the inspector; `table` its name, for
+    // the reasons, which also say where its texts must end: the end of the file, where a
+    // format's texts are bounded by nothing else, or the end of the table's texts.
+    enum class TextsEnd { File, Table };
+    bool readEntries(const GxtFormat &format, int tableIndex, const RawName &table, const TableBlock &block,
+                     int unitBytes, std::vector<StringEntry> &entries, TextsEnd end);
 
 private:
-    QString where(const GxtFormat &format, const QString &table, qint64 i, const StringEntry &entry) const;
+    QString where(const GxtFormat &format, const RawName &table, qint64 i, const StringEntry &entry) const;
 
     ByteSource &m_source;
     ReadContext &m_context;

@@ -16,7 +16,7 @@ DocumentController::DocumentController(SettingsStore &settings, QObject *parent)
 {
     connect(&m_undoStack, &QUndoStack::cleanChanged, this, [this](bool clean) { Q_EMIT stringsChangedChanged(!clean); });
     QStringList ignored;
-    chooseNumbering(ignored);
+    chooseNumbering(m_document.format(), ignored);
     rebuildRules();
 }
 
@@ -56,9 +56,8 @@ void DocumentController::rebuildRules()
     m_rules.emplace(m_document.format(), m_document.bits(), *m_numbering, m_document.keyHash(), &m_names);
 }
 
-void DocumentController::chooseNumbering(QStringList &warnings)
+void DocumentController::chooseNumbering(const GxtFormat &format, QStringList &warnings)
 {
-    const GxtFormat &format = m_document.format();
     QString choice = m_layoutSettings.numberingChoice(format);
     std::shared_ptr<const CharacterNumbering> numbering;
     const Result made = NumberingChoice::resolve(choice, format, numbering);
@@ -137,21 +136,37 @@ void DocumentController::rememberKeyName(const QString &name)
 
 Result DocumentController::open(const QString &path, const FileOperationHooks &hooks)
 {
-    Result result = LoadGxt(path, m_document, wrapped(hooks));
+    const FileOperationHooks mine = wrapped(hooks);
+    LoadedFile loaded;
+    Result result;
+    {
+        OperationScope scope(mine);
+        result = readForLoad(path, loaded, mine);
+    }
     if (!result)
         return result;
+    const GxtFormat &format = *loaded.raw.format;
+    // What shows the old document keeps its numbering until it shows the new one.
+    const std::shared_ptr<const CharacterNumbering> shownNumbering = m_numbering;
+    QStringList notes;
+    chooseNumbering(format, notes);
+    if (format.storesHashes())
+        readRememberedKeyNames(notes);
+    // What the game would trip on, from the keys alone: the texts of most tables are not
+    // read yet, and need not be.
+    m_typedNames = KeyNames();
+    m_names = m_loadedNames ? *m_loadedNames : KeyNames();
+    const EntryRules fileRules = EntryRules::of(loaded.raw, *m_numbering, &m_names);
+    std::vector<const RawTable *> tables;
+    for (const RawTable &table : loaded.raw.tables)
+        tables.push_back(&table);
+    result.addWarnings(checkDocument(format, tables, fileRules, false).warnings);
+    result.addWarnings(notes);
+
+    m_document.assign(std::move(loaded.raw), std::move(loaded.pending));
     m_undoStack.clear();
     m_currentFile = path;
-    m_typedNames = KeyNames();
-    QStringList notes;
-    chooseNumbering(notes);
-    if (m_document.format().storesHashes())
-        readRememberedKeyNames(notes);
-    m_names = m_loadedNames ? *m_loadedNames : KeyNames();
     rebuildRules();
-    const CheckReport check = checkDocument(m_document.format(), m_document.rawTables(), *m_rules, false);
-    result.addWarnings(check.warnings);
-    result.addWarnings(notes);
     Q_EMIT documentReset();
     Q_EMIT currentFileChanged(m_currentFile);
     return result;
@@ -172,13 +187,14 @@ Result DocumentController::save(const QString &path, const FileOperationHooks &h
 
 void DocumentController::newDocument()
 {
+    const std::shared_ptr<const CharacterNumbering> shownNumbering = m_numbering;
     m_document.clear();
     m_undoStack.clear();
     m_currentFile.clear();
     m_typedNames = KeyNames();
     m_names = m_loadedNames ? *m_loadedNames : KeyNames();
     QStringList ignored;
-    chooseNumbering(ignored);
+    chooseNumbering(m_document.format(), ignored);
     rebuildRules();
     Q_EMIT documentReset();
     Q_EMIT currentFileChanged(m_currentFile);

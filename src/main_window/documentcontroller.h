@@ -87,9 +87,9 @@ private:
     FileOperationHooks wrapped(const FileOperationHooks &hooks);
     void setFileOperation(bool running);
     void rebuildRules();
-    // The numbering files of the document's format open in, from the settings; a remembered
-    // map that cannot be read is noted in `warnings` and the format's own numbering used.
-    void chooseNumbering(QStringList &warnings);
+    // The numbering files of `format` open in, from the settings; a remembered map that
+    // cannot be read is noted in `warnings` and the format's own numbering used.
+    void chooseNumbering(const GxtFormat &format, QStringList &warnings);
     // The remembered key name list, read once; a list that cannot be read is noted.
     void readRememberedKeyNames(QStringList &warnings);
 

@@ -117,8 +117,11 @@ void FileCommands::tellWarnings(const QString &path, const QStringList &warnings
                             warnings.size() == 1 ? QStringLiteral("a warning") : QStringLiteral("%1 warnings").arg(warnings.size()));
     for (const QString &warning : warnings)
         text += QStringLiteral("\n• ") + warning;
-    m_dialogs.note(&m_window, {text, QStringLiteral("Opened with Warnings"), QMessageBox::Ok, QMessageBox::Information,
-                               QMessageBox::Ok});
+    // Once the window has shown the file: a note beside it, not a question in its way.
+    const UserDialogs::Message note{text, QStringLiteral("Opened with Warnings"), QMessageBox::Ok,
+                                    QMessageBox::Information, QMessageBox::Ok};
+    QMetaObject::invokeMethod(
+        this, [this, note] { m_dialogs.note(&m_window, note); }, Qt::QueuedConnection);
 }
 
 bool FileCommands::PromptSaveChanges()

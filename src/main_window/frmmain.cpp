@@ -339,10 +339,13 @@ FileOperationHooks frmMain::fileOperationHooks()
     };
     // The bar repaints itself at once whenever its value moves a percent: for the largest
     // table that was 72 repaints in one open, more than the load itself cost. It follows the
-    // value at most every 40 ms; the waiting events still run at every step.
+    // value at most every 40 ms. The waiting events run at the first step and then at most
+    // every 10 ms: asking the event loop every 50 entries cost a file of 59,000 entries a
+    // tenth of its whole open, and a window that answers within 10 ms is as quick as any.
     struct Shown {
         double value = 0;
         QElapsedTimer since;
+        QElapsedTimer events;
     };
     auto shown = std::make_shared<Shown>();
     hooks.advance = [bar, shown](double by) {
@@ -353,7 +356,10 @@ FileOperationHooks frmMain::fileOperationHooks()
             bar->setValue(qRound(shown->value));
             shown->since.start();
         }
-        QCoreApplication::processEvents();
+        if (!shown->events.isValid() || shown->events.elapsed() >= 10) {
+            QCoreApplication::processEvents();
+            shown->events.start();
+        }
     };
     hooks.resetProgress = [bar, shown] {
         shown->value = 0;

@@ -364,6 +364,9 @@ private Q_SLOTS:
         QCOMPARE(w->controller().CurrentFile(), dir->filePath(QStringLiteral("t.gxt")));
         QVERIFY(rows(*w).contains(shown));
         QCOMPARE(dialogs->messages.size(), 0);
+        // The note comes once the window has shown the file.
+        QCOMPARE(dialogs->notes.size(), 0);
+        QCoreApplication::processEvents();
         if (said.isEmpty()) {
             QCOMPARE(dialogs->notes.size(), 0);
             return;

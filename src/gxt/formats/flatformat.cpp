@@ -130,9 +130,7 @@ public:
         // The texts count from the first byte after D, and only the end of the file bounds
         // them: D is not read.
         const TableBlock block{8, count, 16 + keySize, size};
-        if (!reader.readEntries(*this, 0, QString(), block, 2, table.entries,
-                                QStringLiteral("the end of the file (%1 bytes)").arg(size),
-                                QStringLiteral("the end of the file")))
+        if (!reader.readEntries(*this, 0, table.name, block, 2, table.entries, BlockReader::TextsEnd::File))
             return Result::failure(reader.error());
         Result result;
         result.addWarnings(reader.warnings());
