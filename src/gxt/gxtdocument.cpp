@@ -15,6 +15,14 @@ GxtDocument::GxtDocument(QObject *parent)
 
 GxtDocument::~GxtDocument() = default;
 
+void GxtDocument::setKeyHash(const KeyHash *hash)
+{
+    if (!m_format->storesHashes() || !hash || hash == m_hash)
+        return;
+    m_hash = hash;
+    Q_EMIT keyHashChanged();
+}
+
 bool GxtDocument::hasTables() const
 {
     return m_format->hasTables();

@@ -38,6 +38,8 @@ public:
     int bits() const { return m_bits; }
     // The hash hashed keys are read by; null for a format of names.
     const KeyHash *keyHash() const { return m_hash; }
+    // Reads the keys by another hash: no key changes, only the names they show by.
+    void setKeyHash(const KeyHash *hash);
     // Whether the document is a table of tables, whose tables a user moves between.
     bool hasTables() const;
 
@@ -84,6 +86,7 @@ Q_SIGNALS:
     void tableAboutToBeRemoved(int index);
     void tableRemoved(int index);
     void tableRenamed(int index);
+    void keyHashChanged();
 
 private:
     void replaceTables(const GxtFormat &format, int bits, const KeyHash *hash, std::vector<RawTable> &&tables,

@@ -82,7 +82,9 @@ Result readForLoad(const QString &path, LoadedFile &out, const FileOperationHook
     if (!read)
         return read;
     PendingCollector collector(out.raw, bytes);
-    read = readGxt(*bytes, out.raw, hooks, nullptr, &collector);
+    ReadOptions options;
+    options.placement = &collector;
+    read = readGxt(*bytes, out.raw, hooks, options);
     if (read)
         out.pending = std::move(collector.pending);
     else
@@ -158,7 +160,9 @@ Result verifyAgainst(QByteArrayView bytes, const GxtFormat &format, int bits, co
     }
     ReadBackCheck check(expected);
     RawDocument found;
-    const Result read = readGxt(bytes, found, {}, &check);
+    ReadOptions options;
+    options.inspector = &check;
+    const Result read = readGxt(bytes, found, {}, options);
     if (!read) {
         return Result::failure(QStringLiteral("the file written does not read back (%1); the save was stopped")
                                    .arg(read.errorString()));

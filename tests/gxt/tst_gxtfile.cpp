@@ -150,9 +150,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("field");
         QTest::addColumn<QString>("name");
-        QTest::newRow("zero inside") << QByteArray::fromHex("4142004344000000") << QStringLiteral("ABCD");
+        // The game reads a name as a C string: what follows its first zero is not the name.
+        QTest::newRow("zero inside") << QByteArray("HEY\0\0USE", 8) << QStringLiteral("HEY");
         QTest::newRow("spaces around") << QByteArray::fromHex("2020414220202020") << QStringLiteral("AB");
-        QTest::newRow("zeros first") << QByteArray::fromHex("0041004200000000") << QStringLiteral("AB");
+        QTest::newRow("zero first") << QByteArray::fromHex("0041004200000000") << QString();
         QTest::newRow("eight characters") << QByteArray("ABCDEFGH") << QStringLiteral("ABCDEFGH");
         QTest::newRow("all zero") << QByteArray(8, '\0') << QString();
         QTest::newRow("inner space kept") << QByteArray("A B") << QStringLiteral("A B");
@@ -164,6 +165,9 @@ private Q_SLOTS:
         const auto rows = parse(gxtbytes::file({{0, field}}, gxtbytes::text("x")));
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows[0].name, name);
+        // A save writes the name the game reads, and nothing of what followed it.
+        const QByteArray again = build(rows);
+        QCOMPARE(again.mid(12, 8), (name.toLatin1() + QByteArray(8, '\0')).left(8));
     }
 
     void eightCharacterNameHasNoZeroByte()

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+namespace quillet {
+
+class GxtFormat;
+struct RawTable;
+
+// The built-in numbering a file's texts read best under, for a file opened without a choice
+// of its own: the most units above 0x7F that read as letters standing beside letters (the
+// French "échoué" reads so in the game's numbering and as "žchouž" in Windows-1252, where
+// only the letters count), then the fewest units it cannot show; ties go to the format's
+// own. Texts of `tables` are read up to `unitLimit` units, which is evidence enough.
+QString bestNumbering(const GxtFormat &format, const std::vector<const RawTable *> &tables, qsizetype unitLimit = 400000);
+
+} // namespace quillet
