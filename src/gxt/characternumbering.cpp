@@ -160,9 +160,16 @@ std::shared_ptr<const CharacterNumbering> CharacterNumbering::unicode()
     static const std::shared_ptr<const CharacterNumbering> numbering = [] {
         auto made = std::make_shared<CharacterNumbering>(QStringLiteral("unicode"));
         made->setTitle(QStringLiteral("Unicode"));
+        // The C1 controls, private-use and unassigned code points draw nothing a reader
+        // could tell: where a file holds them they are glyph numbers of another numbering
+        // (Windows-1252's "™" is 0x99, an Asian font's glyphs reach 0xE780), and show as
+        // escapes rather than as nothing.
         for (char32_t c = 1; c <= 0xFFFF; ++c) {
-            if (!QChar::isSurrogate(c))
-                made->map(c, quint16(c));
+            const QChar::Category category = QChar::category(c);
+            if (QChar::isSurrogate(c) || (c >= 0x7F && c <= 0x9F) || category == QChar::Other_PrivateUse
+                || category == QChar::Other_NotAssigned)
+                continue;
+            made->map(c, quint16(c));
         }
         made->m_pairs = true;
         return made;

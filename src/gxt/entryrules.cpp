@@ -162,7 +162,7 @@ Result EntryRules::encodeValue(const QString &value, QString &units, qsizetype *
         }
         return Result::failure(QStringLiteral("the value holds the character %1, which the character numbering %2 "
                                               "cannot store")
-                                   .arg(character, m_numbering.name()));
+                                   .arg(character, m_numbering.title()));
     }
     if (units.size() > m_format.traits().maxValueLength) {
         return Result::failure(QStringLiteral("the value has %1 characters; a GXT text holds at most %2")

@@ -69,8 +69,10 @@ public:
     // Replaces everything at once with what a reader gave, every entry given an identity.
     // `pending`, by table, holds the texts a reader left in the file's bytes (none: all read).
     void assign(RawDocument &&raw, std::vector<std::unique_ptr<PendingTexts>> pending = {});
-    // New: an untitled document again.
+    // New: an untitled document again, a flat table or an empty one of `format` (its MAIN
+    // table alone, its own width and hash).
     void clear();
+    void clear(const GxtFormat &format);
 
     // The tables as plain data, in file order, for the writer: no copy of any entry.
     std::vector<const RawTable *> rawTables() const;

@@ -62,7 +62,7 @@ private:
     std::shared_ptr<const QByteArray> m_bytes;
 };
 
-Result readForLoad(const QString &path, LoadedFile &out, const FileOperationHooks &hooks)
+Result readForLoad(const QString &path, LoadedFile &out, const FileOperationHooks &hooks, SalvageReport *salvage)
 {
     out = LoadedFile();
     // A file of tables is read whole and its later tables' texts left where they are; a file
@@ -75,14 +75,15 @@ Result readForLoad(const QString &path, LoadedFile &out, const FileOperationHook
     const QByteArray head = file.peek(8);
     const GxtFormat *format = GxtFormat::detect(head);
     file.close();
+    ReadOptions options;
+    options.salvage = salvage;
     if (!format || !format->hasTables())
-        return readGxtFile(path, out.raw, hooks);
+        return readGxtFile(path, out.raw, hooks, options);
     auto bytes = std::make_shared<QByteArray>();
     Result read = readFileBytes(path, *bytes);
     if (!read)
         return read;
     PendingCollector collector(out.raw, bytes);
-    ReadOptions options;
     options.placement = &collector;
     read = readGxt(*bytes, out.raw, hooks, options);
     if (read)

@@ -31,8 +31,10 @@ enum class KeyKind { Name, Hash };
 struct NameRule {
     // Bytes of the name field; 0 when the format stores no name at all, only a hash.
     int fieldLength = 8;
-    // The most characters a user types; a longer name read from a file stays as it is.
+    // The most characters a user types; a longer name read from a file stays as it is. A
+    // hashed key has no length of its own (the fourth game's are often longer than 8).
     int typedLength = 7;
+    static constexpr int NoLimit = 1 << 20;
     // Whether "#" and eight hex digits stand for a hash, typed or in a text form.
     bool takesHashText = false;
 

@@ -54,10 +54,11 @@ Fit fitOf(const CharacterNumbering &numbering, const std::vector<const RawTable 
 
 } // namespace
 
-QString bestNumbering(const GxtFormat &format, const std::vector<const RawTable *> &tables, qsizetype unitLimit)
+QString bestNumbering(const GxtFormat &format, const std::vector<const RawTable *> &tables, const KeyHash *hash,
+                      qsizetype unitLimit)
 {
     // The format's own first, so that it wins a tie.
-    const QString own = CharacterNumbering::defaultFor(format)->name();
+    const QString own = CharacterNumbering::defaultFor(format, hash)->name();
     QStringList candidates{own};
     for (const QString &choice : NumberingChoice::builtIn()) {
         if (choice != own)
@@ -67,7 +68,7 @@ QString bestNumbering(const GxtFormat &format, const std::vector<const RawTable 
     Fit bestFit;
     for (const QString &choice : candidates) {
         std::shared_ptr<const CharacterNumbering> numbering;
-        if (!NumberingChoice::resolve(choice, format, numbering))
+        if (!NumberingChoice::resolve(choice, format, numbering, hash))
             continue;
         const Fit fit = fitOf(*numbering, tables, unitLimit);
         if (best.isEmpty() || fit.letters > bestFit.letters

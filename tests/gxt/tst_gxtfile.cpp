@@ -497,10 +497,10 @@ private Q_SLOTS:
                                           "holds at most 8";
         QTest::newRow("snowman") << "A" << "snow ☃ man"
                                  << "entry 2 (A): the value holds the character '☃' (U+2603), which the character "
-                                    "numbering windows-1252 cannot store";
+                                    "numbering Windows-1252 cannot store";
         QTest::newRow("outside the plane") << "A" << "\U0001F600"
                                            << "entry 2 (A): the value holds the character '\U0001F600' (U+1F600), which "
-                                              "the character numbering windows-1252 cannot store";
+                                              "the character numbering Windows-1252 cannot store";
         QTest::newRow("code zero") << "A" << QStringLiteral("a") + QChar(0) + "b"
                                    << "entry 2 (A): the value holds a character of code 0, which would end the text early";
         QTest::newRow("escape of zero") << "A" << "a⟨0000⟩"
@@ -509,10 +509,10 @@ private Q_SLOTS:
         // C1 controls have no byte, but for the five bytes the code page leaves undefined,
         // which stand for themselves.
         QTest::newRow("U+0080") << "A" << QStringLiteral("\u0080")
-                                << "entry 2 (A): the value holds the character U+0080, which the character numbering windows-1252 "
+                                << "entry 2 (A): the value holds the character U+0080, which the character numbering Windows-1252 "
                                    "cannot store";
         QTest::newRow("U+009F") << "A" << QStringLiteral("\u009F")
-                                << "entry 2 (A): the value holds the character U+009F, which the character numbering windows-1252 "
+                                << "entry 2 (A): the value holds the character U+009F, which the character numbering Windows-1252 "
                                    "cannot store";
         QTest::newRow("undefined bytes") << "A" << QStringLiteral("\u0081\u008D\u008F\u0090\u009D") << "";
         // Written as given; the flat reader trims it, as the layout always has.

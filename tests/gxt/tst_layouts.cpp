@@ -289,8 +289,11 @@ private Q_SLOTS:
             QTest::addRow("%s: empty", f) << id << false << "" << "" << -1 << "I" << 0;
         }
         const QString noKey = QStringLiteral("the name \"%1\" is no key: %2");
-        QTest::newRow("hashed: any length read") << "hashed" << false << "ROMAN13_03" << "" << -1 << "X" << 0;
-        QTest::newRow("hashed: seven typed") << "hashed" << false << "ROMAN13" << "" << -1 << "A" << 0;
+        // A hashed key has no length of its own, typed or read, in every hashed format.
+        for (const char *f : {"hashed", "hashed-single", "gxt2"}) {
+            QTest::addRow("%s: any length typed", f) << f << false << "ROMAN13_03" << "" << -1 << "A" << 0;
+            QTest::addRow("%s: forty typed", f) << f << false << QString(40, u'K') << "" << -1 << "A" << 0;
+        }
         QTest::newRow("hashed: a hash's text") << "hashed" << false << "#1CBF88DC" << "" << -1 << "A" << 0;
         QTest::newRow("hashed: on the way to a hash's text") << "hashed" << false << "#1CBF" << noKey.arg("#1CBF", "only # and eight hex digits may begin with #") << 0 << "I" << 0;
         QTest::newRow("hashed: a hash's text too long") << "hashed" << false << "#1CBF88DC0" << noKey.arg("#1CBF88DC0", "only # and eight hex digits may begin with #") << 0 << "X" << 0;

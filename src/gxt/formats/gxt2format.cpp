@@ -39,7 +39,7 @@ FormatTraits gxt2Traits(bool bigEndian)
     t.recordSize = 8;
     t.hasTables = false;
     t.blockAlignment = 1;
-    t.keyRule = NameRule{0, 7, true};
+    t.keyRule = NameRule{0, NameRule::NoLimit, true};
     t.tableRule = NameRule{8, 7, false};
     t.numbering = "unicode";
     t.invertedExclamation = 0x5E;

@@ -31,7 +31,7 @@ FormatTraits hashedTraits()
     t.takes8BitTexts = true;
     t.hasTables = true;
     t.blockAlignment = 4;
-    t.keyRule = NameRule{0, 7, true};
+    t.keyRule = NameRule{0, NameRule::NoLimit, true};
     t.tableRule = NameRule{8, 7, false};
     t.numbering = "western";
     t.invertedExclamation = 0x5E;

@@ -31,7 +31,7 @@ FormatTraits hashedSingleTraits()
     t.takes8BitTexts = true;
     t.hasTables = false;
     t.blockAlignment = 1;
-    t.keyRule = NameRule{0, 7, true};
+    t.keyRule = NameRule{0, NameRule::NoLimit, true};
     t.tableRule = NameRule{8, 7, false};
     t.numbering = "unicode"; // Windows-1252 values up to 0xFF, glyph numbers beyond in Asian releases
     t.invertedExclamation = 0x5E;
