@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStringDecoder>
 #include <QtEndian>
 
 #include <unistd.h>
@@ -44,10 +45,25 @@ const GxtFormat &formatOf(Layout layout)
     return *GxtFormat::byId(QLatin1String(layoutId(layout)));
 }
 
+bool hashedKeys(Layout layout)
+{
+    return layout != Layout::Flat && layout != Layout::Tabled;
+}
+
 std::vector<Block> blocksOf(const char *bytes, qint64 size, Layout layout)
 {
     std::vector<Block> blocks;
-    const int recordSize = layout == Layout::Hashed ? 8 : 12;
+    if (layout == Layout::Gxt2) {
+        // Records of {hash, offset from the start of the file}, the texts to the file's end.
+        Block block;
+        block.keysAt = 8;
+        block.count = qFromLittleEndian<quint32>(bytes + 4);
+        block.dataStart = 16 + 8 * block.count;
+        block.dataEnd = size;
+        blocks.push_back(block);
+        return blocks;
+    }
+    const int recordSize = hashedKeys(layout) ? 8 : 12;
     auto blockAt = [&](qint64 p) {
         Block block;
         const qint64 keySize = qFromLittleEndian<qint32>(bytes + p + 4);
@@ -58,8 +74,8 @@ std::vector<Block> blocksOf(const char *bytes, qint64 size, Layout layout)
         block.dataEnd = layout == Layout::Flat ? size : block.dataStart + qFromLittleEndian<qint32>(bytes + dataHeader + 4);
         return block;
     };
-    if (layout == Layout::Flat) {
-        blocks.push_back(blockAt(0));
+    if (layout == Layout::Flat || layout == Layout::HashedSingle) {
+        blocks.push_back(blockAt(layout == Layout::Flat ? 0 : 4));
         return blocks;
     }
     const qint64 base = layout == Layout::Hashed ? 4 : 0;
@@ -157,9 +173,21 @@ public:
         }
         file.close();
         const char *bytes = m_data.constData();
-        const bool hashed = m_table.layout == Layout::Hashed;
+        const bool hashed = hashedKeys(m_table.layout);
         char16_t *out = reinterpret_cast<char16_t *>(m_text.data());
         quint32 *hash = m_hashes.data();
+        if (m_table.layout == Layout::Gxt2) {
+            // The hashes, then every byte of the texts decoded from UTF-8 in one pass (no
+            // numbering: UTF-8 says which character each is).
+            const Block block = blocksOf(bytes, m_data.size(), m_table.layout).front();
+            const char *record = bytes + block.keysAt;
+            for (qint64 i = 0; i < block.count; ++i, record += 8)
+                *hash++ = qFromLittleEndian<quint32>(record);
+            QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+            QChar *end = decoder.appendToBuffer(reinterpret_cast<QChar *>(out),
+                                                QByteArrayView(bytes + block.dataStart, block.dataEnd - block.dataStart));
+            return reinterpret_cast<char16_t *>(end) <= reinterpret_cast<char16_t *>(m_text.data()) + m_text.size();
+        }
         for (const Block &block : blocksOf(bytes, m_data.size(), m_table.layout)) {
             const char *record = bytes + block.keysAt;
             if (hashed) {
@@ -220,9 +248,25 @@ public:
         }
         file.close();
         const char *bytes = m_data.constData();
-        const bool hashed = m_table.layout == Layout::Hashed;
+        const bool hashed = hashedKeys(m_table.layout);
         const int unitBytes = m_table.bits / 8;
         m_rows.clear();
+        if (m_table.layout == Layout::Gxt2) {
+            // A string per name and per text, each text decoded from UTF-8 as it is copied.
+            const Block block = blocksOf(bytes, m_data.size(), m_table.layout).front();
+            const char *record = bytes + block.keysAt;
+            const char *end = bytes + block.dataEnd;
+            for (qint64 i = 0; i < block.count; ++i, record += 8) {
+                Row row;
+                row.name = hashText(qFromLittleEndian<quint32>(record));
+                const char *start = bytes + qFromLittleEndian<quint32>(record + 4);
+                const void *zero = std::memchr(start, 0, size_t(end - start));
+                const char *stop = zero ? static_cast<const char *>(zero) : end;
+                row.value = QString::fromUtf8(start, stop - start);
+                m_rows.push_back(std::move(row));
+            }
+            return !m_rows.empty();
+        }
         for (const Block &block : blocksOf(bytes, m_data.size(), m_table.layout)) {
             const char *record = bytes + block.keysAt;
             for (qint64 i = 0; i < block.count; ++i, record += hashed ? 8 : 12) {
@@ -368,8 +412,36 @@ private:
     bool m_ready = false;
 };
 
+// A text's UTF-16 units as UTF-8 at `out`, a kept byte (0xDC80-0xDCFF) as itself; returns the end.
+char *putUtf8(QStringView units, char *out)
+{
+    const qsizetype n = units.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = units[i].unicode();
+        if (u < 0x80) {
+            *out++ = char(u);
+        } else if (u < 0x800) {
+            *out++ = char(0xC0 | (u >> 6));
+            *out++ = char(0x80 | (u & 0x3F));
+        } else if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(units[i + 1].unicode())) {
+            const char32_t c = QChar::surrogateToUcs4(u, units[++i].unicode());
+            *out++ = char(0xF0 | (c >> 18));
+            *out++ = char(0x80 | ((c >> 12) & 0x3F));
+            *out++ = char(0x80 | ((c >> 6) & 0x3F));
+            *out++ = char(0x80 | (c & 0x3F));
+        } else if (u >= 0xDC80 && u <= 0xDCFF) {
+            *out++ = char(u - 0xDC00);
+        } else {
+            *out++ = char(0xE0 | (u >> 12));
+            *out++ = char(0x80 | ((u >> 6) & 0x3F));
+            *out++ = char(0x80 | (u & 0x3F));
+        }
+    }
+    return out;
+}
+
 // The least a save can do: put every text of the document, as the units it holds, into the
-// bytes of the file at its place, and write as many bytes as the save writes, as durably as
+// bytes of the file at its place (as UTF-8 in GXT2), and write as many bytes as the save writes, as durably as
 // the save does (QSaveFile syncs the data before its rename). The records and headers, which
 // hold no text, stay as first built; the buffer is reused, as the load floor's are.
 class SaveFloorSession : public Session
@@ -410,10 +482,13 @@ public:
     bool run(QString &error) override
     {
         const bool wide = m_table.bits == 16;
+        const bool utf8 = m_table.layout == Layout::Gxt2;
         for (const TableTexts &table : m_tables) {
             char *out = m_bytes.data() + table.dataStart;
             for (const QString &units : table.texts) {
-                if (wide) {
+                if (utf8) {
+                    out = putUtf8(units, out) + 1; // the terminator stays zero
+                } else if (wide) {
                     qToLittleEndian<quint16>(units.utf16(), units.size(), out);
                     out += 2 * units.size() + 2; // the terminator stays zero
                 } else {
@@ -527,7 +602,8 @@ void registerCoreCases()
 {
     std::vector<BenchCase> &cases = benchCases();
     using Target = BenchCase::Target;
-    for (const char *label : {"largest", "largest_writer", "main", "hashed16", "hashed8", "tabled", "asian524"}) {
+    for (const char *label : {"largest", "largest_writer", "main", "hashed16", "hashed8", "tabled", "asian524", "fourth524",
+                              "fourth_single", "gxt2"}) {
         const BenchTable &table = benchTable(label);
         const std::string name = label;
         // The largest flat table's load must come within twice its floor of rows; the

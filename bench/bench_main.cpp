@@ -260,7 +260,9 @@ void printSummary(const SummaryReporter &reporter)
     for (const BenchTable &table : benchTables()) {
         printLine(QStringLiteral("  %1 %2, %3 tables, %4 entries, %5 bytes (a save writes %6)")
                       .arg(QString::fromStdString(table.label), -15)
-                      .arg(QLatin1String(layoutId(table.layout)) + (table.layout == Layout::Hashed ? QString::number(table.bits) : QString()))
+                      .arg(QLatin1String(layoutId(table.layout))
+                           + (table.layout == Layout::Hashed || table.layout == Layout::HashedSingle ? QString::number(table.bits)
+                                                                                                       : QString()))
                       .arg(table.tableCount)
                       .arg(table.entries)
                       .arg(table.fileSize)
@@ -480,6 +482,10 @@ int main(int argc, char **argv)
 #ifdef QUILLET_BENCH_WINDOW
     if (memoryProbe)
         return runMemoryProbe(*memoryProbe, memoryProbeRows);
+#else
+    // Without the window there is no editor to probe.
+    Q_UNUSED(memoryProbe);
+    Q_UNUSED(memoryProbeRows);
 #endif
     QString error;
     if (!prepareTables(error)) {

@@ -37,6 +37,10 @@ struct BenchTable {
 //   hashed8         the same with 8-bit texts
 //   tabled          tabled, 79 tables, 4,750 entries
 //   asian524        hashed, 524 tables, 59,000 entries, half of them in glyphs above 0xFF
+//   fourth524       the fourth game's largest: hashed, one-at-a-time keys, 524 tables, 50,000
+//                   entries, Windows-1252 texts and a fifth of the tables in Asian glyphs
+//   fourth_single   the fourth game's file of one table, 2,000 entries
+//   gxt2            the fifth game's GXT2, 3,500 entries of UTF-8
 bool prepareTables(QString &error);
 const BenchTable &benchTable(const std::string &label);
 const std::vector<BenchTable> &benchTables();

@@ -25,17 +25,35 @@ const char *layoutId(Layout layout)
         return "tabled";
     case Layout::Hashed:
         return "hashed";
+    case Layout::HashedSingle:
+        return "hashed-single";
+    case Layout::Gxt2:
+        return "gxt2";
     }
     return "";
 }
 
 namespace {
 
-// The hashed layout's key hash as the facts of the format give it: CRC-32, reflected
-// polynomial 0xEDB88320, initial value 0xFFFFFFFF, no final inversion, over the name's
-// bytes upper-cased. Written out here so that the files do not depend on the code they measure.
-quint32 keyHash(const std::string &name)
+// The key hashes as the facts of the formats give them, written out here so that the files
+// do not depend on the code they measure. The third game's: CRC-32, reflected polynomial
+// 0xEDB88320, initial value 0xFFFFFFFF, no final inversion, over the name's bytes
+// upper-cased. The fourth and fifth games': Bob Jenkins' one-at-a-time hash over the name's
+// bytes lower-cased.
+quint32 keyHash(const std::string &name, KeyHashKind kind)
 {
+    if (kind == KeyHashKind::OneAtATime) {
+        quint32 h = 0;
+        for (char c : name) {
+            h += uchar(c >= 'A' && c <= 'Z' ? c + 32 : c);
+            h += h << 10;
+            h ^= h >> 6;
+        }
+        h += h << 3;
+        h ^= h >> 11;
+        h += h << 15;
+        return h;
+    }
     quint32 crc = 0xFFFFFFFFu;
     for (char c : name) {
         crc ^= uchar(c >= 'a' && c <= 'z' ? c - 32 : c);
@@ -43,6 +61,11 @@ quint32 keyHash(const std::string &name)
             crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
     }
     return crc;
+}
+
+bool isHashed(Layout layout)
+{
+    return layout == Layout::Hashed || layout == Layout::HashedSingle || layout == Layout::Gxt2;
 }
 
 // std::mt19937 is specified to the bit; the standard distributions are not, so the few we
@@ -90,30 +113,65 @@ char16_t westernGlyph(char32_t c, Layout layout)
     return at == std::u32string_view::npos ? u'?' : char16_t(0x80 + at);
 }
 
-Units toUnits(std::u32string_view text, Layout layout)
+// A character as a Windows-1252 value, which the fourth game's Western texts use for every
+// unit up to 0xFF.
+char16_t windows1252Value(char32_t c)
+{
+    switch (c) {
+    case U'€':
+        return 0x80;
+    case U'…':
+        return 0x85;
+    case U'™':
+        return 0x99;
+    case U'œ':
+        return 0x9C;
+    default:
+        return c <= 0xFF ? char16_t(c) : u'?';
+    }
+}
+
+Units toUnits(std::u32string_view text, Script script, Layout layout)
 {
     Units units;
-    for (char32_t c : text)
-        units += westernGlyph(c, layout);
+    for (char32_t c : text) {
+        switch (script) {
+        case Script::GameFont:
+            units += westernGlyph(c, layout);
+            break;
+        case Script::Windows1252:
+            units += windows1252Value(c);
+            break;
+        case Script::Unicode:
+            // The words are all in the Basic Multilingual Plane.
+            units += char16_t(c);
+            break;
+        }
+    }
     return units;
 }
 
 // Words of game text in the five Western European languages, and its markup: colour codes,
-// the line break, number and button placeholders.
+// the line break, number and button placeholders. The fifth game's texts add Russian and
+// Chinese or Japanese words, and its own codes.
 struct Vocabulary {
     std::vector<Units> plain;
     std::vector<Units> accented;
     std::vector<Units> codes;
+    std::vector<Units> cyrillic;
+    std::vector<Units> cjk;
 };
 
-const Vocabulary &vocabulary(Layout layout)
+const Vocabulary &vocabulary(Script script, Layout layout)
 {
-    static std::array<Vocabulary, 3> cache;
-    static std::array<bool, 3> made{};
-    const size_t slot = size_t(layout);
+    static std::array<Vocabulary, 4> cache;
+    static std::array<bool, 4> made{};
+    // The tabled and hashed layouts share the font of the later games.
+    const size_t slot = script == Script::GameFont ? (layout == Layout::Flat ? 0 : 1) : script == Script::Windows1252 ? 2 : 3;
     if (made[slot])
         return cache[slot];
     Vocabulary &v = cache[slot];
+    const auto unitsOf = [script, layout](std::u32string_view text) { return toUnits(text, script, layout); };
     for (std::u32string_view w :
          {U"the", U"a", U"to", U"you", U"of", U"and", U"your", U"is", U"in", U"it", U"get", U"go", U"back", U"car",
           U"money", U"mission", U"follow", U"him", U"drive", U"house", U"gang", U"respect", U"weapon", U"police",
@@ -121,25 +179,50 @@ const Vocabulary &vocabulary(Layout layout)
           U"destination", U"time", U"out", U"passed", U"failed", U"cash", U"bonus", U"radio", U"station",
           U"street", U"bridge", U"safe", U"saved", U"game", U"you've", U"ain't", U"homie", U"crew", U"la", U"le",
           U"de", U"und", U"die", U"der", U"el", U"con", U"per", U"il"}) {
-        v.plain.push_back(toUnits(w, layout));
+        v.plain.push_back(unitsOf(w));
     }
     for (std::u32string_view w :
          {U"café", U"señor", U"Müller", U"naïve", U"Straße", U"¿qué?", U"¡vamos!", U"déjà", U"derrière", U"JÄGER",
           U"MÚSICA", U"prossimità", U"été", U"über", U"Öl", U"año", U"größer", U"perché", U"l´arma", U"Ça",
           U"Ñandú", U"mañana", U"fenêtre", U"Kräfte", U"véhicule", U"città", U"dirección", U"Polizei-Einsätze"}) {
-        v.accented.push_back(toUnits(w, layout));
+        v.accented.push_back(unitsOf(w));
     }
-    for (std::u32string_view w : {U"~r~", U"~w~", U"~y~", U"~g~", U"~b~", U"~p~", U"~h~", U"~s~", U"~n~", U"~1~",
-                                  U"~k~~PED_FIREWEAPON~", U"~k~~VEHICLE_ENTER_EXIT~"}) {
-        v.codes.push_back(toUnits(w, layout));
+    if (script != Script::GameFont) {
+        // Signs the game's font lacks but Windows-1252 and Unicode have.
+        for (std::u32string_view w : {U"Cola™", U"©2008", U"Radio®", U"œuvre", U"…"})
+            v.accented.push_back(unitsOf(w));
+    }
+    if (script == Script::Unicode) {
+        // The fifth game's codes: colours first, as makeValue takes its first seven.
+        for (std::u32string_view w : {U"~r~", U"~g~", U"~b~", U"~y~", U"~p~", U"~o~", U"~c~", U"~s~", U"~h~", U"~n~",
+                                      U"~a~", U"~1~", U"~a_1~", U"~INPUT_ATTACK~", U"~BLIP_GANG_VEHICLE~",
+                                      U"~HUD_COLOUR_GREEN~", U"~bold~", U"~italic~"}) {
+            v.codes.push_back(unitsOf(w));
+        }
+        for (std::u32string_view w : {U"машина", U"деньги", U"миссия", U"полиция", U"Лос-Сантос", U"ограбление",
+                                      U"банда", U"оружие", U"провалена", U"пройдена", U"садитесь", U"Франклин",
+                                      U"вертолёт", U"ЖИЗНЬ", U"Ещё", U"уровень", U"розыска"}) {
+            v.cyrillic.push_back(unitsOf(w));
+        }
+        for (std::u32string_view w : {U"任务", U"失败", U"警察", U"金钱", U"车辆", U"洛圣都", U"抢劫", U"武器", U"直升机",
+                                      U"通缉", U"等级", U"ミッション", U"失敗", U"車", U"警察官", U"お金", U"ロスサントス",
+                                      U"강도", U"경찰"}) {
+            v.cjk.push_back(unitsOf(w));
+        }
+    } else {
+        for (std::u32string_view w : {U"~r~", U"~w~", U"~y~", U"~g~", U"~b~", U"~p~", U"~h~", U"~s~", U"~n~", U"~1~",
+                                      U"~k~~PED_FIREWEAPON~", U"~k~~VEHICLE_ENTER_EXIT~"}) {
+            v.codes.push_back(unitsOf(w));
+        }
     }
     made[slot] = true;
     return v;
 }
 
 // A text of an Asian release: glyph numbers of its own font, above the Western ones, with
-// the same codes and placeholders in ASCII.
-Units makeWideValue(Random &random, int length)
+// the same codes and placeholders in ASCII; with `privateUse`, a few from 0xE000 to 0xE780,
+// where the fourth game's Asian fonts put some of theirs.
+Units makeWideValue(Random &random, int length, bool privateUse)
 {
     static const std::array<Units, 3> Codes{u"~n~", u"~1~", u"~r~"};
     Units value;
@@ -147,6 +230,8 @@ Units makeWideValue(Random &random, int length)
     while (int(value.size()) < length) {
         if (random.chance(0.03))
             value += Codes[size_t(random.below(int(Codes.size())))];
+        else if (privateUse && random.chance(0.02))
+            value += char16_t(random.between(0xE000, 0xE780));
         else
             value += char16_t(random.between(0x100, 0x950));
     }
@@ -154,31 +239,50 @@ Units makeWideValue(Random &random, int length)
     return value;
 }
 
+// The units of a byte that is not UTF-8 in a GXT2 text, as the fifth game's reader keeps it.
+constexpr char16_t KeptByte = 0xDC00;
+
 Units makeValue(Random &random, int length, const FileShape &shape, bool wide = false)
 {
     if (wide)
-        return makeWideValue(random, length);
-    const Vocabulary &v = vocabulary(shape.layout);
+        return makeWideValue(random, length, shape.script == Script::Windows1252);
+    const Vocabulary &v = vocabulary(shape.script, shape.layout);
+    // The fifth game's texts: most in a Western language, some Russian, some Chinese or
+    // Japanese, which sets no spaces between its words.
+    enum { Western, Russian, Asian } language = Western;
+    if (shape.script == Script::Unicode) {
+        const double pick = random.unit();
+        language = pick < 0.7 ? Western : pick < 0.85 ? Russian : Asian;
+    }
     Units value;
     value.reserve(size_t(length) + 24);
     if (random.chance(0.3))
         value += v.codes[size_t(random.below(7))]; // a colour first
     bool first = true;
     while (int(value.size()) < length) {
-        if (!first)
+        if (!first && language != Asian)
             value += u' ';
         first = false;
         if (random.chance(0.06))
             value += v.codes[size_t(random.below(int(v.codes.size())))];
-        const std::vector<Units> &words = random.chance(shape.accentedShare) ? v.accented : v.plain;
+        const std::vector<Units> &words = language == Russian ? v.cyrillic
+            : language == Asian                               ? v.cjk
+            : random.chance(shape.accentedShare)              ? v.accented
+                                                              : v.plain;
         Units word = words[size_t(random.below(int(words.size())))];
         if (random.chance(0.1) && word[0] >= u'a' && word[0] <= u'z')
             word[0] = char16_t(word[0] - u'a' + u'A');
         value += word;
         if (random.chance(0.08))
-            value += random.chance(0.5) ? u'.' : u',';
+            value += language == Asian ? (random.chance(0.5) ? u'。' : u'，') : random.chance(0.5) ? u'.' : u',';
     }
     value.resize(size_t(length));
+    if (shape.strayByteShare > 0 && random.chance(shape.strayByteShare)) {
+        // A Windows-1252 "é" between ASCII letters, which no UTF-8 sequence takes in.
+        value += u" caf";
+        value += char16_t(KeptByte + 0xE9);
+        value += u's';
+    }
     return value;
 }
 
@@ -235,7 +339,7 @@ std::string makeKey(Random &random, size_t longest)
 
 struct Record {
     std::string key; // flat and tabled
-    quint32 hash = 0; // hashed
+    quint32 hash = 0; // hashed layouts
     qint64 offset = 0;
 };
 
@@ -245,8 +349,33 @@ struct TableBytes {
     QByteArray data;             // the TDAT data
 };
 
-void appendUnits(QByteArray &data, const Units &units, int bits)
+// UTF-8, a kept byte written as itself, each text ended by one zero byte.
+void appendUtf8(QByteArray &data, const Units &units)
 {
+    for (size_t i = 0; i < units.size(); ++i) {
+        const char32_t u = units[i];
+        if (u >= KeptByte + 0x80 && u <= KeptByte + 0xFF) {
+            data.append(char(u - KeptByte));
+        } else if (u < 0x80) {
+            data.append(char(u));
+        } else if (u < 0x800) {
+            data.append(char(0xC0 | (u >> 6)));
+            data.append(char(0x80 | (u & 0x3F)));
+        } else {
+            data.append(char(0xE0 | (u >> 12)));
+            data.append(char(0x80 | ((u >> 6) & 0x3F)));
+            data.append(char(0x80 | (u & 0x3F)));
+        }
+    }
+    data.append('\0');
+}
+
+void appendUnits(QByteArray &data, const Units &units, int bits, Layout layout)
+{
+    if (layout == Layout::Gxt2) {
+        appendUtf8(data, units);
+        return;
+    }
     for (char16_t u : units) {
         if (bits == 16) {
             data.append(char(u & 0xFF));
@@ -260,22 +389,31 @@ void appendUnits(QByteArray &data, const Units &units, int bits)
 
 // One table: keys first, then texts in the order they were written, which follows the
 // keys in runs (a mission's lines) whose order is shuffled; some records point at an
-// earlier record's text, and some texts are left over with no record.
+// earlier record's text, and some texts are left over with no record. Hashed records stand
+// in hash order unless `inSearchOrder` is false, when they stay in name order.
 TableBytes makeTable(Random &random, const FileShape &shape, const std::string &name, int count,
-                     const std::vector<int> &lengths, size_t &nextLength, bool wide)
+                     const std::vector<int> &lengths, size_t &nextLength, bool wide, bool inSearchOrder = true)
 {
     TableBytes table;
     table.name = name;
-    const bool hashed = shape.layout == Layout::Hashed;
+    const bool hashed = isHashed(shape.layout);
     const size_t longest = shape.layout == Layout::Flat ? 8 : hashed ? 15 : 7;
+    // The fourth game names many of a mission table's keys after the table (T_01, T_02...).
+    const bool keysByTable = shape.layout == Layout::Hashed && shape.hash == KeyHashKind::OneAtATime;
     std::set<std::string> keys;
     std::unordered_set<quint32> hashes;
     while (int(keys.size()) < count) {
-        const std::string key = makeKey(random, longest);
+        std::string key;
+        if (keysByTable && random.chance(0.05)) {
+            const int number = random.below(100);
+            key = name + '_' + char('0' + number / 10) + char('0' + number % 10);
+        } else {
+            key = makeKey(random, longest);
+        }
         if (keys.count(key))
             continue;
         if (hashed) {
-            const quint32 hash = keyHash(key);
+            const quint32 hash = keyHash(key, shape.hash);
             if (!hashes.insert(hash).second)
                 continue;
         }
@@ -287,7 +425,7 @@ TableBytes makeTable(Random &random, const FileShape &shape, const std::string &
         Record record;
         record.key = key;
         if (hashed)
-            record.hash = keyHash(key);
+            record.hash = keyHash(key, shape.hash);
         byName.push_back(record);
     }
 
@@ -313,21 +451,24 @@ TableBytes makeTable(Random &random, const FileShape &shape, const std::string &
             continue;
         }
         if (random.chance(shape.orphanShare))
-            appendUnits(table.data, makeValue(random, random.between(4, 60), shape, wide), shape.bits);
+            appendUnits(table.data, makeValue(random, random.between(4, 60), shape, wide), shape.bits, shape.layout);
         record.offset = table.data.size();
-        appendUnits(table.data, makeValue(random, length, shape, wide), shape.bits);
+        appendUnits(table.data, makeValue(random, length, shape, wide), shape.bits, shape.layout);
     }
-    if (hashed) {
+    if (hashed && inSearchOrder) {
         std::sort(byName.begin(), byName.end(), [](const Record &a, const Record &b) { return a.hash < b.hash; });
     }
     table.records = std::move(byName);
     return table;
 }
 
-void putInt32(QByteArray &out, qint64 value)
+void putInt32(QByteArray &out, qint64 value, bool bigEndian = false)
 {
     char bytes[4];
-    qToLittleEndian<qint32>(qint32(value), bytes);
+    if (bigEndian)
+        qToBigEndian<qint32>(qint32(value), bytes);
+    else
+        qToLittleEndian<qint32>(qint32(value), bytes);
     out.append(bytes, 4);
 }
 
@@ -421,6 +562,40 @@ FileShape tabledShape()
             20240605u};
 }
 
+FileShape fourthShape()
+{
+    // 50,000 records of 8 bytes and about 1.3 million units of 16 bits: some 3 MB.
+    FileShape shape{"fourth524", Layout::Hashed, 16, splitEntries(50000, 524, 6000, 10u), 25.0, 12, 1000, 3000,
+                    0.02, 0.005, 0.15, 20240607u};
+    shape.wideTableShare = 0.2;
+    shape.hash = KeyHashKind::OneAtATime;
+    shape.script = Script::Windows1252;
+    shape.mainUnordered = true;
+    return shape;
+}
+
+FileShape fourthSingleShape()
+{
+    FileShape shape{"fourth_single", Layout::HashedSingle, 16, {2000}, 40.0, 2, 1000, 2000, 0.02, 0.005, 0.15,
+                    20240608u};
+    shape.hash = KeyHashKind::OneAtATime;
+    shape.script = Script::Windows1252;
+    shape.mainUnordered = true;
+    return shape;
+}
+
+FileShape gxt2Shape()
+{
+    // Shipped GXT2 files share no text and leave none over; files a tool has rewritten may,
+    // and a reader takes them, so a few of each are here too.
+    FileShape shape{"gxt2", Layout::Gxt2, 8, {3500}, 45.0, 3, 1000, 2500, 0.01, 0.003, 0.15, 20240609u};
+    shape.hash = KeyHashKind::OneAtATime;
+    shape.script = Script::Unicode;
+    shape.mainUnordered = true;
+    shape.strayByteShare = 0.003;
+    return shape;
+}
+
 FileShape asianShape()
 {
     // 59,000 records of 8 bytes and about 1.7 million units of 16 bits: some 3.5 MB.
@@ -437,19 +612,37 @@ QByteArray generateFile(const FileShape &shape)
     const std::vector<int> lengths = textLengths(random, shape, std::max(total, 1));
     size_t nextLength = 0;
     const int tableCount = int(shape.tableSizes.size());
-    const std::vector<std::string> names =
-        shape.layout == Layout::Flat ? std::vector<std::string>{"MAIN"} : tableNames(tableCount, shape.seed + 1);
+    const bool ofTables = shape.layout == Layout::Tabled || shape.layout == Layout::Hashed;
+    const std::vector<std::string> names = ofTables ? tableNames(tableCount, shape.seed + 1) : std::vector<std::string>{"MAIN"};
     std::vector<TableBytes> tables;
     // Every other table after MAIN is wide, up to the shape's share.
     const int wideTables = int(std::lround(shape.wideTableShare * tableCount));
     for (int t = 0; t < tableCount; ++t) {
         const bool wide = t > 0 && t % 2 == 0 && t / 2 <= wideTables;
-        tables.push_back(
-            makeTable(random, shape, names[size_t(t)], shape.tableSizes[size_t(t)], lengths, nextLength, wide));
+        tables.push_back(makeTable(random, shape, names[size_t(t)], shape.tableSizes[size_t(t)], lengths, nextLength,
+                                   wide, !(t == 0 && shape.mainUnordered)));
     }
 
     QByteArray out;
-    const bool hashed = shape.layout == Layout::Hashed;
+    if (shape.layout == Layout::Gxt2) {
+        // One table: the records, each text's offset from the start of the file, the file's
+        // size, then the texts.
+        const TableBytes &table = tables.front();
+        const bool big = shape.bigEndian;
+        const char *tag = big ? "GXT2" : "2TXG";
+        const qint64 textsAt = 16 + 8 * qint64(table.records.size());
+        out.append(tag, 4);
+        putInt32(out, qint64(table.records.size()), big);
+        for (const Record &record : table.records) {
+            putInt32(out, qint64(record.hash), big);
+            putInt32(out, textsAt + record.offset, big);
+        }
+        out.append(tag, 4);
+        putInt32(out, textsAt + table.data.size(), big);
+        out.append(table.data);
+        return out;
+    }
+    const bool hashed = isHashed(shape.layout);
     const int recordSize = hashed ? 8 : 12;
     auto putKeys = [&](const TableBytes &table) {
         out.append("TKEY", 4);
@@ -465,15 +658,15 @@ QByteArray generateFile(const FileShape &shape)
         putInt32(out, table.data.size());
         out.append(table.data);
     };
-    if (shape.layout == Layout::Flat) {
-        putKeys(tables.front());
-        return out;
-    }
     if (hashed) {
         char header[4];
         qToLittleEndian<quint16>(4, header);
         qToLittleEndian<quint16>(quint16(shape.bits), header + 2);
         out.append(header, 4);
+    }
+    if (!ofTables) {
+        putKeys(tables.front());
+        return out;
     }
     out.append("TABL", 4);
     putInt32(out, 12 * qint64(tables.size()));

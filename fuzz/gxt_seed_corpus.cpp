@@ -1,8 +1,10 @@
 // Writes the fuzzer's seed corpus into the folder given as the only argument: sound files of
-// all three layouts made by our own writer, layouts only other tools and the game's own
-// files have (shared, overlapping and out-of-order texts, padding inside and outside a
-// table's texts, blocks at odd offsets, odd name fields, every kind of unit), and damaged
-// files. Every seed is made here, so no outside file ever enters the corpus.
+// every layout made by our own writer (flat, tabled, hashed with either game's key hash, the
+// fourth game's files of one table in both widths, GXT2 in both byte orders), layouts only
+// other tools and the game's own files have (shared, overlapping and out-of-order texts,
+// padding inside and outside a table's texts, blocks at odd offsets, odd name fields, every
+// kind of unit, bytes that are not UTF-8), and damaged files. Every seed is made here, so no
+// outside file ever enters the corpus.
 #include "gxtbytes.h"
 #include "layoutbytes.h"
 #include "variantfiles.h"
@@ -10,6 +12,7 @@
 #include "characternumbering.h"
 #include "entryrules.h"
 #include "gxtformat.h"
+#include "keyhash.h"
 #include "rawgxt.h"
 
 #include <QDir>
@@ -100,6 +103,20 @@ QList<variantfiles::Table> richTables(int bits)
     return tables;
 }
 
+// A GXT2 table: UTF-8 texts of every length of sequence, a character beyond the 16-bit
+// range, control units, and a byte that is not UTF-8 kept as the unit 0xDC00 + the byte.
+QList<variantfiles::Table> utf8Tables()
+{
+    QList<variantfiles::Table> tables = variantfiles::sampleTables().first(1);
+    tables[0].entries.append({"REPEAT", QStringLiteral("~r~Stop!")});
+    tables[0].entries.append({"RUSSIAN", s("Миссия провалена: ~HUD_COLOUR_RED~Франклин")});
+    tables[0].entries.append({"CJK", s("任务失败。ミッション")});
+    tables[0].entries.append({"ROMAN13_03", s("ça va? 😀 ~a_1~")});
+    tables[0].entries.append({"CONTROL", s("line\nnext\ttab\x1c")});
+    tables[0].entries.append({"KEPT", units({u'c', u'a', u'f', 0xDCE9, u's', 0xDCFF})});
+    return tables;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -159,7 +176,12 @@ int main(int argc, char **argv)
         const char *name;
         const GxtFormat &format;
         int bits;
-    } layouts[] = {{"tabled", format("tabled"), 16}, {"hashed16", format("hashed"), 16}, {"hashed8", format("hashed"), 8}};
+        const KeyHash *hash;
+    } layouts[] = {{"tabled", format("tabled"), 16, nullptr},
+                   {"hashed16", format("hashed"), 16, nullptr},
+                   {"hashed8", format("hashed"), 8, nullptr},
+                   // The fourth game's: the same bytes, keys by the one-at-a-time hash.
+                   {"fourth16", format("hashed"), 16, &KeyHash::oneAtATime()}};
     const struct {
         const char *name;
         Shape shape;
@@ -172,9 +194,10 @@ int main(int argc, char **argv)
     };
     for (const auto &l : layouts) {
         const QString prefix = QString::fromLatin1(l.name) + u'_';
-        const RawDocument rich = variantfiles::document(richTables(l.bits), l.format, l.bits);
+        const RawDocument rich = variantfiles::document(richTables(l.bits), l.format, l.bits, l.hash);
         put(dir, prefix + QStringLiteral("written"), written(rich));
-        put(dir, prefix + QStringLiteral("main_only"), written(variantfiles::document(richTables(l.bits).first(1), l.format, l.bits)));
+        put(dir, prefix + QStringLiteral("main_only"),
+            written(variantfiles::document(richTables(l.bits).first(1), l.format, l.bits, l.hash)));
         put(dir, prefix + QStringLiteral("record_order"), layoutbytes::build(layoutbytes::fromRaw(rich)));
         for (const auto &shaped : shapes)
             put(dir, prefix + QString::fromLatin1(shaped.name), layoutbytes::build(layoutbytes::fromRaw(inWriterOrder(rich), shaped.shape)));
@@ -217,6 +240,82 @@ int main(int argc, char **argv)
         damaged.tables.clear();
         put(dir, prefix + QStringLiteral("no_tables"), layoutbytes::build(damaged));
     }
+    // Files of one table: the fourth game's, without TABL, in both widths, and GXT2 in both
+    // byte orders; as written, as other tools lay them out, and damaged.
+    const struct {
+        const char *name;
+        const GxtFormat &format;
+        int bits;
+    } singles[] = {{"single16", format("hashed-single"), 16},
+                   {"single8", format("hashed-single"), 8},
+                   {"gxt2", format("gxt2"), 8},
+                   {"gxt2be", format("gxt2-be"), 8}};
+    for (const auto &l : singles) {
+        const QString prefix = QString::fromLatin1(l.name) + u'_';
+        const bool utf8 = l.format.traits().encoding == TextEncoding::Utf8;
+        const RawDocument rich = variantfiles::document(utf8 ? utf8Tables() : richTables(l.bits).first(1), l.format, l.bits);
+        put(dir, prefix + QStringLiteral("written"), written(rich));
+        put(dir, prefix + QStringLiteral("empty"), written(variantfiles::document({{"MAIN", {}}}, l.format, l.bits)));
+        put(dir, prefix + QStringLiteral("record_order"), layoutbytes::build(layoutbytes::fromRaw(rich)));
+        for (const auto &shaped : shapes)
+            put(dir, prefix + QString::fromLatin1(shaped.name), layoutbytes::build(layoutbytes::fromRaw(rich, shaped.shape)));
+
+        const layoutbytes::File file = layoutbytes::fromRaw(rich);
+        layoutbytes::File changed = file;
+        changed.tables[0].records[1].offset = changed.tables[0].records[0].offset + 3 * file.unitBytes();
+        put(dir, prefix + QStringLiteral("overlapping"), layoutbytes::build(changed));
+        changed = file;
+        changed.tables[0].records[2].offset = changed.tables[0].records[0].offset;
+        put(dir, prefix + QStringLiteral("shared"), layoutbytes::build(changed));
+        changed = file;
+        changed.tables[0].dataSize = file.tables[0].data.size() - file.unitBytes();
+        put(dir, prefix + QStringLiteral("size_short_of_terminator"), layoutbytes::build(changed));
+
+        // Damage.
+        layoutbytes::File damaged = file;
+        damaged.tables[0].keySize = utf8 ? 0x7fffffff : damaged.recordSize() + 1;
+        put(dir, prefix + QStringLiteral("key_size_bad"), layoutbytes::build(damaged));
+        damaged = file;
+        damaged.tables[0].keySize = utf8 ? file.tables[0].records.size() - 1 : 0x7ffffff8;
+        put(dir, prefix + QStringLiteral("key_size_off"), layoutbytes::build(damaged));
+        damaged = file;
+        damaged.tables[0].dataSize = 0x7fffffff;
+        put(dir, prefix + QStringLiteral("data_size_huge"), layoutbytes::build(damaged));
+        damaged = file;
+        damaged.tables[0].dataTag = QByteArray("TXG2");
+        put(dir, prefix + QStringLiteral("second_tag_bad"), layoutbytes::build(damaged));
+        damaged = file;
+        damaged.tables[0].records[1].offset = 0xFFFFFFF0;
+        put(dir, prefix + QStringLiteral("offset_past_end"), layoutbytes::build(damaged));
+        damaged = file;
+        damaged.tables[0].records[1].offset = utf8 ? 12 : -2;
+        put(dir, prefix + QStringLiteral("offset_before_texts"), layoutbytes::build(damaged));
+        damaged = file;
+        damaged.tables[0].data.chop(file.unitBytes());
+        put(dir, prefix + QStringLiteral("no_terminator"), layoutbytes::build(damaged));
+        if (!utf8) {
+            damaged = file;
+            damaged.bits = 7;
+            put(dir, prefix + QStringLiteral("bits_7"), layoutbytes::build(damaged));
+            damaged.bits = quint16(l.bits);
+            damaged.version = 3;
+            put(dir, prefix + QStringLiteral("version_3"), layoutbytes::build(damaged));
+        }
+    }
+    // Bytes a GXT2 text may hold that are not UTF-8, each kept as it is: a lone lead byte, a
+    // lone continuation byte, an overlong form, an encoded surrogate, a code past U+10FFFF,
+    // a sequence cut short by the terminator, and bytes that only together are a character.
+    {
+        layoutbytes::File odd = layoutbytes::fromRaw(variantfiles::document({{"MAIN", {}}}, format("gxt2"), 8));
+        const QList<QByteArray> texts{"caf\xc3", "\x80x", "\xc0\x80", "\xed\xa0\x80", "\xf4\x90\x80\x80",
+                                      "ab\xe2\x82", "\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80", "\xff\xfe"};
+        for (qsizetype i = 0; i < texts.size(); ++i) {
+            odd.tables[0].records.append({16 + 8 * qint64(texts.size()) + odd.tables[0].data.size(), {}, quint32(i * 7919)});
+            odd.tables[0].data += texts[i] + '\0';
+        }
+        put(dir, "gxt2_not_utf8", layoutbytes::build(odd));
+    }
+
     layoutbytes::File header = layoutbytes::fromRaw(variantfiles::document(variantfiles::sampleTables(), format("hashed"), 8));
     header.bits = 7;
     put(dir, "hashed_bits_7", layoutbytes::build(header));

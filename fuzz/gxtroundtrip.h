@@ -5,18 +5,22 @@
 //
 // 1. readGxt either refuses with a non-empty reason and leaves its document empty, or gives
 //    a RawDocument R. A reason that names an entry of a file of tables names its table too.
-// 2. R is what the layout can hold: flat files give one table named MAIN, files of tables
-//    give MAIN first; 8-bit texts only in the hashed layout; no table over 32766 entries; no
-//    unit 0 in a text (it ends the text); no unit over 0xFF in an 8-bit file; no flat key
-//    with a space at either end (the flat reader drops zero bytes and surrounding spaces
-//    from a key field, so a key is clean after one read).
+// 2. R is what the layout can hold: files of one table (flat, the fourth game's files of one
+//    table, GXT2) give one table named MAIN, files of tables give MAIN first; 8-bit texts
+//    only in the hashed layouts, GXT2 always 8 (UTF-8); no table over 32766 entries; no
+//    unit 0 in a text (it ends the text); no unit wider than the format's widest for its
+//    width (0xFF in an 8-bit file of glyphs); nothing the format's own rule refuses (GXT2:
+//    a lone surrogate that stands for no byte, kept bytes that would read back as a
+//    character); no flat key with a space at either end (the flat reader drops zero bytes
+//    and surrounding spaces from a key field, so a key is clean after one read).
 // 3. writeGxt(R) refuses only what the layout cannot hold, and for R that is two things: a
 //    file past 2^31 - 1 bytes, and a text longer than 32766 units, which the refusal names
 //    (table and entry, the first in file order). Shared texts make the first possible from
 //    a small file, since the writer gives every entry its own copy of its text; it is refused
 //    from the sizes alone, before the writer looks at a unit. The size is worked out here
-//    from the layout (headers, records, texts with their terminators, blocks and the file's
-//    end on a 4-byte boundary in files of tables), and a refusal must come exactly when it
+//    from the layout (headers, records, texts with their terminators, in UTF-8 in GXT2,
+//    blocks and the file's end on a 4-byte boundary in files of tables), and a refusal must
+//    come exactly when it
 //    is too large; a file written must have exactly that size. Its progress never passes its
 //    maximum, nor does the reader's.
 // 4. readGxt(W) of the written bytes W gives back inWriterOrder(R) exactly: every unit, key,
@@ -30,7 +34,9 @@
 //    identity of its own; and every key and text, shown through EntryRules and typed back,
 //    is the very key and units it was shown from. The numberings: the format's own, and one
 //    of windows-1252 and the game's Western numbering of either kind, taken by the input's
-//    length; names are known for some hashes. A unit that a numbering cannot show is an
+//    length; where the bytes cannot tell the game (the hashed files of tables), the keys read
+//    by every other hash too, each in its game's numbering; names are known for some
+//    hashes. A unit that a numbering cannot show is an
 //    escape that encodes back to that very unit, and a hashed key shows as its hash, or as
 //    a known name that hashes back to it. EntryRules refuses exactly one thing the reader
 //    can give: a text longer than 32766 units. Nothing else it refuses can come from the
@@ -48,6 +54,7 @@
 #include "gxtdocument.h"
 #include "gxtdocumentfile.h"
 #include "gxtformat.h"
+#include "keyhash.h"
 #include "keynames.h"
 #include "rawgxt.h"
 #include "stringtable.h"
@@ -89,11 +96,31 @@ struct ProgressCheck {
     }
 };
 
+// The bytes of a text's units in UTF-8 as GXT2 keeps them: a pair of surrogates is one
+// character of four bytes, a kept byte (0xDC80-0xDCFF) the byte itself. Counted here rather
+// than by the writer's own code, which is what is checked.
+inline qint64 utf8Bytes(QStringView units)
+{
+    qint64 bytes = 0;
+    for (qsizetype i = 0; i < units.size(); ++i) {
+        const char16_t u = units[i].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < units.size() && QChar::isLowSurrogate(units[i + 1].unicode())) {
+            bytes += 4;
+            ++i;
+        } else if (u >= 0xDC80 && u <= 0xDCFF) {
+            bytes += 1;
+        } else {
+            bytes += u < 0x80 ? 1 : u < 0x800 ? 2 : 3;
+        }
+    }
+    return bytes;
+}
+
 // The bytes the writer must make of `document`, as the layout lays them out.
 inline qint64 writtenSize(const RawDocument &document)
 {
     const QString id = document.format->id();
-    const bool hashed = id == QLatin1String("hashed");
+    const bool hashed = document.format->storesHashes();
     const qint64 unitBytes = document.bits / 8;
     const qint64 recordSize = hashed ? 8 : 12;
     auto aligned = [](qint64 p) { return (p + 3) / 4 * 4; };
@@ -107,6 +134,17 @@ inline qint64 writtenSize(const RawDocument &document)
         return 0;
     if (id == QLatin1String("flat"))
         return blockSize(document.tables.front());
+    // The version and width, then one block without a TABL.
+    if (id == QLatin1String("hashed-single"))
+        return 4 + blockSize(document.tables.front());
+    // Tag and count, the records, tag and size, the texts with a zero byte each.
+    if (document.format->traits().encoding == TextEncoding::Utf8) {
+        const RawTable &table = document.tables.front();
+        qint64 size = 16 + 8 * qint64(table.entries.size());
+        for (const StringEntry &entry : table.entries)
+            size += utf8Bytes(entry.units) + 1;
+        return size;
+    }
     // Blocks in the writer's order, MAIN first and then by name: their alignment depends on it.
     std::vector<const RawTable *> ordered;
     for (const RawTable &table : document.tables)
@@ -123,7 +161,8 @@ inline const KeyNames &sampleKeyNames()
 {
     static const KeyNames names = [] {
         KeyNames made;
-        for (const char *name : {"INTRO", "FM1_A", "EMPTY", "YES", "NO", "M1_01", "M1_02", "M2_01", "A1", "B", "MAIN"})
+        for (const char *name : {"INTRO", "FM1_A", "EMPTY", "YES", "NO", "M1_01", "M1_02", "M2_01", "A1", "B", "MAIN",
+                                 "ROMAN13_03"})
             made.add(QString::fromLatin1(name));
         return made;
     }();
@@ -161,21 +200,45 @@ struct Outcome {
     QString broken;       // empty, or which promise was broken
 };
 
+// Whether `ordered` (what inWriterOrder gave) holds every table's entries as a stable sort by
+// the game's comparison puts them: worked out here the slow, plain way, apart from the
+// format's own ordering, which takes shortcuts for speed.
+inline QString orderProblem(const RawDocument &raw, const RawDocument &ordered)
+{
+    std::vector<const RawTable *> tables;
+    for (const RawTable &table : raw.tables)
+        tables.push_back(&table);
+    const std::vector<int> tableOrder = raw.format->tableOrder(tables);
+    if (tableOrder.size() != ordered.tables.size())
+        return QStringLiteral("the writer's order has %1 tables of %2").arg(ordered.tables.size()).arg(tables.size());
+    for (size_t k = 0; k < tableOrder.size(); ++k) {
+        std::vector<StringEntry> sorted = tables[size_t(tableOrder[k])]->entries;
+        std::stable_sort(sorted.begin(), sorted.end(),
+                         [&raw](const StringEntry &a, const StringEntry &b) { return raw.format->keyLess(a, b); });
+        const std::vector<StringEntry> &got = ordered.tables[k].entries;
+        if (!std::equal(sorted.begin(), sorted.end(), got.begin(), got.end(),
+                        [](const StringEntry &a, const StringEntry &b) { return a.sameContent(b); }))
+            return QStringLiteral("the writer's order of table %1 is not the game's").arg(k + 1);
+    }
+    return {};
+}
+
 // What the reader gave, against point 2.
 inline QString shapeProblem(const RawDocument &raw)
 {
     if (!raw.format)
         return QStringLiteral("a document of no format");
-    const bool flat = !raw.format->hasTables();
+    const bool single = !raw.format->hasTables();
+    const bool flat = raw.format->id() == QLatin1String("flat");
     if (!raw.format->takesBits(raw.bits))
         return QStringLiteral("a %1 document of %2 bits").arg(raw.format->id()).arg(raw.bits);
     if ((raw.hash != nullptr) != raw.format->storesHashes())
         return QStringLiteral("a %1 document with a hash it does not need, or without one").arg(raw.format->id());
-    if (raw.tables.empty() || (flat && raw.tables.size() != 1))
+    if (raw.tables.empty() || (single && raw.tables.size() != 1))
         return QStringLiteral("%1 tables in a %2 document").arg(raw.tables.size()).arg(raw.format->id());
     if (!(raw.tables.front().name == mainTableRawName()))
         return QStringLiteral("the first table is not MAIN");
-    const char16_t widest = raw.bits == 8 ? 0xFF : 0xFFFF;
+    const char16_t widest = raw.format->widestUnit(raw.bits);
     for (const RawTable &table : raw.tables) {
         if (table.entries.size() > size_t(raw.format->traits().maxEntries))
             return QStringLiteral("a table of %1 entries").arg(table.entries.size());
@@ -186,6 +249,9 @@ inline QString shapeProblem(const RawDocument &raw)
                 if (unit.unicode() == 0 || unit.unicode() > widest)
                     return QStringLiteral("a text holds the unit %1").arg(unit.unicode());
             }
+            const QString unstorable = raw.format->unstorableText(entry.units);
+            if (!unstorable.isEmpty())
+                return QStringLiteral("a text the format cannot store: ") + unstorable;
             const QByteArrayView key = entry.name.bytes();
             if (flat && !key.isEmpty() && (key.front() == ' ' || key.back() == ' '))
                 return QStringLiteral("a flat key kept a surrounding space");
@@ -317,6 +383,17 @@ inline Outcome check(QByteArrayView input, qint64 writeBudget = DefaultWriteBudg
     QString problem = documentProblem(raw, *numbering, names);
     if (problem.isEmpty() && other != numbering)
         problem = documentProblem(raw, *other, names);
+    // A file whose bytes cannot tell the game reads its keys by whichever hash the user or
+    // the evidence chooses; every one must show and type back as well.
+    if (raw.format->traits().gameByHash) {
+        for (const KeyHash *hash : KeyHash::all()) {
+            if (!problem.isEmpty() || hash == raw.hash)
+                continue;
+            RawDocument byHash = raw;
+            byHash.hash = hash;
+            problem = documentProblem(byHash, *CharacterNumbering::defaultFor(*raw.format, hash), names);
+        }
+    }
     if (problem.isEmpty())
         problem = modelProblem(raw);
     if (!problem.isEmpty())
@@ -343,6 +420,9 @@ inline Outcome check(QByteArrayView input, qint64 writeBudget = DefaultWriteBudg
 
     // 4. The read back.
     const RawDocument expected = inWriterOrder(raw);
+    const QString order = orderProblem(raw, expected);
+    if (!order.isEmpty())
+        return fail(order);
     RawDocument back;
     const Result again = readGxt(written, back);
     if (!again)

@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   fonts-dejavu-core
   shared-mime-info
+  appstream dpkg-dev
 )
 if [ "${1:-}" = "--gui" ]; then
   # To run the editor in a real window on a machine without a desktop.

@@ -7,6 +7,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <numeric>
 
@@ -289,15 +290,23 @@ bool BlockReader::readUtf8Entries(const GxtFormat &format, const TableBlock &blo
         return false;
     TextInspector *const inspector = m_context.options.inspector;
     const qint64 count = qint64(entries.size());
-    std::vector<quint64> keys(static_cast<size_t>(count));
-    for (qint64 i = 0; i < count; ++i)
-        keys[size_t(i)] = (quint64(offsets[size_t(i)]) << 16) | quint64(i);
-    std::sort(keys.begin(), keys.end());
+    // Texts in file order, as readEntries reads them; the writer's files (and so every save's
+    // read-back) have their offsets rising already, and need no sort.
+    bool rising = true;
+    for (qint64 i = 1; i < count && rising; ++i)
+        rising = offsets[size_t(i)] > offsets[size_t(i - 1)];
+    std::vector<quint64> keys;
+    if (!rising) {
+        keys.resize(size_t(count));
+        for (qint64 i = 0; i < count; ++i)
+            keys[size_t(i)] = (quint64(offsets[size_t(i)]) << 16) | quint64(i);
+        std::sort(keys.begin(), keys.end());
+    }
     const qint64 chunk = std::max<qint64>(1, m_source.chunkBytes());
     qint64 previous = -1;
     QString text;
     for (qint64 k = 0; k < count; ++k) {
-        const qint64 i = qint64(keys[size_t(k)] & 0xFFFF);
+        const qint64 i = rising ? k : qint64(keys[size_t(k)] & 0xFFFF);
         StringEntry &entry = entries[size_t(i)];
         const qint64 start = offsets[size_t(i)];
         if (previous >= 0 && start == offsets[size_t(previous)]) {
@@ -334,24 +343,27 @@ bool BlockReader::readUtf8Entries(const GxtFormat &format, const TableBlock &blo
                             .arg(where(format, table, i, entry))
                             .arg(m_size));
         }
-        QByteArray bytes;
+        // A text that lies in one window decodes where it lies; a longer one is joined first.
+        QByteArray joined;
+        QByteArrayView bytes;
         for (qint64 done = 0; done < length;) {
             const qint64 n = std::min(length - done, chunk);
             const char *piece = at(start + done, n);
             if (!piece)
                 return false;
             if (done == 0 && n == length) {
-                text = Utf8Units::decode(QByteArrayView(piece, n));
-                bytes.clear();
+                bytes = QByteArrayView(piece, n);
                 break;
             }
-            bytes.append(piece, n);
+            joined.append(piece, n);
             done += n;
+            bytes = joined;
         }
-        if (length == 0)
-            text = QString();
-        else if (!bytes.isEmpty())
-            text = Utf8Units::decode(bytes);
+        // An inspector only looks: its texts share one string's room.
+        if (inspector)
+            Utf8Units::decode(bytes, text);
+        else
+            text = length == 0 ? QString() : Utf8Units::decode(bytes);
         if (inspector)
             inspector->inspect(0, int(i), text);
         else
@@ -546,6 +558,13 @@ Result measureTexts(const GxtFormat &format, const RawTable &table, int bits, qi
                                        .arg(entry.units.size())
                                        .arg(longest));
         }
+        // Almost every text is sound: eight units a step say so, and only a text that is not
+        // is walked unit by unit to name what breaks it.
+        const auto *units = reinterpret_cast<const char16_t *>(entry.units.constData());
+        if (UnitScan::allWithin(units, entry.units.size(), 1, widest)) {
+            dataSize += (bits / 8) * (entry.units.size() + 1);
+            continue;
+        }
         for (QChar c : entry.units) {
             const char16_t u = c.unicode();
             if (u != 0 && u <= widest)
@@ -560,6 +579,48 @@ Result measureTexts(const GxtFormat &format, const RawTable &table, int bits, qi
         dataSize += (bits / 8) * (entry.units.size() + 1);
     }
     return {};
+}
+
+std::vector<int> orderByHash(const std::vector<StringEntry> &entries)
+{
+    const size_t n = entries.size();
+    std::vector<int> order(n);
+    if (n < 128) {
+        // A hash and the entry's place make one number: sorting those keeps equal hashes in
+        // the table's order, without the indirect comparisons of a stable sort.
+        std::vector<quint64> keys(n);
+        for (size_t i = 0; i < n; ++i)
+            keys[i] = (quint64(entries[i].hash) << 32) | quint64(i);
+        std::sort(keys.begin(), keys.end());
+        for (size_t i = 0; i < n; ++i)
+            order[i] = int(keys[i] & 0xFFFFFFFFu);
+        return order;
+    }
+    // Larger tables by the hash's four bytes, lowest first, each pass stable: a comparison
+    // sort of random hashes spends most of its time on branches it mispredicts, and every
+    // save and its read-back check order every table.
+    std::vector<quint32> hashes(n);
+    std::vector<quint32> nextHashes(n);
+    std::vector<int> next(n);
+    for (size_t i = 0; i < n; ++i) {
+        order[i] = int(i);
+        hashes[i] = entries[i].hash;
+    }
+    for (int shift = 0; shift < 32; shift += 8) {
+        std::array<size_t, 257> starts{};
+        for (size_t i = 0; i < n; ++i)
+            ++starts[((hashes[i] >> shift) & 0xFF) + 1];
+        for (size_t d = 1; d < starts.size(); ++d)
+            starts[d] += starts[d - 1];
+        for (size_t i = 0; i < n; ++i) {
+            const size_t at = starts[(hashes[i] >> shift) & 0xFF]++;
+            next[at] = order[i];
+            nextHashes[at] = hashes[i];
+        }
+        order.swap(next);
+        hashes.swap(nextHashes);
+    }
+    return order;
 }
 
 char *writeBlock(const GxtFormat &format, const RawTable &table, const std::vector<int> &order, int bits,

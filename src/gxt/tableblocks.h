@@ -94,6 +94,10 @@ Result measureTexts(const GxtFormat &format, const RawTable &table, int bits, qi
 // at a unit: what a save checks first.
 qint64 textBytes(const RawTable &table, int bits);
 
+// Where each entry of a table of hashed keys goes when written: by hash as an unsigned
+// number, equal hashes in the table's order. The order the game searches such a table in.
+std::vector<int> orderByHash(const std::vector<StringEntry> &entries);
+
 // Writes one TKEY/TDAT block of `table` at `p`, its entries in `order`; returns the end.
 char *writeBlock(const GxtFormat &format, const RawTable &table, const std::vector<int> &order, int bits,
                  qint64 dataSize, char *p, FileProgress &progress);

@@ -51,53 +51,110 @@ int sequenceAt(const uchar *s, qsizetype n, qsizetype i, char32_t &code)
     return length;
 }
 
-} // namespace
-
-QString decode(QByteArrayView bytes)
+// Writes the units of `bytes` at `out`, which has room for as many units as there are bytes
+// (no sequence gives more units than it has bytes); returns the end.
+char16_t *decodeAt(QByteArrayView bytes, char16_t *out)
 {
     const auto *s = reinterpret_cast<const uchar *>(bytes.data());
     const qsizetype n = bytes.size();
-    QString out;
-    out.reserve(n);
     for (qsizetype i = 0; i < n;) {
+        const uchar b = s[i];
+        if (b < 0x80) {
+            *out++ = b;
+            ++i;
+            continue;
+        }
         char32_t code = 0;
         const int length = sequenceAt(s, n, i, code);
         if (length == 0) {
-            out += QChar(char16_t(KeptByte + s[i]));
+            *out++ = char16_t(KeptByte + b);
             ++i;
             continue;
         }
         if (code > 0xFFFF) {
-            out += QChar(QChar::highSurrogate(code));
-            out += QChar(QChar::lowSurrogate(code));
+            *out++ = QChar::highSurrogate(code);
+            *out++ = QChar::lowSurrogate(code);
         } else {
-            out += QChar(char16_t(code));
+            *out++ = char16_t(code);
         }
         i += length;
     }
     return out;
 }
 
-qint64 byteLength(QStringView units)
+} // namespace
+
+// The units are written straight into a string of the bytes' length and cut to what they
+// took: appending a unit at a time cost more than the decoding itself.
+QString decode(QByteArrayView bytes)
+{
+    const qsizetype n = bytes.size();
+    QString out(n, Qt::Uninitialized);
+    char16_t *const begin = reinterpret_cast<char16_t *>(out.data());
+    const qsizetype units = decodeAt(bytes, begin) - begin;
+    out.truncate(units);
+    // Texts of three bytes a character (Chinese, Japanese) would otherwise keep twice the
+    // room they use for as long as the document lives.
+    if (units < n / 2)
+        out.squeeze();
+    return out;
+}
+
+void decode(QByteArrayView bytes, QString &out)
+{
+    out.resize(bytes.size());
+    char16_t *const begin = reinterpret_cast<char16_t *>(out.data());
+    out.truncate(decodeAt(bytes, begin) - begin);
+}
+
+namespace {
+
+// The bytes `units` write as; `kept` says whether any is a kept byte, `broken` whether any is
+// a unit 0 or a lone surrogate that stands for no byte.
+qint64 measure(QStringView units, bool &kept, bool &broken)
 {
     qint64 length = 0;
+    kept = false;
+    broken = false;
     const qsizetype n = units.size();
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t u = units[i].unicode();
-        if (u < 0x80)
+        if (u < 0x80) {
             length += 1;
-        else if (u < 0x800)
+            broken = broken || u == 0;
+        } else if (u < 0x800) {
             length += 2;
-        else if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(units[i + 1].unicode())) {
+        } else if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(units[i + 1].unicode())) {
             length += 4;
             ++i;
-        } else if (isKeptByte(u))
+        } else if (isKeptByte(u)) {
             length += 1;
-        else if (QChar::isSurrogate(u))
-            length += 0;
-        else
+            kept = true;
+        } else if (QChar::isSurrogate(u)) {
+            broken = true;
+        } else {
             length += 3;
+        }
     }
+    return length;
+}
+
+} // namespace
+
+qint64 byteLength(QStringView units)
+{
+    bool kept = false;
+    bool broken = false;
+    return measure(units, kept, broken);
+}
+
+qint64 byteLength(QStringView units, bool &writable)
+{
+    bool kept = false;
+    bool broken = false;
+    const qint64 length = measure(units, kept, broken);
+    // Kept bytes that might spell a character once written need the whole check.
+    writable = !broken && (!kept || whyNotWritable(units).isEmpty());
     return length;
 }
 

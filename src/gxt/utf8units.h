@@ -11,8 +11,12 @@ namespace quillet {
 // well-formed text holds, and writes back as that byte. What the fifth game's files keep.
 namespace Utf8Units {
 QString decode(QByteArrayView bytes);
+// The same into `out`, whose room is used again: for a reader that only looks at each text.
+void decode(QByteArrayView bytes, QString &out);
 // The bytes `units` write as; a unit that UTF-8 cannot hold counts as nothing (see below).
 qint64 byteLength(QStringView units);
+// The same, and in `writable` whether whyNotWritable() is empty, in one pass over the units.
+qint64 byteLength(QStringView units, bool &writable);
 // Writes the bytes of `units` at `out`; returns the end.
 char *write(QStringView units, char *out);
 // Why `units` cannot be written so that they read back the same (a unit 0, a lone

@@ -219,6 +219,47 @@ Result DocumentController::save(const QString &path, const FileOperationHooks &h
     return result;
 }
 
+std::shared_ptr<const CharacterNumbering> DocumentController::numberingFor(const GxtFormat &format,
+                                                                          const KeyHash *hash) const
+{
+    if (&format != &m_document.format() || (format.storesHashes() && hash != m_document.keyHash()))
+        return nullptr;
+    return m_numbering;
+}
+
+Result DocumentController::importDocument(RawDocument &&raw, std::shared_ptr<const CharacterNumbering> numbering)
+{
+    const GxtFormat &format = *raw.format;
+    // What shows the old document keeps its numbering until it shows the new one.
+    const std::shared_ptr<const CharacterNumbering> shownNumbering = m_numbering;
+    QStringList notes;
+    if (format.storesHashes())
+        readRememberedKeyNames(notes);
+    if (!numbering)
+        numbering = CharacterNumbering::defaultFor(format, raw.hash);
+    if (numbering != m_numbering)
+        m_numberingChoice = numbering->name();
+    m_numbering = std::move(numbering);
+    m_typedNames = KeyNames();
+    m_names = m_loadedNames ? *m_loadedNames : KeyNames();
+    Result result;
+    const EntryRules importRules = EntryRules::of(raw, *m_numbering, &m_names);
+    std::vector<const RawTable *> tables;
+    for (const RawTable &table : raw.tables)
+        tables.push_back(&table);
+    result.addWarnings(checkDocument(format, tables, importRules, false).warnings);
+    result.addWarnings(notes);
+
+    m_document.assign(std::move(raw));
+    m_undoStack.clear();
+    m_undoStack.resetClean();
+    m_currentFile.clear();
+    rebuildRules();
+    Q_EMIT documentReset();
+    Q_EMIT currentFileChanged(m_currentFile);
+    return result;
+}
+
 void DocumentController::newDocument()
 {
     newDocument(GxtFormat::untitled());

@@ -78,6 +78,15 @@ public:
     // Writes the document to `path`; on success the document belongs to that file and is
     // unchanged from it. On failure the file on disk is as it was and nothing else changes.
     Result save(const QString &path, const FileOperationHooks &hooks = {});
+    // Import: an untitled document of what a text form held, in the layout it named, shown
+    // through `numbering` (the layout's own when null), with an empty history. It counts as
+    // changed until it is saved, since no file holds it. The result's warnings say what the
+    // game would trip on.
+    Result importDocument(RawDocument &&raw, std::shared_ptr<const CharacterNumbering> numbering);
+    // The numbering a text form of `format` and `hash` reads in: the one the document shows
+    // in where the form is of the document's own layout, so that an export imports back unit
+    // for unit; null for any other, whose own numbering then reads it.
+    std::shared_ptr<const CharacterNumbering> numberingFor(const GxtFormat &format, const KeyHash *hash) const;
     // New: an untitled, empty document of `format` (a flat table unless said) with an empty
     // history.
     void newDocument();

@@ -3,6 +3,8 @@
 #include "appidentity.h"
 #include "commandline.h"
 #include "documentcontroller.h"
+#include "exchangeformats.h"
+#include "fileio.h"
 #include "filelocation.h"
 #include "frmmain.h"
 #include "gxtformat.h"
@@ -23,6 +25,10 @@ namespace {
 // Qt reads a filter as "label (patterns)"; both dialogs offer the same two. "All Files" is
 // "*" here: "*.*" would hide every file without a dot in its name.
 const QString OpenFilter = QStringLiteral("GXT Files (*.gxt *.gxt2);;All Files (*)");
+
+// The text forms, each by its extension; the first is what a name without one becomes.
+const QString ExportFilter = QStringLiteral("Text (*.txt);;CSV (*.csv);;JSON (*.json)");
+const QString ImportFilter = QStringLiteral("Text Forms (*.txt *.csv *.json);;All Files (*)");
 
 // A save offers the extension of the document's own kind of file.
 QString saveFilter(const GxtFormat &format)
@@ -172,12 +178,13 @@ void FileCommands::tellFailure(const QString &text)
                       {text, QString::fromLatin1(AppIdentity::Title), QMessageBox::Ok, QMessageBox::Critical, QMessageBox::Ok});
 }
 
-void FileCommands::tellWarnings(const QString &path, const QStringList &warnings)
+void FileCommands::tellWarnings(const QString &path, const QStringList &warnings, const QString &done)
 {
+    m_window.showLoadWarnings(warnings);
     if (warnings.isEmpty())
         return;
-    QString text = QStringLiteral("%1 opened, with %2:\n")
-                       .arg(QFileInfo(path).fileName(),
+    QString text = QStringLiteral("%1 %2, with %3:\n")
+                       .arg(QFileInfo(path).fileName(), done,
                             warnings.size() == 1 ? QStringLiteral("a warning") : QStringLiteral("%1 warnings").arg(warnings.size()));
     for (const QString &warning : warnings)
         text += QStringLiteral("\n• ") + warning;
@@ -295,6 +302,94 @@ void FileCommands::mnuFile_SaveAs_Click()
     const QString path = askForSavePath();
     if (!path.isEmpty())
         writeTable(path);
+}
+
+void FileCommands::mnuFile_Export_Click()
+{
+    if (m_controller.FileOperation())
+        return;
+    UserDialogs::FileRequest request;
+    request.title = QStringLiteral("Export");
+    request.filter = ExportFilter;
+    request.defaultSuffix = QStringLiteral("txt");
+    request.initialFolder = GetFileLocation(m_settings);
+    // Proposed without an extension: the filter chosen gives it one, and so the form.
+    const QString current = m_controller.CurrentFile();
+    request.fileName = current.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(current).completeBaseName();
+    request.confirmOverwrite = true;
+    const QString path = m_dialogs.saveFileName(&m_window, request);
+    if (!path.isEmpty())
+        exportFile(path);
+}
+
+bool FileCommands::exportFile(const QString &path)
+{
+    const bool existed = QFileInfo(path).isFile();
+    const std::optional<ExchangeFormat> form = exchangeFormatFromPath(path);
+    Result result;
+    if (!form) {
+        // A name that reads as another kind of file (a .gxt, say) is not filled with text.
+        const QString suffix = QFileInfo(path).suffix();
+        result = Result::failure(suffix.isEmpty() ? QStringLiteral("the name has no extension; an export writes a .txt, .csv or .json file")
+                                                  : QStringLiteral("the name has the extension .%1; an export writes a .txt, "
+                                                                   ".csv or .json file")
+                                                        .arg(suffix));
+    }
+    QByteArray text;
+    if (result)
+        result = writeExchange(m_controller.document().toRaw(), m_controller.rules(), *form, text);
+    if (result)
+        result = writeFileAtomically(path, text);
+    if (!result) {
+        const QString outcome =
+            existed ? QStringLiteral("The file on disk is as it was.") : QStringLiteral("Nothing was written.");
+        tellFailure(QStringLiteral("Could not export %1: %2\n\n%3")
+                        .arg(QDir::toNativeSeparators(path), result.errorString(), outcome));
+        return false;
+    }
+    return true;
+}
+
+void FileCommands::mnuFile_Import_Click()
+{
+    if (m_controller.FileOperation() || !PromptSaveChanges())
+        return;
+    UserDialogs::FileRequest request;
+    request.title = QStringLiteral("Import");
+    request.filter = ImportFilter;
+    request.defaultSuffix = QStringLiteral("txt");
+    request.initialFolder = GetFileLocation(m_settings);
+    request.mustExist = true;
+    const QString path = m_dialogs.openFileName(&m_window, request);
+    if (!path.isEmpty())
+        importFile(path);
+}
+
+bool FileCommands::importFile(const QString &path)
+{
+    // The form its extension names; a source of another name is read as txt, as the tool does.
+    const ExchangeFormat form = exchangeFormatFromPath(path).value_or(ExchangeFormat::Txt);
+    QByteArray text;
+    Result read = readFileBytes(path, text);
+    RawDocument raw;
+    std::shared_ptr<const CharacterNumbering> numbering;
+    if (read) {
+        read = readExchange(
+            text, form, raw,
+            [this](const GxtFormat &format, const KeyHash *hash) { return m_controller.numberingFor(format, hash); },
+            &numbering);
+    }
+    if (!read) {
+        tellFailure(QStringLiteral("Could not import %1: %2").arg(QDir::toNativeSeparators(path), read.errorString()));
+        return false;
+    }
+    m_opening = true;
+    const Result imported = m_controller.importDocument(std::move(raw), numbering);
+    m_opening = false;
+    m_window.showList();
+    SaveFileLocation(m_settings, path);
+    tellWarnings(path, imported.warnings(), QStringLiteral("imported"));
+    return true;
 }
 
 void FileCommands::mnuFile_Exit_Click()

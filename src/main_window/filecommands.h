@@ -31,6 +31,12 @@ public:
     void startWith(const QString &argument);
     // The whole open of one file; false, having said why, when it did not open.
     bool OpenGxtFile(const QString &path);
+    // The import of one text form, asking nothing first; false, having said why, when it did
+    // not read.
+    bool importFile(const QString &path);
+    // The export of the whole document to `path`; false, having said why, when nothing was
+    // written.
+    bool exportFile(const QString &path);
     // Asks about unsaved changes: true means go on, false means stop.
     bool PromptSaveChanges();
     // File, "New Layout": an item for each kind of file the series ships.
@@ -44,6 +50,12 @@ public Q_SLOTS:
     // True when the document was written.
     bool mnuFile_Save_Click();
     void mnuFile_SaveAs_Click();
+    // File, "Export...": the whole document, every table, as a text form the chosen file's
+    // extension names (txt, csv or json), written all at once or not at all.
+    void mnuFile_Export_Click();
+    // File, "Import...": a text form read into a new untitled document, after the save
+    // prompt; one that does not read says where and leaves the open document as it was.
+    void mnuFile_Import_Click();
     void mnuFile_Exit_Click();
     // One of the File menu's recent files, by its path.
     void mnuFile_Recent_Click(const QString &path);
@@ -52,7 +64,9 @@ private:
     QString askForSavePath();
     bool writeTable(const QString &path);
     void tellFailure(const QString &text);
-    void tellWarnings(const QString &path, const QStringList &warnings);
+    // What a load had to say, in the status bar and in a note beside the window; `done` says
+    // what became of the file ("opened").
+    void tellWarnings(const QString &path, const QStringList &warnings, const QString &done = QStringLiteral("opened"));
     // The file joins the recent ones, with the numbering it shows in.
     void remember(const QString &path);
 

@@ -19,11 +19,14 @@
 #include "tablecommands.h"
 #include "ui_frmmain.h"
 #include "userdialogs.h"
+#include "windowplaces.h"
+#include "windowsettings.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QHeaderView>
@@ -35,7 +38,11 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QProgressBar>
+#include <QScopedValueRollback>
+#include <QStatusBar>
+#include <QTimer>
 #include <QUrl>
+#include <QWindow>
 
 #include <algorithm>
 #include <cstdlib>
@@ -49,12 +56,25 @@ namespace {
 // where it went down, in each direction, the limit included: a drag is no click.
 constexpr int PopupTolerance = 5;
 
+// How long start-up waits for the window system to put the window on the screen before it
+// goes on without: a window opened on another desktop may not be shown until the user goes
+// there, and a file named on the command line must open all the same.
+constexpr int ExposeWaitMs = 2000;
+
+QString countOf(int count, const char *one, const char *many)
+{
+    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
+}
+
 EntryId idOf(const QModelIndex &index)
 {
     return index.isValid() ? index.data(StringTableModel::EntryIdRole).value<EntryId>() : 0;
 }
 
 } // namespace
+
+const QSize frmMain::DesignClientSize(665, 456);
+const QSize frmMain::MinimumClientSize(360, 180);
 
 frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
     : QMainWindow(parent)
@@ -68,11 +88,12 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
     , m_blankProxy(new StringListProxy(this))
 {
     m_ui->setupUi(this);
-    // A fixed frame without a maximise box; the client area below the menu bar keeps its
-    // 665 x 456 pixels, whatever height the style gives the menu bar.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    // The lists fill the client area whatever its size; at the opening size they stand
+    // exactly where the form puts them.
+    centralWidget()->setMinimumSize(MinimumClientSize);
+    auto *places = new ControlPlaces(centralWidget(), DesignClientSize);
+    places->add(m_ui->lvStrings, Follow::Width | Follow::Height);
+    places->add(m_ui->lvBlank, Follow::Width | Follow::Height);
     setWindowIcon(applicationIcon());
 
     // The .ui format holds whole point sizes only. Where Comic Sans MS is missing, font
@@ -89,15 +110,25 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
     m_proxy->setSourceModel(m_model);
     m_blankModel->setRules(m_controller->rules());
     m_blankProxy->setSourceModel(m_blankModel);
-    // Both lists get the Name column that lvStrings' font needs, so that they line up.
-    const int nameWidth = nameColumnWidth(*list);
-    setUpList(list, m_proxy, nameWidth);
-    setUpList(m_ui->lvBlank, m_blankProxy, nameWidth);
+    // Both lists get the Name column that lvStrings' font needs, so that they line up; a
+    // width the user gave it in an earlier window stands instead.
+    m_chosenNameWidth = rememberedWidth(*m_settings, WindowSetting::NameColumn).value_or(0);
+    setUpList(list, m_proxy, 0);
+    setUpList(m_ui->lvBlank, m_blankProxy, 0);
+    fitColumns(nameColumnWidth(*list));
     list->installEventFilter(this);
     list->viewport()->installEventFilter(this);
 
     // The header's clicks sort through the list's proxy, as the list's own rule says.
     QHeaderView *header = list->header();
+    connect(header, &QHeaderView::sectionResized, this, [this](int section, int, int size) {
+        // Only the user's drag counts as a choice; the window's own fitting does not.
+        if (section != StringTableModel::NameColumn || m_fittingColumns)
+            return;
+        m_chosenNameWidth = size;
+        const QScopedValueRollback<bool> fitting(m_fittingColumns, true);
+        m_ui->lvBlank->header()->resizeSection(StringTableModel::NameColumn, size);
+    });
     header->setSectionsClickable(true);
     connect(header, &QHeaderView::sectionClicked, this, [this](int section) {
         lvStrings_ColumnClick(m_model->headerData(section, Qt::Horizontal).toString());
@@ -106,15 +137,11 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
     showSortIndicator();
 
     m_fileCommands = new FileCommands(*this, *m_controller, *m_dialogs, *m_settings, m_ui->mnuFile, m_ui->mnuFile_Exit);
-    m_stringCommands = new StringCommands(*this, *m_controller, *m_dialogs);
+    m_stringCommands = new StringCommands(*this, *m_controller, *m_dialogs, *m_settings);
     m_tableCommands = new TableCommands(*this, *m_controller, *m_dialogs, m_ui->mnuTables, m_ui->mnuTables_Rename,
                                         m_ui->mnuTables_Delete);
     m_findCommands = new FindCommands(*this, *m_controller, *m_dialogs, m_ui->mnuStrings);
-    // The numbering in use, for the whole time the window is open.
-    m_numberingStatus = new QLabel(this);
-    m_numberingStatus->setObjectName(QStringLiteral("lblNumbering"));
-    m_numberingStatus->setTextFormat(Qt::PlainText);
-    m_ui->statusBar->addPermanentWidget(m_numberingStatus);
+    setUpStatusBar();
     NumberingActions numberingActions;
     numberingActions.builtIn = {{NumberingChoice::Windows1252, m_ui->mnuFile_Numbering_Windows1252},
                                 {NumberingChoice::Western, m_ui->mnuFile_Numbering_Western},
@@ -133,6 +160,10 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
     connect(ui.mnuFile_Open, &QAction::triggered, m_fileCommands, &FileCommands::mnuFile_Open_Click);
     connect(ui.mnuFile_Save, &QAction::triggered, m_fileCommands, &FileCommands::mnuFile_Save_Click);
     connect(ui.mnuFile_SaveAs, &QAction::triggered, m_fileCommands, &FileCommands::mnuFile_SaveAs_Click);
+    connect(ui.mnuFile_Export, &QAction::triggered, m_fileCommands, &FileCommands::mnuFile_Export_Click);
+    connect(ui.mnuFile_Import, &QAction::triggered, m_fileCommands, &FileCommands::mnuFile_Import_Click);
+    connect(ui.mnuEdit_Copy, &QAction::triggered, m_stringCommands, &StringCommands::mnuEdit_Copy_Click);
+    connect(ui.mnuEdit_Paste, &QAction::triggered, m_stringCommands, &StringCommands::mnuEdit_Paste_Click);
     connect(ui.mnuFile_Exit, &QAction::triggered, m_fileCommands, &FileCommands::mnuFile_Exit_Click);
     connect(ui.mnuFile_KeyNames, &QAction::triggered, m_numberingCommands, &NumberingCommands::mnuFile_KeyNames_Click);
     connect(ui.mnuStrings_Add, &QAction::triggered, m_stringCommands, &StringCommands::mnuStrings_Add_Click);
@@ -158,6 +189,85 @@ frmMain::~frmMain()
     m_model->setTable(nullptr);
 }
 
+void frmMain::setUpStatusBar()
+{
+    QStatusBar *bar = m_ui->statusBar;
+    auto label = [this, bar](const char *name) {
+        auto *shown = new QLabel(this);
+        shown->setObjectName(QLatin1String(name));
+        // Table names and warnings come from files.
+        shown->setTextFormat(Qt::PlainText);
+        // A narrow window cuts the status bar's texts short rather than be held wide by them.
+        shown->setMinimumWidth(1);
+        bar->addWidget(shown);
+        return shown;
+    };
+    m_entriesStatus = label("lblEntries");
+    showEntryCount();
+    m_tableStatus = label("lblTable");
+    m_formatStatus = label("lblFormat");
+    m_modifiedStatus = label("lblModified");
+    m_modifiedStatus->setText(QStringLiteral("Modified"));
+    m_modifiedStatus->hide();
+    m_warningsStatus = label("lblWarnings");
+    m_warningsStatus->hide();
+
+    // The progress bar shows only while a load or a save runs, at the height of the labels,
+    // so that the status bar does not grow and shrink the list with it.
+    QProgressBar *progress = m_ui->ProgressBar;
+    bar->addPermanentWidget(progress);
+    progress->setFixedSize(160, m_entriesStatus->sizeHint().height());
+    progress->hide();
+    // The numbering in use, for the whole time the window is open.
+    m_numberingStatus = new QLabel(this);
+    m_numberingStatus->setObjectName(QStringLiteral("lblNumbering"));
+    m_numberingStatus->setTextFormat(Qt::PlainText);
+    m_numberingStatus->setMinimumWidth(1);
+    bar->addPermanentWidget(m_numberingStatus);
+
+    // Counted from the list's rows against the table's, so that rows a filter hides would
+    // show as such. The proxy may tell of a change before the model has made it: the count
+    // follows both.
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved}) {
+        connect(m_proxy, signal, this, &frmMain::showEntryCount);
+        connect(m_model, signal, this, &frmMain::showEntryCount);
+    }
+    connect(m_proxy, &QAbstractItemModel::modelReset, this, &frmMain::showEntryCount);
+    connect(m_proxy, &QAbstractItemModel::layoutChanged, this, &frmMain::showEntryCount);
+}
+
+void frmMain::showEntryCount()
+{
+    const int shown = m_proxy->rowCount();
+    const int all = m_model->rowCount();
+    m_entriesStatus->setText(shown == all ? countOf(all, "entry", "entries")
+                                          : QStringLiteral("%1 of %2").arg(shown).arg(countOf(all, "entry", "entries")));
+}
+
+void frmMain::showDocumentStatus()
+{
+    const GxtDocument &document = m_controller->document();
+    m_tableStatus->setVisible(document.hasTables());
+    if (document.hasTables())
+        m_tableStatus->setText(QStringLiteral("Table ") + document.tableName(std::max(0, shownTable())));
+    const GxtFormat &format = document.format();
+    m_formatStatus->setText(QStringLiteral("%1, %2").arg(format.title(), format.game(document.keyHash())));
+    m_modifiedStatus->setVisible(m_controller->StringsChanged());
+}
+
+void frmMain::showLoadWarnings(const QStringList &warnings)
+{
+    m_warningsStatus->setVisible(!warnings.isEmpty());
+    m_warningsStatus->setText(countOf(int(warnings.size()), "warning", "warnings"));
+    // A tool tip guesses rich text from its text: escaped, a key "<b>" in a warning stays
+    // a key.
+    QStringList lines;
+    for (const QString &warning : warnings)
+        lines << warning.toHtmlEscaped();
+    m_warningsStatus->setToolTip(warnings.isEmpty() ? QString() : QStringLiteral("<p style='white-space:pre'>")
+                                                                          + lines.join(QStringLiteral("<br>")) + QStringLiteral("</p>"));
+}
+
 void frmMain::connectController()
 {
     GxtDocument &document = m_controller->document();
@@ -165,15 +275,20 @@ void frmMain::connectController()
     connect(&document, &GxtDocument::aboutToBeReset, this, [this] { m_model->setTable(nullptr); });
     connect(m_controller, &DocumentController::documentReset, this, &frmMain::documentWasReset);
     connect(m_controller, &DocumentController::rulesChanged, this, [this] {
-        // Shown anew; the entry the user was on stays selected and in sight.
-        const EntryId selected = selectedEntry();
+        // Shown anew; the entries the user was on stay selected and in sight.
+        const std::vector<EntryId> selected = selectedEntries();
         m_model->setRules(m_controller->rules());
         m_blankModel->setRules(m_controller->rules());
-        showEntry(&table(), selected);
+        selectEntries(&table(), selected);
+        // A hash tells the game.
+        showDocumentStatus();
     });
     connect(m_controller, &DocumentController::currentFileChanged, this, &frmMain::showTitle);
-    connect(m_controller, &DocumentController::fileOperationChanged, this,
-            [this](bool running) { setFileCommandsEnabled(!running); });
+    connect(m_controller, &DocumentController::fileOperationChanged, this, [this](bool running) {
+        setFileCommandsEnabled(!running);
+        m_ui->ProgressBar->setVisible(running);
+    });
+    connect(m_controller, &DocumentController::stringsChangedChanged, m_modifiedStatus, &QWidget::setVisible);
     connect(&document, &GxtDocument::tableAboutToBeRemoved, this, [this](int index) {
         // A table that goes must not stay in the list: the one before it takes its place.
         if (m_controller->document().table(index) == m_model->table())
@@ -191,20 +306,29 @@ void frmMain::documentWasReset()
 {
     // A hashed key without a known name shows as its hash, one character longer.
     const bool hashes = m_controller->document().format().storesHashes();
-    const int width = nameColumnWidth(*m_ui->lvStrings, hashes ? 9 : 8);
-    fitListColumns(*m_ui->lvStrings, width);
-    fitListColumns(*m_ui->lvBlank, width);
+    fitColumns(nameColumnWidth(*m_ui->lvStrings, hashes ? 9 : 8));
     m_model->setRules(m_controller->rules());
     m_blankModel->setRules(m_controller->rules());
     m_model->setTable(nullptr);
+    showLoadWarnings({});
     showTable(0);
+    showDocumentStatus();
 }
 
 void frmMain::setUpList(QTreeView *list, StringListProxy *proxy, int nameWidth)
 {
     list->setModel(proxy);
     list->header()->setSectionsMovable(false);
-    fitListColumns(*list, nameWidth);
+    if (nameWidth > 0)
+        fitListColumns(*list, nameWidth);
+}
+
+void frmMain::fitColumns(int fittedNameWidth)
+{
+    const QScopedValueRollback<bool> fitting(m_fittingColumns, true);
+    const int width = m_chosenNameWidth > 0 ? m_chosenNameWidth : fittedNameWidth;
+    fitListColumns(*m_ui->lvStrings, width);
+    fitListColumns(*m_ui->lvBlank, width);
 }
 
 int frmMain::shownTable() const
@@ -234,12 +358,57 @@ void frmMain::showTable(int index)
     }
     m_tableCommands->update();
     showTitle();
+    showDocumentStatus();
 }
 
 EntryId frmMain::selectedEntry() const
 {
-    const QModelIndexList rows = m_ui->lvStrings->selectionModel()->selectedRows();
-    return rows.isEmpty() ? 0 : idOf(rows.constFirst());
+    const QItemSelectionModel *selection = m_ui->lvStrings->selectionModel();
+    const QModelIndex current = selection->currentIndex();
+    if (current.isValid() && selection->isRowSelected(current.row(), current.parent()))
+        return idOf(current);
+    const std::vector<EntryId> all = selectedEntries();
+    return all.empty() ? 0 : all.front();
+}
+
+std::vector<EntryId> frmMain::selectedEntries() const
+{
+    // The selection model lists rows in the order they were selected.
+    QModelIndexList rows = m_ui->lvStrings->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+    std::vector<EntryId> entries;
+    entries.reserve(size_t(rows.size()));
+    for (const QModelIndex &row : std::as_const(rows))
+        entries.push_back(idOf(row));
+    return entries;
+}
+
+void frmMain::selectEntries(StringTable *table, const std::vector<EntryId> &entries)
+{
+    const int index = m_controller->document().indexOf(table);
+    if (index < 0)
+        return;
+    showTable(index);
+    QTreeView *list = m_ui->lvStrings;
+    QItemSelection selection;
+    QModelIndex first;
+    const int lastColumn = m_proxy->columnCount() - 1;
+    for (EntryId entry : entries) {
+        const int sourceRow = m_model->rowOf(entry);
+        if (sourceRow < 0)
+            continue;
+        const QModelIndex shown = m_proxy->mapFromSource(m_model->index(sourceRow, StringTableModel::NameColumn));
+        selection.select(shown, shown.siblingAtColumn(lastColumn));
+        if (!first.isValid())
+            first = shown;
+    }
+    if (!first.isValid()) {
+        list->clearSelection();
+        return;
+    }
+    list->selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+    list->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    list->scrollTo(first);
 }
 
 void frmMain::showEntry(StringTable *table, EntryId entry)
@@ -255,7 +424,9 @@ void frmMain::showEntry(StringTable *table, EntryId entry)
         return;
     const QModelIndex shown = m_proxy->mapFromSource(m_model->index(sourceRow, StringTableModel::NameColumn));
     QTreeView *list = m_ui->lvStrings;
-    list->setCurrentIndex(shown);
+    // Said outright: the list would read a Ctrl still held from the shortcut that ran the
+    // command as a toggle of the row.
+    list->selectionModel()->setCurrentIndex(shown, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     list->scrollTo(shown);
 }
 
@@ -332,7 +503,7 @@ void frmMain::setFileCommandsEnabled(bool enabled)
                 setMenu(item->menu());
         }
     };
-    for (QMenu *menu : {m_ui->mnuFile, m_ui->mnuStrings})
+    for (QMenu *menu : {m_ui->mnuFile, m_ui->mnuEdit, m_ui->mnuStrings})
         setMenu(menu);
     m_tableCommands->update();
     // Undo, Redo and Find Next come back only where there is something to take back or look for.
@@ -383,10 +554,65 @@ void frmMain::Form_Load(const QString &argument)
     MouseDownX = -1;
     MouseDownY = -1;
     m_ui->lvBlank->setEnabled(false);
-    // On the screen before any file is read: a long load shows its progress.
-    show();
+    // On the screen before any file is read: a long load shows its progress, and a file that
+    // does not open says so over the window rather than on its own before the window.
+    if (!isVisible()) {
+        restoreWindowSize();
+        if (rememberedFlag(*m_settings, WindowSetting::MainMaximized))
+            showMaximized();
+        else
+            show();
+        waitUntilExposed();
+        // The window system has said how wide the frame is by now: the frame fits too.
+        if (!isMaximized()) {
+            resize(sizeWithinScreen(*this, size()));
+            keepOnScreen(*this);
+        }
+    }
     m_fileCommands->startWith(argument);
     m_ui->lvStrings->setFocus();
+}
+
+void frmMain::restoreWindowSize()
+{
+    // The opening size is that of the client area: what the menu bar and the status bar
+    // take depends on the style and the fonts, and a layout that has run says how much.
+    if (const std::optional<QSize> remembered = rememberedSize(*m_settings, WindowSetting::MainSize)) {
+        resize(sizeWithinScreen(*this, *remembered));
+        return;
+    }
+    resize(DesignClientSize);
+    layout()->activate();
+    resize(sizeWithinScreen(*this, size() + DesignClientSize - centralWidget()->size()));
+}
+
+void frmMain::rememberWindowSize()
+{
+    const bool maximized = isMaximized();
+    rememberFlag(*m_settings, WindowSetting::MainMaximized, maximized);
+    // A maximised window remembers the size it goes back to; one that opened maximised and
+    // never was smaller has none, and the size remembered before stays.
+    const QSize normal = maximized ? normalGeometry().size() : size();
+    if (!normal.isEmpty())
+        rememberSize(*m_settings, WindowSetting::MainSize, normal);
+    if (m_chosenNameWidth > 0)
+        rememberWidth(*m_settings, WindowSetting::NameColumn, m_chosenNameWidth);
+}
+
+void frmMain::waitUntilExposed()
+{
+    QWindow *window = windowHandle();
+    if (!window || window->isExposed())
+        return;
+    // Only the window system's events run meanwhile: a key or a click waits for the window
+    // to be ready for it, and no command starts before start-up has opened the file.
+    QEventLoop wait;
+    m_exposeWait = &wait;
+    window->installEventFilter(this);
+    QTimer::singleShot(ExposeWaitMs, &wait, &QEventLoop::quit);
+    wait.exec(QEventLoop::ExcludeUserInputEvents);
+    window->removeEventFilter(this);
+    m_exposeWait = nullptr;
 }
 
 void frmMain::lvStrings_ColumnClick(const QString &caption)
@@ -430,6 +656,7 @@ void frmMain::closeEvent(QCloseEvent *event)
         if (window)
             window->close();
     }
+    rememberWindowSize();
     event->accept();
 }
 
@@ -471,6 +698,8 @@ void frmMain::dropEvent(QDropEvent *event)
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
+    if (m_exposeWait && watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed())
+        m_exposeWait->quit();
     QTreeView *list = m_ui->lvStrings;
     if (watched == list && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);

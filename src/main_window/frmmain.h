@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+class QEventLoop;
 class QKeyEvent;
 class QLabel;
 class QMimeData;
@@ -51,8 +52,14 @@ public:
     frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent = nullptr);
     ~frmMain() override;
 
-    // Start-up: shows the window, then opens the file that the command line's argument
-    // names, or starts an untitled table.
+    // The client area below the menu bar and above the status bar that the window opens
+    // with unless a size is remembered, and the least it shrinks to.
+    static const QSize DesignClientSize;
+    static const QSize MinimumClientSize;
+
+    // Start-up: shows the window at its remembered size (or its opening size), waits until
+    // it is on the screen, then opens the file that the command line's argument names, or
+    // starts an untitled table. Whatever start-up has to say then shows over the window.
     void Form_Load(const QString &argument);
 
     DocumentController &controller() { return *m_controller; }
@@ -70,10 +77,15 @@ public:
     // Shows the document's table at `index`: the list, the commands and the title follow;
     // the sort column and direction stay, and nothing is selected.
     void showTable(int index);
-    // The entry the list has selected in the table shown; 0 when none is.
+    // The entry the list has selected in the table shown: the current row where it is
+    // selected, else the first selected row the list shows; 0 when none is.
     EntryId selectedEntry() const;
+    // Every selected entry of the table shown, in the order the list shows them.
+    std::vector<EntryId> selectedEntries() const;
     // Shows `table` and selects its entry `entry` (nothing when 0), in sight.
     void showEntry(StringTable *table, EntryId entry);
+    // Shows `table` and selects those of its entries, the first of them current and in sight.
+    void selectEntries(StringTable *table, const std::vector<EntryId> &entries);
     // The rows (in file order) of a table as the list shows it in its present sort.
     std::vector<int> listOrder(int table) const;
     StringListProxy &listProxy() const { return *m_proxy; }
@@ -93,6 +105,10 @@ public:
     // The title for the open file, with the shown table's name in a document of tables.
     void showTitle();
     void lvStrings_ColumnClick(const QString &caption);
+    // What the open (or the import) of the document shown had to say, in the status bar
+    // until the next document: a count, and the warnings themselves when the pointer rests
+    // on it.
+    void showLoadWarnings(const QStringList &warnings);
 
 protected:
     // Form_Unload: every request to close the window comes here.
@@ -103,6 +119,14 @@ protected:
 
 private:
     void setUpList(QTreeView *list, StringListProxy *proxy, int nameWidth);
+    void setUpStatusBar();
+    // The Name column's width, the user's where they chose one, and the Value column the rest.
+    void fitColumns(int fittedNameWidth);
+    void restoreWindowSize();
+    void rememberWindowSize();
+    void waitUntilExposed();
+    void showEntryCount();
+    void showDocumentStatus();
     void connectController();
     void documentWasReset();
     void setFileCommandsEnabled(bool enabled);
@@ -131,6 +155,17 @@ private:
     FindCommands *m_findCommands;
     NumberingCommands *m_numberingCommands;
     QLabel *m_numberingStatus = nullptr;
+    QLabel *m_entriesStatus = nullptr;
+    QLabel *m_tableStatus = nullptr;
+    QLabel *m_formatStatus = nullptr;
+    QLabel *m_modifiedStatus = nullptr;
+    QLabel *m_warningsStatus = nullptr;
+    // The Name column's width as the user dragged it (or as a former window left it); 0 while
+    // the list fits it to the names.
+    int m_chosenNameWidth = 0;
+    bool m_fittingColumns = false;
+    // While start-up waits for the window to be on the screen.
+    QEventLoop *m_exposeWait = nullptr;
 
     int MouseDownX = -1;
     int MouseDownY = -1;

@@ -8,6 +8,7 @@
 #include "ui_frmstrings.h"
 #include "userdialogs.h"
 #include "valueedit.h"
+#include "windowplaces.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -21,6 +22,9 @@
 
 namespace quillet {
 
+const QSize frmStrings::DesignSize(370, 174);
+const QSize frmStrings::MinimumSize(280, 140);
+
 frmStrings::frmStrings(const EntryRules &rules, const StringTable &table, UserDialogs &dialogs, QWidget *owner)
     : QDialog(owner)
     , m_ui(std::make_unique<Ui::frmStrings>())
@@ -31,11 +35,22 @@ frmStrings::frmStrings(const EntryRules &rules, const StringTable &table, UserDi
 {
     m_ui->setupUi(this);
     txtName()->setValidator(m_nameValidator);
-    // A fixed frame with a title bar, window menu and close box, nothing to minimise or
-    // maximise, and no help button.
+    // A title bar, window menu, maximise and close box, and no help button. The dialog opens
+    // at the size its controls were placed for and may grow or shrink from there; the value
+    // box takes what it gains.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(370, 174);
+                   | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    resize(DesignSize);
+    setMinimumSize(MinimumSize);
+    // A name box never narrower than at the design size: a name of seven letters fits.
+    txtName()->setMinimumWidth(txtName()->width());
+    auto *places = new ControlPlaces(this, DesignSize);
+    places->add(txtName(), Follow::Width);
+    places->add(OptView(DesignView), Follow::Right);
+    places->add(OptView(SourceView), Follow::Right);
+    places->add(txtValue(), Follow::Width | Follow::Height);
+    places->add(cmdOk(), Follow::Right | Follow::Bottom);
+    places->add(cmdCancel(), Follow::Right | Follow::Bottom);
 
     // A form file holds whole point sizes only.
     QFont valueFont = txtValue()->font();
@@ -46,7 +61,7 @@ frmStrings::frmStrings(const EntryRules &rules, const StringTable &table, UserDi
 
     // The places of the controls are fixed to the pixel, but the default dialog font differs
     // from desktop to desktop: a caption that would be cut off gets a smaller font instead.
-    for (QWidget *captioned : std::initializer_list<QWidget *>{lblStringName(), OptView(SourceView),
+    for (QWidget *captioned : std::initializer_list<QWidget *>{lblStringName(), m_ui->lblTextStyle, OptView(SourceView),
                                                                 OptView(DesignView), cmdOk(), cmdCancel()})
         fitCaption(captioned);
 
@@ -96,6 +111,7 @@ QRadioButton *frmStrings::OptView(int index) const { return index == SourceView 
 QPushButton *frmStrings::cmdOk() const { return m_ui->cmdOk; }
 QPushButton *frmStrings::cmdCancel() const { return m_ui->cmdCancel; }
 QLabel *frmStrings::lblStringName() const { return m_ui->lblStringName; }
+QLabel *frmStrings::lblTextStyle() const { return m_ui->lblTextStyle; }
 
 void frmStrings::Form_Load()
 {
@@ -330,16 +346,36 @@ QMenu *frmStrings::createNameContextMenu()
     return menu;
 }
 
+bool frmStrings::altGraph(const QKeyEvent *event)
+{
+    // X11 and Wayland say GroupSwitch for AltGr; Windows sends it as Ctrl+Alt.
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    return modifiers.testFlag(Qt::GroupSwitchModifier)
+        || (modifiers.testFlag(Qt::AltModifier) && modifiers.testFlag(Qt::ControlModifier));
+}
+
+bool frmStrings::typesNothing(const QKeyEvent *event)
+{
+    // Alt with a key is a command (a caption's mnemonic, or none at all); the boxes would
+    // otherwise type its character. AltGr types characters of its own, and Alt with Enter,
+    // Backspace and the like keeps its use.
+    const QString text = event->text();
+    return event->modifiers().testFlag(Qt::AltModifier) && !altGraph(event)
+        && std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isPrint(); });
+}
+
 bool frmStrings::nameKeyPress(QKeyEvent *event)
 {
     if (event->matches(QKeySequence::Paste)) {
         pasteIntoName(QGuiApplication::clipboard()->text(QClipboard::Clipboard));
         return true;
     }
+    if (typesNothing(event))
+        return true;
     const QString text = event->text();
     // Shortcuts, movement and the keys with a use of their own (Backspace, Delete, Enter,
     // Escape, Tab) go to the box and the dialog as usual; the box types no control character.
-    if (text.isEmpty() || (event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier))
+    if (text.isEmpty() || ((event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) && !altGraph(event))
         || std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c.isPrint(); })) {
         return false;
     }
@@ -357,6 +393,29 @@ bool frmStrings::nameKeyPress(QKeyEvent *event)
     if (!typed.isEmpty())
         txtName()->insert(typed);
     return true;
+}
+
+bool frmStrings::valueKeyPress(QKeyEvent *event)
+{
+    if (typesNothing(event))
+        return true;
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return false;
+    // Shift+Enter breaks the line with the game's own line break, LF; the box's own
+    // Shift+Enter would put in a line separator, which is no unit of a value.
+    if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier) {
+        QTextCursor cursor = txtValue()->textCursor();
+        cursor.beginEditBlock();
+        cursor.removeSelectedText();
+        cursor.insertBlock();
+        cursor.endEditBlock();
+        txtValue()->setTextCursor(cursor);
+        txtValue()->ensureCursorVisible();
+        return true;
+    }
+    char16_t code = 13;
+    txtValue_KeyPress(code);
+    return code == 0;
 }
 
 bool frmStrings::eventFilter(QObject *watched, QEvent *event)
@@ -382,12 +441,8 @@ bool frmStrings::eventFilter(QObject *watched, QEvent *event)
             break;
         }
     } else if (watched == txtValue() && event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            char16_t code = 13;
-            txtValue_KeyPress(code);
-            return code == 0;
-        }
+        if (valueKeyPress(static_cast<QKeyEvent *>(event)))
+            return true;
     }
     return QDialog::eventFilter(watched, event);
 }

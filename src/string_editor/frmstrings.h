@@ -3,6 +3,7 @@
 #include "stringentry.h"
 
 #include <QDialog>
+#include <QSize>
 
 #include <functional>
 #include <memory>
@@ -39,6 +40,10 @@ class frmStrings : public QDialog
 
 public:
     enum View { SourceView = 0, DesignView = 1 };
+    // The size the controls were placed for, at which the dialog opens unless told
+    // otherwise, and the least it shrinks to with every control still in reach.
+    static const QSize DesignSize;
+    static const QSize MinimumSize;
 
     // `table` is the table the entry goes into, `rules` how its keys and texts read; both
     // must outlive the dialog.
@@ -58,6 +63,7 @@ public:
     QPushButton *cmdOk() const;
     QPushButton *cmdCancel() const;
     QLabel *lblStringName() const;
+    QLabel *lblTextStyle() const;
 
     // Puts the value box into the view of that index: 0 Source View, any other Design View.
     // The content is converted only when the view it is in actually changes, since a
@@ -92,7 +98,12 @@ private:
     void Form_Load();
     static void fitCaption(QWidget *control);
     void applyViewLook(View view);
+    static bool altGraph(const QKeyEvent *event);
+    // A key that must type nothing into either box, whatever text it carries.
+    static bool typesNothing(const QKeyEvent *event);
     bool nameKeyPress(QKeyEvent *event);
+    // Enter commits, Shift+Enter breaks the line; true when the key was taken.
+    bool valueKeyPress(QKeyEvent *event);
     bool takesHashes() const;
     // The entry an update rewrites; 0 while the dialog adds one, whatever RenameElement says.
     EntryId updatedEntry() const;

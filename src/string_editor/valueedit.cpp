@@ -17,23 +17,19 @@ ValueEdit::ValueEdit(QWidget *parent)
 
 QString ValueEdit::toBoxText(const QString &value)
 {
+    // A line feed goes in as it is: the box's cursor makes a new line of it. A carriage
+    // return would make one too, and then read back as a line feed.
     QString box = value;
-    for (QChar &c : box) {
-        if (c == u'\n')
-            c = QChar(LineFeedSymbol);
-        else if (c == u'\r')
-            c = QChar(CarriageReturnSymbol);
-    }
+    box.replace(u'\r', QChar(CarriageReturnSymbol));
     return box;
 }
 
 QString ValueEdit::fromBoxText(const QString &boxText)
 {
+    // A selection's text holds its lines' ends as paragraph separators.
     QString value = boxText;
     for (QChar &c : value) {
-        // A paragraph break can only come from outside (an input method, say): it is a
-        // line break all the same.
-        if (c == QChar(LineFeedSymbol) || c == QChar::ParagraphSeparator)
+        if (c == QChar::ParagraphSeparator)
             c = u'\n';
         else if (c == QChar(CarriageReturnSymbol))
             c = u'\r';
@@ -52,8 +48,12 @@ ColouredText ValueEdit::colouredValue() const
     const QRgb plain = textColour();
     const QTextDocument *doc = document();
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
-        if (block != doc->begin())
-            result.append({QChar(u'\n'), plain});
+        if (block != doc->begin()) {
+            // The line break is the character that starts this block, in the colour it was
+            // put in with.
+            const QBrush brush = block.charFormat().foreground();
+            result.append({QChar(u'\n'), brush.style() == Qt::NoBrush ? plain : brush.color().rgb()});
+        }
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const QBrush brush = fragment.charFormat().foreground();
@@ -129,8 +129,7 @@ void ValueEdit::insertFromMimeData(const QMimeData *source)
         text = QTextDocumentFragment::fromHtml(source->html()).toRawText();
     if (text.isEmpty())
         return;
-    // Line breaks stay what they are ("\r\n" is two characters of a value), shown as
-    // symbols so that the value stays one paragraph.
+    // Line breaks stay what they are: "\r\n" is two characters of a value.
     QTextCursor cursor = textCursor();
     cursor.insertText(toBoxText(text));
     setTextCursor(cursor);

@@ -8,12 +8,12 @@ class QMimeData;
 
 namespace quillet {
 
-// The editor's value box. It holds one value as one paragraph: the box has no line breaks
-// of its own, so a line break that is part of a value (a file may well hold one) is shown
-// as a visible symbol and becomes the same character again when the value is read back.
-// Through that, and by reading the raw text rather than the box's plain-text rendering
-// (which turns a no-break space into a space), a value read from a file comes back
-// exactly as it went in.
+// The editor's value box. A line break of a value (LF, the unit the game breaks a line at)
+// shows as a line of its own; a carriage return, which the game draws as nothing useful,
+// shows as a visible symbol, so that "\r\n" shows as the symbol at a line's end. Both come
+// back as the same characters when the value is read back. Through that, and by reading
+// the raw text rather than the box's plain-text rendering (which turns a no-break space
+// into a space), a value read from a file comes back exactly as it went in.
 class ValueEdit : public QTextEdit
 {
     Q_OBJECT
@@ -21,7 +21,6 @@ class ValueEdit : public QTextEdit
 public:
     explicit ValueEdit(QWidget *parent = nullptr);
 
-    static constexpr char16_t LineFeedSymbol = 0x240A;       // shown for "\n"
     static constexpr char16_t CarriageReturnSymbol = 0x240D; // shown for "\r"
     static QString toBoxText(const QString &value);
     static QString fromBoxText(const QString &boxText);
@@ -42,7 +41,7 @@ public:
     QRgb textColour() const;
 
 protected:
-    // Only plain text comes in, line breaks included as symbols, in the colour at the caret.
+    // Only plain text comes in, in the colour at the caret; its line breaks stay what they are.
     void insertFromMimeData(const QMimeData *source) override;
     // What goes out is the value's own characters.
     QMimeData *createMimeDataFromSelection() const override;

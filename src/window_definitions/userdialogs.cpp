@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QWindow>
 
 namespace quillet {
 
@@ -18,6 +21,10 @@ std::unique_ptr<QMessageBox> QtUserDialogs::messageBox(QWidget *parent, const Me
     box->setText(message.text);
     if (message.defaultButton != QMessageBox::NoButton)
         box->setDefaultButton(message.defaultButton);
+    for (const auto &[button, text] : message.buttonTexts) {
+        if (QAbstractButton *shown = box->button(button))
+            shown->setText(text);
+    }
     return box;
 }
 
@@ -44,6 +51,16 @@ QString runFileDialog(QWidget *parent, const UserDialogs::FileRequest &request, 
     dialog.setFileMode(mode == QFileDialog::AcceptOpen && request.mustExist ? QFileDialog::ExistingFile
                                                                              : QFileDialog::AnyFile);
     dialog.setDefaultSuffix(request.defaultSuffix);
+    if (mode == QFileDialog::AcceptSave && !request.defaultSuffix.isEmpty()) {
+        // A name typed without an extension gets the one of the filter chosen for it ("CSV
+        // (*.csv)"), so that a file's form follows the filter; "All Files (*)" keeps the
+        // request's own.
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &request](const QString &filter) {
+            static const QRegularExpression pattern(QStringLiteral("\\(\\*\\.([A-Za-z0-9]+)"));
+            const QRegularExpressionMatch match = pattern.match(filter);
+            dialog.setDefaultSuffix(match.hasMatch() ? match.captured(1) : request.defaultSuffix);
+        });
+    }
     if (!request.confirmOverwrite)
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (!request.fileName.isEmpty())
@@ -76,9 +93,28 @@ std::optional<QString> QtUserDialogs::askText(QWidget *parent, const TextRequest
     return dialog.textValue();
 }
 
-QMessageBox::StandardButton ScriptedUserDialogs::message(QWidget *, const Message &message)
+namespace {
+
+// Shown is not visible: a window is on the screen once the window system has exposed it,
+// which comes some time after show() returns.
+bool shownWindow(const QWidget *parent)
+{
+    const QWindow *window = parent ? parent->window()->windowHandle() : nullptr;
+    return window && window->isExposed();
+}
+
+} // namespace
+
+void ScriptedUserDialogs::note(QWidget *parent, const Message &message)
+{
+    notes.append(message);
+    overShownWindow.append(shownWindow(parent));
+}
+
+QMessageBox::StandardButton ScriptedUserDialogs::message(QWidget *parent, const Message &message)
 {
     messages.append(message);
+    overShownWindow.append(shownWindow(parent));
     if (m_answers.isEmpty()) {
         ++unexpected;
         return message.buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::Ok;

@@ -4,8 +4,9 @@
 #include <QMessageBox>
 #include <QString>
 
-#include <optional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 class QWidget;
 
@@ -22,12 +23,15 @@ public:
         QMessageBox::StandardButtons buttons = QMessageBox::Ok;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+        // Captions of buttons that say more than Yes or No ("&Replace" for Yes, say); the
+        // answer is still the standard button's.
+        QList<std::pair<QMessageBox::StandardButton, QString>> buttonTexts = {};
     };
 
     struct FileRequest {
         QString title;
         QString filter;        // Qt syntax: "GXT File (*.gxt);;All Files (*)"
-        QString defaultSuffix; // without the dot: "gxt"
+        QString defaultSuffix; // without the dot: "gxt"; a save follows the chosen filter's
         QString initialFolder;
         QString fileName;      // proposed name, may be empty
         bool mustExist = false;        // open: the chosen file must exist
@@ -80,7 +84,7 @@ public:
     void setNextText(const std::optional<QString> &text) { m_texts.append(text); }
 
     QMessageBox::StandardButton message(QWidget *parent, const Message &message) override;
-    void note(QWidget *, const Message &message) override { notes.append(message); }
+    void note(QWidget *parent, const Message &message) override;
     QString openFileName(QWidget *parent, const FileRequest &request) override;
     QString saveFileName(QWidget *parent, const FileRequest &request) override;
     std::optional<QString> askText(QWidget *parent, const TextRequest &request) override;
@@ -90,6 +94,9 @@ public:
     QList<FileRequest> openRequests;  // every open dialog shown
     QList<FileRequest> saveRequests;  // every save dialog shown
     QList<TextRequest> textRequests;  // every text asked for
+    // For each message box and note, in order: whether its parent was a window the window
+    // system had put on the screen (exposed) by then.
+    QList<bool> overShownWindow;
     int unexpected = 0;               // questions asked with no answer queued
     bool allAnswersUsed() const { return m_answers.isEmpty() && m_fileNames.isEmpty() && m_texts.isEmpty(); }
 

@@ -1,6 +1,6 @@
 cmake_minimum_required(VERSION 3.21)
-# cmake --install puts the editor, its desktop entry, its icon and the GXT file type where a
-# desktop finds them.
+# cmake --install puts the editor, its desktop entry, its icon, the GXT file type and its
+# AppStream metainfo where a desktop finds them.
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
   RESULT_VARIABLE result OUTPUT_QUIET)
@@ -8,7 +8,7 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
 foreach(file bin/quillet share/applications/quillet.desktop share/icons/hicolor/32x32/apps/quillet.png
-             share/mime/packages/quillet.xml)
+             share/mime/packages/quillet.xml share/metainfo/io.github.brindle.Quillet.metainfo.xml)
   if(NOT EXISTS "${PREFIX}/${file}")
     message(FATAL_ERROR "cmake --install did not install ${file}")
   endif()

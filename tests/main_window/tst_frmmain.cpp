@@ -18,6 +18,7 @@
 #include "valueedit.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -28,6 +29,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <memory>
 
@@ -158,12 +160,14 @@ private:
         // Undo, Redo and Find Next wait for something to take back or look for.
         const QList<QAction *> waiting{item("mnuStrings_Undo"), item("mnuStrings_Redo"), item("mnuStrings_FindNext"),
                                        item("mnuStrings_FindPrevious")};
-        for (QAction *action : menu("mnuFile")->actions() + menu("mnuStrings")->actions())
+        for (QAction *action : menu("mnuFile")->actions() + menu("mnuEdit")->actions() + menu("mnuStrings")->actions())
             QVERIFY2(action->isEnabled() || waiting.contains(action), qPrintable(action->objectName()));
         QCOMPARE(item("mnuStrings_Undo")->isEnabled(), w->controller().undoStack().canUndo());
         QCOMPARE(item("mnuStrings_Redo")->isEnabled(), w->controller().undoStack().canRedo());
         QVERIFY(!QGuiApplication::overrideCursor());
         QCOMPARE(progressBar()->value(), 0);
+        // No empty frame where the progress bar was.
+        QVERIFY(progressBar()->isHidden());
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -202,14 +206,14 @@ void TestFrmMain::definition()
 {
     QCOMPARE(w->windowTitle(), QStringLiteral("Brindle - Quillet"));
     w->Form_Load(QString());
+    // Without a remembered size it opens at its design size; tst_windowsize resizes it.
     QCOMPARE(w->centralWidget()->size(), QSize(665, 456));
-    QCOMPARE(w->minimumSize(), w->maximumSize());
-    QVERIFY(!w->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QVERIFY(w->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     QVERIFY(w->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
     QVERIFY(w->windowIcon().availableSizes().contains(QSize(32, 32)));
     // The stand-in list covers exactly the string list, with the same columns.
     for (QTreeView *view : {list(), blank()}) {
-        QCOMPARE(view->geometry(), QRect(8, 8, 649, 425));
+        QCOMPARE(view->geometry(), QRect(8, 8, 649, 440));
         QCOMPARE(view->model()->columnCount(), 2);
         QCOMPARE(view->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Name"));
         QCOMPARE(view->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Value"));
@@ -226,16 +230,19 @@ void TestFrmMain::definition()
             rows << QStringLiteral("%1|%2|%3").arg(action->objectName(), action->text(), action->shortcut().toString());
         return rows;
     };
-    QCOMPARE(w->menuBar()->actions(), QList<QAction *>({menu("mnuFile")->menuAction(), menu("mnuTables")->menuAction(),
-                                                        menu("mnuStrings")->menuAction()}));
+    QCOMPARE(w->menuBar()->actions(), QList<QAction *>({menu("mnuFile")->menuAction(), menu("mnuEdit")->menuAction(),
+                                                        menu("mnuTables")->menuAction(), menu("mnuStrings")->menuAction()}));
     // The Tables menu is for files of tables only.
     QVERIFY(!menu("mnuTables")->menuAction()->isVisible());
     QCOMPARE(menu("mnuFile")->title(), QStringLiteral("&File"));
     QCOMPARE(menu("mnuStrings")->title(), QStringLiteral("&Strings"));
     QCOMPARE(items(menu("mnuFile")),
              QStringList({"mnuFile_New|&New...|Ctrl+N", "|New &Layout|", "mnuFile_Sep1||", "mnuFile_Open|&Open...|Ctrl+O",
-                          "mnuFile_Save|&Save|Ctrl+S", "mnuFile_SaveAs|Save &As...|", "mnuFile_Sep2||",
+                          "mnuFile_Save|&Save|Ctrl+S", "mnuFile_SaveAs|Save &As...|", "mnuFile_Sep4||",
+                          "mnuFile_Export|&Export...|", "mnuFile_Import|&Import...|", "mnuFile_Sep2||",
                           "|&Character Numbering|", "|&Key Names|", "mnuFile_Sep3||", "mnuFile_Exit|E&xit|"}));
+    QCOMPARE(menu("mnuEdit")->title(), QStringLiteral("&Edit"));
+    QCOMPARE(items(menu("mnuEdit")), QStringList({"mnuEdit_Copy|&Copy|Ctrl+C", "mnuEdit_Paste|&Paste|Ctrl+V"}));
     QCOMPARE(items(menu("mnuStrings")),
              QStringList({"mnuStrings_Add|&Add String|Ctrl+A", "mnuStrings_Edit|&Edit|Ctrl+E", "mnuStrings_Sep1||",
                           "mnuStrings_Delete|&Delete|Ctrl+D", "mnuStrings_Sep2||", "mnuStrings_Undo|&Undo|Ctrl+Z",
@@ -658,27 +665,37 @@ void TestFrmMain::busyDuringFileOperations()
     }
     struct {
         bool fileOperation = false, visible = false, listHidden = false, listDisabled = false;
-        bool commandsDisabled = false, waitCursor = false, closed = true, dropTaken = true;
+        bool commandsDisabled = false, waitCursor = false, closed = true, dropTaken = true, progressShown = false;
         int maximum = 0;
     } seen;
     QSignalSpy newCommand(item("mnuFile_New"), &QAction::triggered);
-    // Runs inside the first pass of event processing that the operation makes.
-    QTimer::singleShot(0, w.get(), [&] {
+    // Runs inside the first pass of event processing that the operation makes; at start-up
+    // that is after the wait for the window to be on the screen.
+    std::function<void()> look = [&] {
+        if (!w->windowHandle() || !w->windowHandle()->isExposed()) {
+            QTimer::singleShot(0, w.get(), look);
+            return;
+        }
+        seen.progressShown = progressBar()->isVisible();
         seen.fileOperation = w->controller().FileOperation();
         seen.visible = w->isVisible();
         seen.listHidden = list()->isHidden() && blank()->isVisible();
         seen.listDisabled = !list()->isEnabled();
         seen.commandsDisabled = !menu("mnuFile")->isEnabled() && !menu("mnuStrings")->isEnabled();
-        for (QAction *action : menu("mnuFile")->actions() + menu("mnuStrings")->actions())
+        for (QAction *action : menu("mnuFile")->actions() + menu("mnuEdit")->actions() + menu("mnuStrings")->actions())
             seen.commandsDisabled = seen.commandsDisabled && !action->isEnabled();
         seen.waitCursor = QGuiApplication::overrideCursor() && QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor;
         seen.maximum = progressBar()->maximum();
         seen.closed = w->close();
         seen.dropTaken = drop(big);
         QTest::keyClick(w.get(), Qt::Key_N, Qt::ControlModifier);
+        // A paste would change the document under the load or the save.
+        QGuiApplication::clipboard()->setText(QStringLiteral("[PASTED]\nx\n"));
+        QTest::keyClick(list(), Qt::Key_V, Qt::ControlModifier);
         for (Qt::Key key : {Qt::Key_Delete, Qt::Key_F2, Qt::Key_Return})
             QTest::keyClick(list(), key);
-    });
+    };
+    QTimer::singleShot(0, w.get(), look);
     if (operation == QLatin1String("start-up")) {
         w->Form_Load(big);
     } else if (operation == QLatin1String("open")) {
@@ -694,7 +711,7 @@ void TestFrmMain::busyDuringFileOperations()
         QVERIFY(w->fileCommands().mnuFile_Save_Click());
     }
 
-    QVERIFY(seen.fileOperation && seen.visible);
+    QVERIFY(seen.fileOperation && seen.visible && seen.progressShown);
     QVERIFY(!seen.closed && !seen.dropTaken);
     QCOMPARE(newCommand.count(), 0); // Ctrl+N did not get through
     QCOMPARE(editorCaptions, QStringList()); // nor the list's keys (a Delete would have asked)

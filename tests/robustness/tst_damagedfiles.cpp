@@ -72,6 +72,46 @@ const GxtFormat &hashedFormat()
 {
     return testfiles::format(QStringLiteral("hashed"));
 }
+const GxtFormat &hashedSingleFormat()
+{
+    return testfiles::format(QStringLiteral("hashed-single"));
+}
+const GxtFormat &gxt2Format()
+{
+    return testfiles::format(QStringLiteral("gxt2"));
+}
+const GxtFormat &gxt2BigEndianFormat()
+{
+    return testfiles::format(QStringLiteral("gxt2-be"));
+}
+
+// The formats of one table besides flat, each with a text width it takes: the fourth game's
+// files without TABL, and GXT2 in both byte orders.
+struct SingleForm {
+    const char *name;
+    const GxtFormat *format;
+    int bits;
+};
+std::vector<SingleForm> singleForms()
+{
+    return {{"hashed of one table", &hashedSingleFormat(), 16},
+            {"8-bit hashed of one table", &hashedSingleFormat(), 8},
+            {"gxt2", &gxt2Format(), 8},
+            {"big-endian gxt2", &gxt2BigEndianFormat(), 8}};
+}
+
+bool isUtf8(const GxtFormat &format)
+{
+    return format.traits().encoding == TextEncoding::Utf8;
+}
+
+// The fourth game's files of tables are the third game's bytes with keys hashed another way,
+// which the bytes do not tell: a reader gives them with the format's own hash.
+RawDocument asReadFromBytes(RawDocument raw)
+{
+    raw.hash = raw.format->traits().hash;
+    return raw;
+}
 
 QString s(const char *utf8)
 {
@@ -201,25 +241,43 @@ RawDocument flatRaw(const Rows &rows)
     return testfiles::raw(RowDocument{QStringLiteral("flat"), 16, {{mainTableName(), rows}}});
 }
 
+// Units no numbering of the format shows: past 0xFF in 16-bit glyphs, the ends of the range
+// in 8-bit ones; in UTF-8 a Cyrillic and a CJK letter, a character beyond 16 bits and bytes
+// that are not UTF-8, kept apart so that they cannot spell a character together.
+QString wideUnits(const GxtFormat &format, int bits)
+{
+    if (isUtf8(format))
+        return unitsOf({0x0416, 0x4EFB, 0xD83D, 0xDE00, u'a', 0xDCE9, u'b', 0xDC80});
+    return bits == 8 ? unitsOf({0xFF, 0x01}) : unitsOf({0xE780, 0x27E8, 0xFFFF, 0xD800});
+}
+
 // The sample tables with what real tables hold besides: a text that repeats, the game's
-// Western letters, units no numbering shows, and more than 50 entries in one table.
-RawDocument richDocument(const GxtFormat &format, int bits)
+// Western letters, units no numbering shows, and more than 50 entries in one table. A format
+// of one table takes the main table, with the 52 entries there.
+RawDocument richDocument(const GxtFormat &format, int bits, const KeyHash *hash = nullptr)
 {
     QList<variantfiles::Table> tables = variantfiles::sampleTables();
     tables[0].entries.append({"REPEAT", QStringLiteral("~r~Stop!")});
     tables[0].entries.append({"ACCENT", unitsOf({u'd', 0x9D, u'r', 0x5E, 0xAD, 0xB1})});
-    tables[0].entries.append({"WIDE", bits == 8 ? unitsOf({0xFF, 0x01}) : unitsOf({0xE780, 0x27E8, 0xFFFF, 0xD800})});
+    tables[0].entries.append({"WIDE", wideUnits(format, bits)});
+    const int many = format.hasTables() ? 1 : 0;
     for (int i = 0; i < 52; ++i)
-        tables[1].entries.append({"M1_" + QByteArray::number(10 + i), QString(i % 5, QLatin1Char(char('a' + i % 26)))});
-    return variantfiles::document(tables, format, bits);
+        tables[many].entries.append({"M1_" + QByteArray::number(10 + i), QString(i % 5, QLatin1Char(char('a' + i % 26)))});
+    if (!format.hasTables())
+        tables = tables.first(1);
+    return variantfiles::document(tables, format, bits, hash);
 }
 
-// The sample tables, small enough to damage every byte of.
-RawDocument smallDocument(const GxtFormat &format, int bits)
+// The sample tables, small enough to damage every byte of; the main table alone where the
+// format has one table.
+RawDocument smallDocument(const GxtFormat &format, int bits, const KeyHash *hash = nullptr)
 {
     QList<variantfiles::Table> tables = variantfiles::sampleTables();
-    tables[0].entries.append({"ACCENT", unitsOf({0x9D, 0x5E, bits == 8 ? char16_t(0xFF) : char16_t(0xE780)})});
-    return variantfiles::document(tables, format, bits);
+    const QString wide = isUtf8(format) ? unitsOf({0x0416, u'a', 0xDCE9}) : QString(QChar(bits == 8 ? char16_t(0xFF) : char16_t(0xE780)));
+    tables[0].entries.append({"ACCENT", unitsOf({0x9D, 0x5E}) + wide});
+    if (!format.hasTables())
+        tables = tables.first(1);
+    return variantfiles::document(tables, format, bits, hash);
 }
 
 QString nameOf(const layoutbytes::File &file, int table)
@@ -227,11 +285,13 @@ QString nameOf(const layoutbytes::File &file, int table)
     return nameFromBytes(RawName::fromBytes(file.tables[table].name).bytes());
 }
 
-// How a failure names the place of damage in `table`: flat files have entries only.
+// How a failure names the place of damage in `table`: files of one table have entries only.
 bool namesTable(const layoutbytes::File &file, int table, const QString &reason)
 {
-    if (file.flat())
-        return reason.startsWith(QStringLiteral("entry ")) || reason.startsWith(QStringLiteral("the "));
+    if (file.flat()) {
+        return reason.startsWith(QStringLiteral("entry ")) || reason.startsWith(QStringLiteral("the "))
+            || reason.startsWith(QStringLiteral("expected the tag "));
+    }
     const QString prefix = QStringLiteral("table ") + nameOf(file, table);
     return reason.startsWith(prefix + u':') || reason.startsWith(prefix + QStringLiteral(", entry "));
 }
@@ -385,6 +445,19 @@ private slots:
             QTest::addRow("%s, records and texts in no order, blocks at odd offsets", name)
                 << layoutbytes::fromRaw(unordered, {true, false, 0, 1, 5, false, {}}) << unordered;
         }
+        // The fourth game's, keys by one-at-a-time: the bytes read as the format's own hash.
+        const RawDocument fourth = inWriterOrder(richDocument(hashedFormat(), 16, &KeyHash::oneAtATime()));
+        QTest::newRow("fourth game's hashed, shared texts, padding inside and after")
+            << layoutbytes::fromRaw(fourth, {true, true, 2, 4, 0, true, "trailing"}) << asReadFromBytes(fourth);
+        for (const SingleForm &form : singleForms()) {
+            const RawDocument rich = inWriterOrder(richDocument(*form.format, form.bits));
+            QTest::addRow("%s, as written", form.name) << layoutbytes::fromRaw(rich) << rich;
+            QTest::addRow("%s, texts reversed and shared, padding inside and after", form.name)
+                << layoutbytes::fromRaw(rich, {true, true, 3, 1, 0, false, "trailing"}) << rich;
+            const RawDocument unordered = richDocument(*form.format, form.bits);
+            QTest::addRow("%s, records and texts in no order", form.name)
+                << layoutbytes::fromRaw(unordered, {true, false, 0, 1, 0, false, {}}) << unordered;
+        }
     }
     void everyPrefixFailsWithAReasonUntilWhole()
     {
@@ -443,6 +516,18 @@ private slots:
             shaped.tables[2].blockName = QByteArray("MISS9");
             QTest::addRow("%s, other tools' layout", name) << shaped << small << false;
         }
+        const RawDocument fourth = smallDocument(hashedFormat(), 16, &KeyHash::oneAtATime());
+        QTest::newRow("fourth game's hashed, the writer's layout")
+            << layoutbytes::fromRaw(inWriterOrder(fourth)) << asReadFromBytes(inWriterOrder(fourth)) << true;
+        for (const SingleForm &form : singleForms()) {
+            const RawDocument small = smallDocument(*form.format, form.bits);
+            QTest::addRow("%s, the writer's layout", form.name)
+                << layoutbytes::fromRaw(inWriterOrder(small)) << inWriterOrder(small) << true;
+            // Records in no order, texts reversed and shared, zero bytes after the last text
+            // (inside D where there is one) and bytes after everything.
+            QTest::addRow("%s, other tools' layout", form.name)
+                << layoutbytes::fromRaw(small, {true, true, 2, 1, 0, false, "end"}) << small << false;
+        }
     }
     void everyByteSetToTellingValues()
     {
@@ -481,7 +566,7 @@ private slots:
                 const bool loaded = outcome.loaded;
                 const RawDocument &got = outcome.raw;
                 const QString why = where + QStringLiteral(": ") + outcome.readError;
-                const bool flat = sound.flat();
+                const bool flat = sound.format == &flatFormat();
                 switch (span.part) {
                 case Part::Header:
                     QVERIFY2(!loaded && outcome.readError.startsWith(QStringLiteral("the header gives")), qPrintable(why));
@@ -530,9 +615,13 @@ private slots:
                     break;
                 case Part::KeyTag:
                 case Part::DataTag:
-                    // The flat layout's tags are never read.
+                    // The flat layout's tags are never read. The first tag of the other files of
+                    // one table tells their format: damaged, the bytes are no format Quillet
+                    // knows, unless they happen to read as a flat table.
                     if (flat)
                         QVERIFY2(loaded && got == original, qPrintable(why));
+                    else if (span.part == Part::KeyTag && sound.flat())
+                        QVERIFY2(!loaded || got.format == &flatFormat(), qPrintable(why));
                     else
                         QVERIFY2(!loaded && namesTable(sound, span.table, outcome.readError), qPrintable(why));
                     break;
@@ -543,7 +632,7 @@ private slots:
                     break;
                 case Part::DataSize:
                     // Not read in the flat layout; in the others, a size that still ends
-                    // past the texts changes nothing.
+                    // past the texts changes nothing. GXT2's size of the file is only warned of.
                     if (flat || loaded)
                         QVERIFY2(loaded && got == original, qPrintable(why));
                     else
@@ -740,6 +829,121 @@ private slots:
             }
         }
 
+        // Files of one table: the sample main table with its texts in reverse order (so that
+        // the first record's text stands last), with one claim made hostile.
+        for (const SingleForm &form : singleForms()) {
+            const RawDocument sample = variantfiles::document(variantfiles::sampleTables().first(1), *form.format, form.bits);
+            const layoutbytes::File sound = layoutbytes::fromRaw(sample, {true, false, 0, 1, 0, false, {}});
+            QList<Span> spans;
+            const qsizetype size = layoutbytes::build(sound, &spans).size();
+            const int unit = sound.unitBytes();
+            const layoutbytes::Table &main = sound.tables[0];
+            const QString firstKey = form.format->keyText(sample.tables[0].entries[0]);
+            const QString secondKey = form.format->keyText(sample.tables[0].entries[1]);
+            qsizetype dataTagAt = 0;
+            for (const Span &span : spans) {
+                if (span.part == Part::DataTag)
+                    dataTagAt = span.begin;
+            }
+            auto row = [&](const char *what, const std::function<void(layoutbytes::File &)> &damage,
+                           const QString &reason, const QString &warning = {}) {
+                layoutbytes::File file = sound;
+                damage(file);
+                QTest::addRow("%s: %s", form.name, what)
+                    << layoutbytes::build(file) << (reason.isEmpty() ? QRegularExpression() : exactly(reason)) << warning;
+            };
+            if (isUtf8(*form.format)) {
+                const QString tag = QString::fromLatin1(sound.gxt2Tag());
+                const qint64 textsAt = 16 + 8 * 3;
+                row("record count near 4 G", [](layoutbytes::File &f) { f.tables[0].keySize = 0xFFFFFFF0; },
+                    QStringLiteral("the file says it holds 4294967280 entries, more than its %1 bytes could hold").arg(size));
+                row("a record more than there are", [](layoutbytes::File &f) { f.tables[0].keySize = 4; },
+                    QStringLiteral("expected the tag %1 at offset %2, after the records").arg(tag).arg(8 + 8 * 4));
+                row("second tag missing", [](layoutbytes::File &f) { f.tables[0].dataTag = "TXG2"; },
+                    QStringLiteral("expected the tag %1 at offset %2, after the records").arg(tag).arg(dataTagAt));
+                row("the file's size given wrong", [](layoutbytes::File &f) { f.tables[0].dataSize = 5; }, QString(),
+                    QStringLiteral("the file says it is 5 bytes long, but it is %1").arg(size));
+                row("text offset into the records", [](layoutbytes::File &f) { f.tables[0].records[1].offset = 12; },
+                    QStringLiteral("entry 2 (%1): the text offset 12 lies outside the texts, from %2 to the end of the file "
+                                   "(%3 bytes)")
+                        .arg(secondKey)
+                        .arg(textsAt)
+                        .arg(size));
+                row("text offset near 4 GB", [](layoutbytes::File &f) { f.tables[0].records[0].offset = 0xFFFFFFFE; },
+                    QStringLiteral("entry 1 (%1): the text offset 4294967294 lies outside the texts, from %2 to the end of "
+                                   "the file (%3 bytes)")
+                        .arg(firstKey)
+                        .arg(textsAt)
+                        .arg(size));
+                row("text without a terminator", [](layoutbytes::File &f) { f.tables[0].data.chop(1); },
+                    QStringLiteral("entry 1 (%1): the text at offset %2 has no terminator before the end of the file")
+                        .arg(firstKey)
+                        .arg(main.records[0].offset));
+                QTest::addRow("%s: shorter than its header and size", form.name)
+                    << layoutbytes::build(sound).first(12) << exactly(QStringLiteral("the file is 12 bytes long; a GXT2 file has at least 16"))
+                    << QString();
+
+                layoutbytes::File crowded;
+                crowded.format = form.format;
+                crowded.bits = 8;
+                crowded.tables.append(layoutbytes::table("MAIN", {}, QByteArray("x", 2)));
+                for (int i = 0; i <= MaxEntries; ++i)
+                    crowded.tables[0].records.append({16 + 8 * qint64(MaxEntries + 1), {}, quint32(i)});
+                QTest::addRow("%s: one entry more than a table holds", form.name)
+                    << layoutbytes::build(crowded) << exactly("the file has 32767 entries; at most 32766 can be loaded")
+                    << QString();
+                // Every record shares one text of the longest length, of three bytes a
+                // character: 360 KB that would write 3.2 GB, refused from the sizes alone.
+                layoutbytes::File shared;
+                shared.format = form.format;
+                shared.bits = 8;
+                shared.tables.append(layoutbytes::table("MAIN", {}, layoutbytes::utf8Text(QString(MaxValueLength, QChar(0x4EFB)))));
+                for (int i = 0; i < MaxEntries; ++i)
+                    shared.tables[0].records.append({16 + 8 * qint64(MaxEntries), {}, quint32(i)});
+                QTest::addRow("%s: shared texts past 2 GB when written", form.name)
+                    << layoutbytes::build(shared) << QRegularExpression() << QString();
+            } else {
+                row("TKEY size near 2 GB", [](layoutbytes::File &f) { f.tables[0].keySize = 0x7ffffff8; },
+                    QStringLiteral("the table: the TKEY size 2147483640 reaches past the end of the file (%1 bytes)").arg(size));
+                row("TKEY size not a multiple of a record", [](layoutbytes::File &f) { f.tables[0].keySize = 20; },
+                    QStringLiteral("the table: the TKEY size 20 is not a multiple of 8"));
+                row("TKEY size negative", [](layoutbytes::File &f) { f.tables[0].keySize = -8; },
+                    QStringLiteral("the table: the TKEY size -8 is negative"));
+                row("TDAT size near 2 GB", [](layoutbytes::File &f) { f.tables[0].dataSize = 0x7fffffff; },
+                    QStringLiteral("the table: the TDAT size 2147483647 reaches past the end of the file (%1 bytes)").arg(size));
+                row("TDAT size negative", [](layoutbytes::File &f) { f.tables[0].dataSize = -2; },
+                    QStringLiteral("the table: the TDAT size -2 is negative"));
+                row("TDAT tag missing", [](layoutbytes::File &f) { f.tables[0].dataTag = "TDAX"; },
+                    QStringLiteral("the table: expected the tag TDAT at offset %1").arg(dataTagAt));
+                row("text offset near 4 GB", [](layoutbytes::File &f) { f.tables[0].records[0].offset = 0xFFFFFFFE; },
+                    QStringLiteral("entry 1 (%1): the text offset 4294967294 lies past the end of the table's texts (%2 bytes)")
+                        .arg(firstKey)
+                        .arg(main.data.size()));
+                row("text without a terminator", [unit](layoutbytes::File &f) { f.tables[0].data.chop(unit); },
+                    QStringLiteral("entry 1 (%1): the text at offset %2 has no terminator before the end of the table's texts")
+                        .arg(firstKey)
+                        .arg(main.records[0].offset));
+                // As some tools write it: the last terminator stands just past D.
+                row("TDAT size short of the last terminator",
+                    [unit](layoutbytes::File &f) { f.tables[0].dataSize = f.tables[0].data.size() - unit; }, QString(),
+                    QStringLiteral("table MAIN: its TDAT size leaves out the last text's terminator; the game reads the text "
+                                   "all the same"));
+                row("a header of 7 bits", [](layoutbytes::File &f) { f.bits = 7; },
+                    QStringLiteral("the header gives 7 bits per character; a GXT file has 8 or 16"));
+                row("a header of version 3", [](layoutbytes::File &f) { f.version = 3; },
+                    QStringLiteral("the header gives the version 3; a hashed GXT file has version 4"));
+                row("a header of version 260", [](layoutbytes::File &f) { f.version = 0x104; },
+                    QStringLiteral("the header gives the version 260; a hashed GXT file has version 4"));
+                layoutbytes::File crowded;
+                crowded.format = form.format;
+                crowded.bits = quint16(form.bits);
+                crowded.tables.append(layoutbytes::table("MAIN", QList<layoutbytes::Record>(MaxEntries + 1), QByteArray(2, '\0')));
+                QTest::addRow("%s: one entry more than a table holds", form.name)
+                    << layoutbytes::build(crowded) << exactly("the table has 32767 entries; at most 32766 can be loaded")
+                    << QString();
+            }
+        }
+
         // One entry more than a table of tables holds.
         layoutbytes::File crowded;
         crowded.format = &hashedFormat();
@@ -776,6 +980,26 @@ private slots:
             << layoutbytes::build(layoutbytes::fromRaw(variantfiles::document(large, tabledFormat()),
                                                        {true, false, 0, 4, 0, true, {}}))
             << QRegularExpression() << QString();
+
+        // Tables large enough for the writer's ordering to take its fast path, their records
+        // in no order and some sharing a hash: the check holds the written order to a plain
+        // stable sort by hash.
+        for (const GxtFormat *format : {&hashedFormat(), &hashedSingleFormat(), &gxt2Format()}) {
+            RawDocument raw;
+            raw.format = format;
+            raw.bits = format->defaultBits();
+            raw.hash = format->traits().hash;
+            raw.tables.push_back({mainTableRawName(), {}});
+            for (int i = 0; i < 300; ++i) {
+                StringEntry entry;
+                entry.hash = quint32(i % 150) * 0x01000193u;
+                entry.units = QStringLiteral("text number %1").arg(i);
+                raw.tables[0].entries.push_back(entry);
+            }
+            QTest::addRow("%s: 300 records in no order, pairs sharing a hash", qPrintable(format->id()))
+                << layoutbytes::build(layoutbytes::fromRaw(raw, {true, false, 0, 4, 0, false, {}})) << QRegularExpression()
+                << QString();
+        }
 
         // Shared texts that the writer, giving each entry its own copy, cannot fit under 2 GB:
         // the file loads, and a save is refused before it allocates anything.
@@ -851,6 +1075,34 @@ private slots:
             QTest::addRow("%s, every unit", name) << format << 16 << every16;
         }
         QTest::newRow("8-bit hashed, every unit") << "hashed" << 8 << QStringList{every8, unitsOf({0x5E, 0xFF})};
+        QTest::newRow("hashed of one table, every unit") << "hashed-single" << 16 << every16;
+        QTest::newRow("8-bit hashed of one table, every unit") << "hashed-single" << 8 << QStringList{every8};
+
+        // UTF-8 holds characters, not units: every one of the 16-bit range, some beyond it,
+        // and every byte that is not UTF-8 on its own, each after a letter so that no two
+        // spell a character together.
+        QStringList everyCharacter;
+        QString chunk;
+        for (int c = 1; c <= 0xFFFF; ++c) {
+            if (QChar::isSurrogate(char32_t(c)))
+                continue;
+            chunk += QChar(char16_t(c));
+            if (chunk.size() == 16384) {
+                everyCharacter << chunk;
+                chunk.clear();
+            }
+        }
+        everyCharacter << chunk;
+        QString beyond;
+        for (char32_t c : {U'\U00010000', U'\U0001F600', U'\U0010FFFF'})
+            beyond += QString::fromUcs4(&c, 1);
+        everyCharacter << beyond;
+        QString kept;
+        for (int b = 0x80; b <= 0xFF; ++b)
+            kept += QStringLiteral("a") + QChar(char16_t(0xDC00 + b));
+        everyCharacter << kept;
+        QTest::newRow("gxt2, every character and byte") << "gxt2" << 8 << everyCharacter;
+        QTest::newRow("big-endian gxt2, every character and byte") << "gxt2-be" << 8 << everyCharacter;
     }
     void everyUnitSurvivesALoadAndSave()
     {
@@ -890,7 +1142,7 @@ private slots:
         QVERIFY(writeFile(source, layoutbytes::build(layoutbytes::fromRaw(raw, {true, false, 0, 4, 0, true, {}}))));
         int saves = 0;
         for (const auto &numbering : {CharacterNumbering::windows1252(), CharacterNumbering::western(flatFormat()),
-                                      CharacterNumbering::western(tabledFormat()), custom}) {
+                                      CharacterNumbering::western(tabledFormat()), CharacterNumbering::unicode(), custom}) {
             GxtDocument document;
             const Result loaded = LoadGxt(source, document);
             QVERIFY2(loaded, qPrintable(loaded.errorString()));

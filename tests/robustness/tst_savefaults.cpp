@@ -11,6 +11,7 @@
 #include "fileio.h"
 #include "gxtdocument.h"
 #include "gxtdocumentfile.h"
+#include "keyhash.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,35 +28,58 @@ using namespace testfiles;
 
 namespace {
 
-// A format and its text width: what the saves are made in.
+// A format, its text width and, where the bytes cannot tell the game, the key hash: what the
+// saves are made in.
 struct Kind {
     const char *format = "flat";
     int bits = 16;
+    const char *hash = nullptr; // the format's own when null
 
     const GxtFormat &gxtFormat() const { return testfiles::format(QString::fromLatin1(format)); }
+    // One table and no TABL: flat, the fourth game's files of one table, GXT2.
     bool flat() const { return !gxtFormat().hasTables(); }
+    bool utf8() const { return gxtFormat().traits().encoding == TextEncoding::Utf8; }
 };
 
-const Kind Kinds[] = {{"flat", 16}, {"tabled", 16}, {"hashed", 16}, {"hashed", 8}};
+const Kind Kinds[] = {{"flat", 16},          {"tabled", 16},       {"hashed", 16}, {"hashed", 8},
+                      {"hashed", 16, "one-at-a-time"}, {"hashed-single", 16}, {"hashed-single", 8},
+                      {"gxt2", 8},           {"gxt2-be", 8}};
 
 QByteArray kindName(const Kind &kind)
 {
-    return (kind.bits == 8 ? QByteArray("8-bit ") : QByteArray()) + kind.format;
+    QByteArray name = (kind.bits == 8 && !kind.utf8() ? QByteArray("8-bit ") : QByteArray()) + kind.format;
+    if (kind.hash)
+        name += QByteArray(" by ") + kind.hash;
+    return name;
+}
+
+// The rows as the kind's document: keys hashed by the kind's hash where it names one.
+RawDocument rawOf(const Kind &kind, const RowDocument &data)
+{
+    RawDocument raw = testfiles::raw(data);
+    if (kind.hash) {
+        raw.hash = KeyHash::byId(QString::fromLatin1(kind.hash));
+        for (size_t t = 0; t < raw.tables.size(); ++t) {
+            for (size_t i = 0; i < raw.tables[t].entries.size(); ++i)
+                raw.tables[t].entries[i].hash = (*raw.hash)(data.tables[t].rows[qsizetype(i)].name.toLatin1());
+        }
+    }
+    return raw;
 }
 
 // What stands on disk before each save: a small table the user does not want to lose, in
 // the format the save is made in.
-RowDocument oldData(const Kind &kind)
+RawDocument oldData(const Kind &kind)
 {
     RowDocument data{QString::fromLatin1(kind.format), kind.bits, {{mainTableName(), {{QStringLiteral("A1"), QStringLiteral("Hi")}, {QStringLiteral("B"), QString()}}}}};
     if (!kind.flat())
         data.tables.push_back({QStringLiteral("OLD"), {{QStringLiteral("C"), QStringLiteral("old")}}});
-    return data;
+    return rawOf(kind, data);
 }
 
 // What the saves write: large enough that a disk filling up can stop it part of the way,
 // spread over three tables in the formats that have them.
-RowDocument newData(const Kind &kind, int count = 3000)
+RawDocument newData(const Kind &kind, int count = 3000)
 {
     RowDocument data{QString::fromLatin1(kind.format), kind.bits, {{mainTableName(), {}}}};
     if (!kind.flat())
@@ -64,12 +88,16 @@ RowDocument newData(const Kind &kind, int count = 3000)
         data.tables[size_t(i) % data.tables.size()].rows.append(
             {QStringLiteral("K%1").arg(i, 4, 10, QLatin1Char('0')), QStringLiteral("~r~text number %1").arg(i)});
     }
-    return data;
+    return rawOf(kind, data);
 }
 
-QByteArray bytesOf(const RowDocument &data)
+QByteArray bytesOf(const RawDocument &raw)
 {
-    return written(data);
+    QByteArray out;
+    const Result result = writeGxt(raw, out);
+    if (!result)
+        qFatal("the writer refused a test table: %s", qPrintable(result.errorString()));
+    return out;
 }
 
 // The document a user has open, as a load would leave it.
@@ -78,9 +106,22 @@ void open(GxtDocument &document, const RawDocument &raw)
     RawDocument copy = raw;
     document.assign(std::move(copy));
 }
-void open(GxtDocument &document, const RowDocument &data)
+
+// A text the kind's layout cannot hold, and how the refusal says so: a unit wider than 8
+// bits in a file of 8-bit glyphs, half of a surrogate pair in UTF-8, and elsewhere more
+// units than a text holds.
+QString unstorableText(const Kind &kind)
 {
-    open(document, testfiles::raw(data));
+    if (kind.utf8())
+        return QStringLiteral("ok") + QChar(char16_t(0xD800));
+    return kind.bits == 8 ? QStringLiteral("ok\u0100") : QString(32767, u'x');
+}
+QString unstorableReason(const Kind &kind)
+{
+    if (kind.utf8())
+        return QStringLiteral("the text holds \u27E8D800\u27E9, half of a character that UTF-8 cannot hold alone");
+    return kind.bits == 8 ? QStringLiteral("the text holds the unit 0x0100, which an 8-bit file cannot hold")
+                          : QStringLiteral("the value has 32767 characters; a GXT text holds at most 32766");
 }
 
 int modeOf(const QString &path)
@@ -179,7 +220,7 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         QString file = QDir(folder).filePath(QStringLiteral("t.gxt"));
         const QByteArray oldBytes = bytesOf(oldData(kind));
-        RawDocument saved = testfiles::raw(newData(kind, entries));
+        RawDocument saved = newData(kind, entries);
         QString target = file;
         std::function<bool()> prepare = [] { return true; };
         QStringList watched{folder}; // folders where no temporary file may stay
@@ -218,10 +259,10 @@ private slots:
             break;
         }
         case Fault::Unstorable:
-            // The last entry of the last table holds a unit wider than 8 bits, or more units
-            // than a text holds: nothing may be written at all.
+            // The last entry of the last table holds what the layout cannot: nothing may be
+            // written at all.
             QVERIFY(writeFile(file, oldBytes, 0640));
-            saved.tables.back().entries.back().units = kind.bits == 8 ? QStringLiteral("ok\u0100") : QString(32767, u'x');
+            saved.tables.back().entries.back().units = unstorableText(kind);
             break;
         }
 
@@ -243,10 +284,7 @@ private slots:
             const RawTable &last = saved.tables.back();
             const QString where = describeEntry(kind.gxtFormat(), nameFromBytes(last.name.bytes()), int(last.entries.size()),
                                                 kind.gxtFormat().keyText(last.entries.back()));
-            QCOMPARE(QString::fromUtf8(answer),
-                     "failed:" + where
-                         + (kind.bits == 8 ? QStringLiteral(": the text holds the unit 0x0100, which an 8-bit file cannot hold")
-                                           : QStringLiteral(": the value has 32767 characters; a GXT text holds at most 32766")));
+            QCOMPARE(QString::fromUtf8(answer), "failed:" + where + QStringLiteral(": ") + unstorableReason(kind));
         }
 
         QVERIFY(setMode(folder, 0755)); // so that the checks and the clean-up may look inside
@@ -277,7 +315,7 @@ private slots:
                 const QString file = temp.filePath(QStringLiteral("t.gxt"));
                 QVERIFY(writeFile(file, bytesOf(oldData(kind))));
                 const QByteArray expected = bytesOf(newData(kind, entries));
-                QCOMPARE(saveInChild(file, [&] { return limitFileSize(expected.size()); }, testfiles::raw(newData(kind, entries))),
+                QCOMPARE(saveInChild(file, [&] { return limitFileSize(expected.size()); }, newData(kind, entries)),
                          QByteArray("ok"));
                 QCOMPARE(readFile(file), expected);
                 QCOMPARE(entriesOf(temp.path()), QStringList{QStringLiteral("t.gxt")});

@@ -1,7 +1,8 @@
 #pragma once
 
 // Documents of the game's tabled and hashed layouts, shaped as the game's own are: a main
-// table and two mission tables, with colour codes and an empty text. Entries stand in the
+// table and two mission tables, with colour codes and an empty text; the formats of one
+// table take the main table alone. Entries stand in the
 // order given here, which is not the order the game searches (nor our writer's), as in
 // files of other tools; tests/support/layoutbytes.h lays them out as bytes. They serve the
 // tests and the fuzzer's seeds.
@@ -30,13 +31,15 @@ inline QList<Table> sampleTables()
     };
 }
 
-// The tables as a document of `format`: keys by name, or by the hash of their name.
-inline quillet::RawDocument document(const QList<Table> &tables, const quillet::GxtFormat &format, int bits = 16)
+// The tables as a document of `format`: keys by name, or by the hash of their name (the
+// format's own hash unless `hash` says another, as for the fourth game's files of tables).
+inline quillet::RawDocument document(const QList<Table> &tables, const quillet::GxtFormat &format, int bits = 16,
+                                     const quillet::KeyHash *hash = nullptr)
 {
     quillet::RawDocument raw;
     raw.format = &format;
-    raw.bits = format.takesBits(bits) ? bits : 16;
-    raw.hash = format.traits().hash;
+    raw.bits = format.takesBits(bits) ? bits : format.defaultBits();
+    raw.hash = format.storesHashes() ? (hash ? hash : format.traits().hash) : nullptr;
     for (const Table &table : tables) {
         quillet::RawTable rawTable;
         rawTable.name = quillet::RawName::fromBytes(table.name);

@@ -24,6 +24,7 @@
 #include <QRadioButton>
 #include <QRandomGenerator>
 #include <QTest>
+#include <QTextBlock>
 
 #include <memory>
 #include <optional>
@@ -131,26 +132,29 @@ private Q_SLOTS:
     void layout()
     {
         open({}, {});
+        // It opens at its design size; sizes() below resizes it.
         QCOMPARE(dialog->size(), QSize(370, 174));
-        QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
-        QVERIFY(!(dialog->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QVERIFY(!(dialog->windowFlags() & Qt::WindowMinimizeButtonHint));
+        QVERIFY(dialog->windowFlags() & Qt::WindowMaximizeButtonHint);
         QVERIFY(dialog->windowFlags() & Qt::WindowCloseButtonHint);
         QCOMPARE(dialog->windowTitle(), QString("Add String"));
         const QList<std::pair<QWidget *, QRect>> places{
             {dialog->comboTextStyle(), {48, 32, 121, 21}}, {dialog->OptView(1), {280, 8, 81, 17}},
             {dialog->OptView(0), {280, 32, 81, 17}},       {dialog->txtValue(), {8, 56, 353, 85}},
             {dialog->txtName(), {48, 8, 81, 19}},          {dialog->cmdCancel(), {280, 144, 81, 25}},
-            {dialog->cmdOk(), {200, 144, 81, 25}},         {dialog->lblStringName(), {8, 8, 33, 17}}};
+            {dialog->cmdOk(), {200, 144, 81, 25}},         {dialog->lblStringName(), {8, 8, 33, 17}},
+            {dialog->lblTextStyle(), {8, 34, 39, 17}}};
         for (const auto &[widget, place] : places)
             QCOMPARE(widget->geometry(), place);
-        QCOMPARE(dialog->OptView(0)->text(), QString("Source View"));
-        QCOMPARE(dialog->OptView(1)->text(), QString("Design View"));
+        QCOMPARE(dialog->OptView(0)->text(), QString("&Source View"));
+        QCOMPARE(dialog->OptView(1)->text(), QString("&Design View"));
         QVERIFY(dialog->OptView(0)->isChecked());
         QCOMPARE(dialog->cmdCancel()->text(), QString("&Cancel"));
         QVERIFY(dialog->cmdOk()->isDefault());
-        QCOMPARE(dialog->lblStringName()->text(), QString("Name:"));
-        for (QWidget *captioned : std::initializer_list<QWidget *>{dialog->lblStringName(), dialog->OptView(0),
-                                                                    dialog->OptView(1), dialog->cmdOk()})
+        QCOMPARE(dialog->lblStringName()->text(), QString("&Name:"));
+        QCOMPARE(dialog->lblTextStyle()->text(), QString("C&olour:"));
+        for (QWidget *captioned : std::initializer_list<QWidget *>{dialog->lblStringName(), dialog->lblTextStyle(),
+                                                                    dialog->OptView(0), dialog->OptView(1), dialog->cmdOk()})
             QVERIFY2(captioned->sizeHint().width() <= captioned->width(), "caption cut off");
         QCOMPARE(dialog->txtValue()->font().family(), QString("Courier New"));
         QCOMPARE(dialog->txtValue()->font().pointSizeF(), 9.75);
@@ -549,16 +553,152 @@ private Q_SLOTS:
         QVERIFY(!committedEntry());
     }
 
-    // Line breaks, a no-break space and a tab come back exactly, through both views.
+    // Line breaks, a no-break space and a tab come back exactly, through both views; each LF
+    // shows as a line of its own, a CR as a symbol.
     void valueKeptExactly()
     {
         const QString value = QString::fromUtf8("a\r\nb\nc\rd\u00a0e\tf ~g~g\r\n");
         open("FIRST", value);
-        QCOMPARE(dialog->txtValue()->document()->blockCount(), 1);
+        QStringList lines;
+        for (QTextBlock block = dialog->txtValue()->document()->begin(); block.isValid(); block = block.next())
+            lines << block.text();
+        QCOMPARE(lines, QStringList({"a\u240d", "b", "c\u240dd\u00a0e\tf ~g~g\u240d", ""}));
         clickView(1);
         clickView(0);
         QTest::mouseClick(dialog->cmdOk(), Qt::LeftButton);
         QCOMPARE(committed(), "FIRST=" + value);
+    }
+
+    // Every caption has an access key of its own, in either mode of the dialog, and each
+    // key reaches its control: a label's the box beside it, an option its view, a button
+    // its command.
+    void accessKeys_data()
+    {
+        QTest::addColumn<QString>("okCaption");
+        QTest::addColumn<Qt::Key>("key");
+        QTest::addColumn<QString>("reached"); // the control with the focus after, or what happened
+        for (const char *caption : {"&Update", "&Add"}) {
+            auto row = [&](const char *what) -> QTestData & {
+                return QTest::addRow("%s: %s", caption + 1, what) << QString::fromLatin1(caption);
+            };
+            row("Alt+N") << Qt::Key_N << "txtName";
+            row("Alt+O") << Qt::Key_O << "comboTextStyle";
+            row("Alt+D") << Qt::Key_D << "Design View";
+            row("Alt+S") << Qt::Key_S << "Source View";
+            row("Alt+C") << Qt::Key_C << "cancelled";
+            row(caption[1] == 'U' ? "Alt+U" : "Alt+A") << (caption[1] == 'U' ? Qt::Key_U : Qt::Key_A) << "committed";
+        }
+    }
+    void accessKeys()
+    {
+        QFETCH(QString, okCaption);
+        QFETCH(Qt::Key, key);
+        QFETCH(QString, reached);
+        open("NEW", "v", okCaption, okCaption == "&Update" ? 1 : 0);
+        QStringList keys;
+        for (QWidget *captioned : std::initializer_list<QWidget *>{dialog->lblStringName(), dialog->lblTextStyle(),
+                                                                    dialog->OptView(0), dialog->OptView(1), dialog->cmdOk(),
+                                                                    dialog->cmdCancel()}) {
+            const QString text = captioned->property("text").toString();
+            const qsizetype amp = text.indexOf('&');
+            QVERIFY2(amp >= 0 && amp + 1 < text.size(), qPrintable(text));
+            keys << text.mid(amp + 1, 1).toUpper();
+        }
+        keys.removeDuplicates();
+        QCOMPARE(keys.size(), 6);
+        QCOMPARE(dialog->lblStringName()->buddy(), static_cast<QWidget *>(dialog->txtName()));
+        QCOMPARE(dialog->lblTextStyle()->buddy(), static_cast<QWidget *>(dialog->comboTextStyle()));
+
+        // The colour list takes part in Design View only.
+        if (key == Qt::Key_O)
+            clickView(1);
+        dialog->txtValue()->setFocus();
+        QTest::keyClick(dialog, key, Qt::AltModifier);
+        if (reached == "Design View" || reached == "Source View") {
+            QTRY_COMPARE(dialog->shownView(), reached == "Design View" ? frmStrings::DesignView : frmStrings::SourceView);
+        } else if (reached == "cancelled" || reached == "committed") {
+            QTRY_VERIFY(!dialog->isVisible());
+            QCOMPARE(committedEntry().has_value(), reached == "committed");
+        } else {
+            QCOMPARE(QApplication::focusWidget()->objectName(), reached);
+        }
+        QCOMPARE(dialog->txtName()->text(), QString("NEW"));
+        QCOMPARE(dialog->txtValue()->value(), QString("v"));
+    }
+
+    // Alt with a key types nothing into either box, whether or not the key is a caption's;
+    // AltGr, which types characters of its own, still does.
+    void altKeysTypeNothing_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("text"); // what the key carries
+        QTest::addColumn<QString>("after");
+        const int alt = Qt::AltModifier, altGr = Qt::GroupSwitchModifier, windowsAltGr = Qt::AltModifier | Qt::ControlModifier;
+        QTest::newRow("name, Alt+T") << "name" << alt << "t" << "FIRST";
+        QTest::newRow("name, Alt+Shift+T") << "name" << int(alt | Qt::ShiftModifier) << "T" << "FIRST";
+        QTest::newRow("name, AltGr") << "name" << altGr << "x" << "FIRSTX";
+        QTest::newRow("name, Ctrl+Alt as AltGr") << "name" << windowsAltGr << "x" << "FIRSTX";
+        QTest::newRow("value, Alt+T") << "value" << alt << "t" << "one";
+        QTest::newRow("value, AltGr") << "value" << altGr << "€" << "one€";
+        QTest::newRow("value, Ctrl+Alt as AltGr") << "value" << windowsAltGr << "€" << "one€";
+    }
+    void altKeysTypeNothing()
+    {
+        QFETCH(QString, box);
+        QFETCH(int, modifiers);
+        QFETCH(QString, text);
+        QFETCH(QString, after);
+        open("FIRST", "one");
+        QWidget *target = box == "name" ? static_cast<QWidget *>(dialog->txtName()) : dialog->txtValue();
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_End);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_T, Qt::KeyboardModifiers(modifiers), text);
+        QApplication::sendEvent(target, &press);
+        QCOMPARE(box == "name" ? dialog->txtName()->text() : dialog->txtValue()->value(), after);
+    }
+
+    // The keys of the value box: Return and keypad Enter commit, with Shift they break the
+    // line with the unit LF (over a selection, in its place), which a commit keeps.
+    void enterKeys_data()
+    {
+        QTest::addColumn<Qt::Key>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("selected"); // "cd" selected before the key
+        QTest::addColumn<QString>("value"); // what the box then holds; "": it committed
+        const int shift = Qt::ShiftModifier, keypad = Qt::KeypadModifier;
+        QTest::newRow("Return") << Qt::Key_Return << 0 << false << "";
+        QTest::newRow("keypad Enter") << Qt::Key_Enter << keypad << false << "";
+        QTest::newRow("Shift+Return") << Qt::Key_Return << shift << false << "ab\ncd";
+        QTest::newRow("Shift+keypad Enter") << Qt::Key_Enter << int(shift | keypad) << false << "ab\ncd";
+        QTest::newRow("Shift+Return over a selection") << Qt::Key_Return << shift << true << "ab\n";
+    }
+    void enterKeys()
+    {
+        QFETCH(Qt::Key, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, selected);
+        QFETCH(QString, value);
+        open("FIRST", "abcd");
+        if (selected)
+            select(2, 2);
+        else
+            select(2, 0);
+        QTest::keyClick(dialog->txtValue(), key, Qt::KeyboardModifiers(modifiers));
+        if (value.isEmpty()) {
+            QVERIFY(!dialog->isVisible());
+            QCOMPARE(committed(), QString("FIRST=abcd"));
+            return;
+        }
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->txtValue()->value(), value);
+        QCOMPARE(dialog->txtValue()->document()->blockCount(), 2);
+        // Through Design View and back, and into the entry.
+        clickView(1);
+        clickView(0);
+        QTest::keyClick(dialog->txtValue(), Qt::Key_Return);
+        QCOMPARE(committed(), "FIRST=" + value);
+        QVERIFY(committedEntry()->units.contains(QChar(0x0A)));
     }
 
     // Only plain text is pasted, in the colour at the caret, line breaks kept as characters.
@@ -574,7 +714,7 @@ private Q_SLOTS:
         mime->setText("X\nY");
         QApplication::clipboard()->setMimeData(mime);
         dialog->txtValue()->paste();
-        QCOMPARE(dialog->txtValue()->document()->blockCount(), 1);
+        QCOMPARE(dialog->txtValue()->document()->blockCount(), 2);
         clickView(0);
         QCOMPARE(dialog->txtValue()->value(), QString("~r~aX\nYb"));
     }

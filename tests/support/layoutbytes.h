@@ -6,6 +6,12 @@
 // table blocks at any offset and in any order, a block that repeats another name than its
 // record, and damaged sizes, tags and offsets. The builder also says what each byte of the
 // file is, so that a sweep which damages a byte knows what that damage may change.
+//
+// The layouts: flat; tabled; hashed (a version and width header before TABL); the fourth
+// game's hashed file of one table (the header, then TKEY and TDAT); and GXT2, whose tags and
+// sizes sit where TKEY's and TDAT's do (the first tag and the record count, the second tag
+// and the file's size), whose records hold the hash before the offset, and whose offsets
+// count from the file's start.
 #include "gxtformat.h"
 #include "rawgxt.h"
 
@@ -36,6 +42,13 @@ inline QByteArray le32(quint32 v)
     return b;
 }
 
+inline QByteArray be32(quint32 v)
+{
+    QByteArray b(4, '\0');
+    qToBigEndian<quint32>(v, b.data());
+    return b;
+}
+
 // An 8-byte name field: the bytes given, cut or padded with zero bytes.
 inline QByteArray field(const QByteArray &name)
 {
@@ -56,8 +69,46 @@ inline QByteArray text(QStringView units, int bits = 16)
     return out;
 }
 
+// One text as GXT2 holds it: UTF-8, a kept byte (the unit 0xDC80 + b - 0x80) as the byte
+// itself, a lone surrogate as nothing, then one zero byte. Written out here rather than taken
+// from the writer, so that a file built here tests the reader and not the writer's mirror.
+inline QByteArray utf8Text(QStringView units)
+{
+    QByteArray out;
+    for (qsizetype i = 0; i < units.size(); ++i) {
+        const char16_t u = units[i].unicode();
+        char32_t c = u;
+        if (QChar::isHighSurrogate(u) && i + 1 < units.size() && QChar::isLowSurrogate(units[i + 1].unicode())) {
+            c = QChar::surrogateToUcs4(u, units[++i].unicode());
+        } else if (u >= 0xDC80 && u <= 0xDCFF) {
+            out += char(u - 0xDC00);
+            continue;
+        } else if (QChar::isSurrogate(u)) {
+            continue;
+        }
+        if (c < 0x80) {
+            out += char(c);
+        } else if (c < 0x800) {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += char(0xE0 | (c >> 12));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        } else {
+            out += char(0xF0 | (c >> 18));
+            out += char(0x80 | ((c >> 12) & 0x3F));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        }
+    }
+    out += '\0';
+    return out;
+}
+
 struct Record {
-    qint64 offset = 0;  // as stored: i32 in the flat and tabled layouts, u32 in the hashed one
+    qint64 offset = 0;  // as stored: i32 in the flat and tabled layouts, u32 in the hashed ones;
+                        // from the TDAT data, in GXT2 from the file's start
     QByteArray key;     // flat and tabled: the 8-byte field (cut or padded with zeros)
     quint32 hash = 0;   // hashed
 };
@@ -67,11 +118,11 @@ struct Table {
     QList<Record> records;
     QByteArray data;                      // TDAT's bytes: texts, and any padding that D counts
     std::optional<QByteArray> blockName;  // what the block repeats; the record's name by default
-    std::optional<qint64> keySize;        // K as stored; the records' size by default
-    std::optional<qint64> dataSize;       // D as stored; data's size by default
+    std::optional<qint64> keySize;        // K as stored; the records' size by default (GXT2: the count)
+    std::optional<qint64> dataSize;       // D as stored; data's size by default (GXT2: the file's size)
     std::optional<qint64> offset;         // the TABL record's offset; where the block stands by default
-    QByteArray keyTag = "TKEY";
-    QByteArray dataTag = "TDAT";
+    std::optional<QByteArray> keyTag;     // TKEY by default (GXT2: its tag)
+    std::optional<QByteArray> dataTag;    // TDAT by default (GXT2: its tag again)
     qsizetype gapBefore = 0;              // zero bytes before the block, past the alignment
 };
 
@@ -86,8 +137,8 @@ inline Table table(const QByteArray &name, const QList<Record> &records, const Q
 
 struct File {
     const quillet::GxtFormat *format = quillet::GxtFormat::byId(QStringLiteral("tabled"));
-    quint16 version = 4;                  // hashed
-    quint16 bits = 16;                    // hashed: 8 or 16 (or any damage)
+    quint16 version = 4;                  // hashed, and hashed of one table
+    quint16 bits = 16;                    // the same: 8 or 16 (or any damage); GXT2: 8
     QList<Table> tables;                  // a flat file uses the first table only
     QByteArray tablTag = "TABL";
     std::optional<qint64> tablSize;       // S as stored; the records' size by default
@@ -95,27 +146,34 @@ struct File {
     QList<int> blockOrder;                // the order blocks stand in; table order when empty
     QByteArray trailing;                  // after everything, whatever the alignment
 
+    // One table without a TABL block: flat, the fourth game's files of one table, GXT2.
     bool flat() const { return !format->hasTables(); }
     bool hashed() const { return format->storesHashes(); }
+    bool gxt2() const { return format->traits().encoding == quillet::TextEncoding::Utf8; }
+    // The version and width before everything: hashed files, of tables or of one.
+    bool header() const { return hashed() && !gxt2(); }
     int recordSize() const { return hashed() ? 8 : 12; }
-    int unitBytes() const { return hashed() ? bits / 8 : 2; }
+    int unitBytes() const { return gxt2() ? 1 : hashed() ? bits / 8 : 2; }
+    QByteArray gxt2Tag() const { return format->traits().bigEndian ? "GXT2" : "2TXG"; }
+    QByteArray int32(quint32 v) const { return format->traits().bigEndian ? be32(v) : le32(v); }
+    QByteArray textOf(QStringView units) const { return gxt2() ? utf8Text(units) : text(units, unitBytes() * 8); }
 };
 
 // What a byte of a built file is.
 enum class Part {
-    Header,       // the hashed layout's version and width
+    Header,       // the hashed layouts' version and width
     TablTag,
     TablSize,
     TableName,    // a TABL record's name
     TableOffset,  // a TABL record's offset
     BlockName,    // the name a block repeats
-    KeyTag,
-    KeySize,
+    KeyTag,       // GXT2: the first tag
+    KeySize,      // GXT2: the record count
     RecordOffset,
     RecordKey,    // a key field or a hash
-    DataTag,
-    DataSize,
-    Texts,        // the D bytes of a table
+    DataTag,      // GXT2: the second tag
+    DataSize,     // GXT2: the file's size
+    Texts,        // the D bytes of a table; in GXT2, the bytes of texts a record points at
     Gap,          // bytes no size counts: alignment, gaps, trailing bytes
 };
 
@@ -148,6 +206,46 @@ inline QByteArray build(const File &file, QList<Span> *spans = nullptr)
             parts.append({out.size(), out.size() + bytes.size(), part, table, record});
         out += bytes;
     };
+
+    if (file.gxt2()) {
+        const Table empty;
+        const Table &table = file.tables.isEmpty() ? empty : file.tables.front();
+        const QByteArray tag = file.gxt2Tag();
+        put(table.keyTag.value_or(tag), Part::KeyTag, 0);
+        put(file.int32(quint32(table.keySize.value_or(table.records.size()))), Part::KeySize, 0);
+        for (int r = 0; r < int(table.records.size()); ++r) {
+            put(file.int32(table.records[r].hash), Part::RecordKey, 0, r);
+            put(file.int32(quint32(table.records[r].offset)), Part::RecordOffset, 0, r);
+        }
+        put(table.dataTag.value_or(tag), Part::DataTag, 0);
+        const qsizetype sizeAt = out.size();
+        put(file.int32(0), Part::DataSize, 0); // filled in once the file's size is known
+        // The texts a record points at, each up to its zero byte, are read; the rest of the
+        // bytes (texts left over, bytes after the last text) are not.
+        const qsizetype textsAt = out.size();
+        const QByteArray &data = table.data;
+        std::vector<bool> read(static_cast<size_t>(data.size()), false);
+        for (const Record &record : table.records) {
+            for (qint64 b = record.offset - textsAt; b >= 0 && b < data.size(); ++b) {
+                read[size_t(b)] = true;
+                if (data[b] == '\0')
+                    break;
+            }
+        }
+        for (qsizetype b = 0; b < data.size();) {
+            qsizetype e = b;
+            while (e < data.size() && read[size_t(e)] == read[size_t(b)])
+                ++e;
+            put(data.sliced(b, e - b), read[size_t(b)] ? Part::Texts : Part::Gap, 0);
+            b = e;
+        }
+        put(file.trailing, Part::Gap);
+        const QByteArray size = file.int32(quint32(table.dataSize.value_or(out.size())));
+        out.replace(sizeAt, 4, size);
+        if (spans)
+            *spans = parts;
+        return out;
+    }
     auto padTo = [&](int alignment) {
         if (alignment > 1 && out.size() % alignment != 0)
             put(QByteArray(alignment - out.size() % alignment, '\0'), Part::Gap);
@@ -155,9 +253,9 @@ inline QByteArray build(const File &file, QList<Span> *spans = nullptr)
 
     const int tableCount = flat ? std::min<int>(1, int(file.tables.size())) : int(file.tables.size());
     std::vector<qsizetype> offsetFieldAt(static_cast<size_t>(tableCount), 0);
+    if (file.header())
+        put(le16(file.version) + le16(file.bits), Part::Header);
     if (!flat) {
-        if (hashed)
-            put(le16(file.version) + le16(file.bits), Part::Header);
         put(file.tablTag, Part::TablTag);
         put(le32(quint32(file.tablSize.value_or(12 * qint64(tableCount)))), Part::TablSize);
         for (int t = 0; t < tableCount; ++t) {
@@ -180,14 +278,14 @@ inline QByteArray build(const File &file, QList<Span> *spans = nullptr)
         // Every table but the first in the TABL block repeats its name before its keys.
         if (!flat && t > 0)
             put(field(table.blockName.value_or(table.name)), Part::BlockName, t);
-        put(table.keyTag, Part::KeyTag, t);
+        put(table.keyTag.value_or("TKEY"), Part::KeyTag, t);
         put(le32(quint32(table.keySize.value_or(file.recordSize() * qint64(table.records.size())))), Part::KeySize, t);
         for (int r = 0; r < int(table.records.size()); ++r) {
             const Record &record = table.records[r];
             put(le32(quint32(record.offset)), Part::RecordOffset, t, r);
             put(hashed ? le32(record.hash) : field(record.key), Part::RecordKey, t, r);
         }
-        put(table.dataTag, Part::DataTag, t);
+        put(table.dataTag.value_or("TDAT"), Part::DataTag, t);
         put(le32(quint32(table.dataSize.value_or(table.data.size()))), Part::DataSize, t);
         put(table.data, Part::Texts, t);
         if (!flat)
@@ -221,7 +319,8 @@ inline File fromRaw(const quillet::RawDocument &document, const Shape &shape = {
     file.bits = quint16(document.bits);
     file.alignment = shape.alignment;
     file.trailing = shape.trailing;
-    const int bits = file.hashed() ? document.bits : 16;
+    // GXT2 offsets count from the file's start: its texts begin after the records.
+    const qint64 base = file.gxt2() && !document.tables.empty() ? 16 + 8 * qint64(document.tables.front().entries.size()) : 0;
     for (const quillet::RawTable &raw : document.tables) {
         Table table;
         table.name = raw.name.bytes().toByteArray();
@@ -239,9 +338,9 @@ inline File fromRaw(const quillet::RawDocument &document, const Shape &shape = {
                 record.offset = placed.value(entry.units);
                 continue;
             }
-            record.offset = table.data.size();
+            record.offset = base + table.data.size();
             placed.insert(entry.units, record.offset);
-            table.data += text(entry.units, bits);
+            table.data += file.textOf(entry.units);
         }
         table.data += QByteArray(shape.paddingInside, '\0');
         file.tables.append(table);

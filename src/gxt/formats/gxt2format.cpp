@@ -84,17 +84,7 @@ public:
 
     bool keyLess(const StringEntry &a, const StringEntry &b) const override { return a.hash < b.hash; }
 
-    std::vector<int> entryOrder(const std::vector<StringEntry> &entries) const override
-    {
-        std::vector<quint64> keys(entries.size());
-        for (size_t i = 0; i < entries.size(); ++i)
-            keys[i] = (quint64(entries[i].hash) << 32) | quint64(i);
-        std::sort(keys.begin(), keys.end());
-        std::vector<int> order(entries.size());
-        for (size_t i = 0; i < keys.size(); ++i)
-            order[i] = int(keys[i] & 0xFFFFFFFFu);
-        return order;
-    }
+    std::vector<int> entryOrder(const std::vector<StringEntry> &entries) const override { return orderByHash(entries); }
 
     QString unstorableText(QStringView units) const override { return Utf8Units::whyNotWritable(units); }
 
@@ -105,7 +95,9 @@ public:
         out.bits = 8;
         out.hash = traits().hash;
         const qint64 size = reader.size();
-        if (size < 8)
+        // Two tags and their numbers, whatever the records: a shorter file would otherwise be
+        // said to hold more entries than it could, even when it says it holds none.
+        if (size < 16)
             return Result::failure(QStringLiteral("the file is %1 bytes long; a GXT2 file has at least 16").arg(size));
         const char *head = reader.at(0, 8);
         if (!head)
@@ -164,43 +156,48 @@ public:
             return Result::failure(QStringLiteral("a GXT2 file holds exactly one table, not %1").arg(tables.size()));
         const RawTable &table = *tables.front();
         const qint64 count = qint64(table.entries.size());
-        // Every text's length in UTF-8 first, once for each text however many entries share
-        // it, so that a document too large is refused before a byte is made.
-        QHash<const QChar *, qint64> lengths;
+        // Every text's length in UTF-8 first, and whether it can be written, once for each
+        // text however many entries share it, so that a document too large is refused before
+        // a byte is made. One pass over each text's units does both.
+        struct Measured {
+            qint64 length = 0;
+            qsizetype units = 0;
+            bool writable = true;
+        };
+        QHash<const QChar *, Measured> measured;
+        measured.reserve(qsizetype(table.entries.size()));
         std::vector<qint64> byteLengths(table.entries.size());
         qint64 size = 16 + 8 * count;
+        qint64 firstProblem = -1;
         for (size_t i = 0; i < table.entries.size(); ++i) {
             const QString &units = table.entries[i].units;
-            qint64 length = 0;
-            if (units.isEmpty()) {
-                length = 0;
-            } else if (const auto known = lengths.constFind(units.constData()); known != lengths.cend()) {
-                length = *known;
-            } else {
-                length = Utf8Units::byteLength(units);
-                lengths.insert(units.constData(), length);
+            Measured text;
+            if (!units.isEmpty()) {
+                const auto known = measured.constFind(units.constData());
+                if (known != measured.cend() && known->units == units.size()) {
+                    text = *known;
+                } else {
+                    text.units = units.size();
+                    text.length = Utf8Units::byteLength(units, text.writable);
+                    measured.insert(units.constData(), text);
+                }
             }
-            byteLengths[i] = length;
-            size += length + 1;
+            byteLengths[i] = text.length;
+            size += text.length + 1;
+            if (firstProblem < 0 && (!text.writable || units.size() > traits().maxValueLength))
+                firstProblem = qint64(i);
         }
         if (size > LargestGxtFile)
             return Result::failure(tooLargeReason(count, size));
-        for (size_t i = 0; i < table.entries.size(); ++i) {
-            const StringEntry &entry = table.entries[i];
-            QString problem;
-            if (entry.units.size() > traits().maxValueLength) {
-                problem = QStringLiteral("the value has %1 characters; a GXT text holds at most %2")
-                              .arg(entry.units.size())
-                              .arg(traits().maxValueLength);
-            } else {
-                problem = unstorableText(entry.units);
-                if (!problem.isEmpty())
-                    problem = QStringLiteral("the text holds %1").arg(problem);
-            }
-            if (!problem.isEmpty()) {
-                return Result::failure(QStringLiteral("%1: %2").arg(describeEntry(*this, QString(), int(i + 1), keyText(entry)),
-                                                                    problem));
-            }
+        if (firstProblem >= 0) {
+            const StringEntry &entry = table.entries[size_t(firstProblem)];
+            const QString problem = entry.units.size() > traits().maxValueLength
+                ? QStringLiteral("the value has %1 characters; a GXT text holds at most %2")
+                      .arg(entry.units.size())
+                      .arg(traits().maxValueLength)
+                : QStringLiteral("the text holds %1").arg(unstorableText(entry.units));
+            return Result::failure(
+                QStringLiteral("%1: %2").arg(describeEntry(*this, QString(), int(firstProblem + 1), keyText(entry)), problem));
         }
         progress.setMaximum(double(3 * count));
         const std::vector<int> order = entryOrder(table.entries);

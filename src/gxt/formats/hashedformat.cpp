@@ -67,19 +67,7 @@ public:
 
     bool keyLess(const StringEntry &a, const StringEntry &b) const override { return a.hash < b.hash; }
 
-    std::vector<int> entryOrder(const std::vector<StringEntry> &entries) const override
-    {
-        // A hash and the entry's place make one number: sorting those keeps equal hashes in
-        // the table's order, without the indirect comparisons of a stable sort.
-        std::vector<quint64> keys(entries.size());
-        for (size_t i = 0; i < entries.size(); ++i)
-            keys[i] = (quint64(entries[i].hash) << 32) | quint64(i);
-        std::sort(keys.begin(), keys.end());
-        std::vector<int> order(entries.size());
-        for (size_t i = 0; i < keys.size(); ++i)
-            order[i] = int(keys[i] & 0xFFFFFFFFu);
-        return order;
-    }
+    std::vector<int> entryOrder(const std::vector<StringEntry> &entries) const override { return orderByHash(entries); }
 
     Result read(ByteSource &source, RawDocument &out, ReadContext &context) const override
     {

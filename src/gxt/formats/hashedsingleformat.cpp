@@ -46,10 +46,12 @@ public:
     {
     }
 
+    // As in the hashed format, a header whose width or version is wrong is still this
+    // format's, and damaged: TKEY after four bytes is no other file's, and the reader then
+    // names what is wrong with the header rather than calling it no GXT file at all.
     bool recognises(QByteArrayView head) const override
     {
-        return head.size() >= 8 && head.sliced(4, 4) == QByteArrayView("TKEY") && head[0] == 4 && head[1] == 0
-            && head[3] == 0;
+        return head.size() >= 8 && head.sliced(4, 4) == QByteArrayView("TKEY");
     }
 
     void readRecord(const char *record, StringEntry &entry, qint64 &textOffset) const override
@@ -66,17 +68,7 @@ public:
 
     bool keyLess(const StringEntry &a, const StringEntry &b) const override { return a.hash < b.hash; }
 
-    std::vector<int> entryOrder(const std::vector<StringEntry> &entries) const override
-    {
-        std::vector<quint64> keys(entries.size());
-        for (size_t i = 0; i < entries.size(); ++i)
-            keys[i] = (quint64(entries[i].hash) << 32) | quint64(i);
-        std::sort(keys.begin(), keys.end());
-        std::vector<int> order(entries.size());
-        for (size_t i = 0; i < keys.size(); ++i)
-            order[i] = int(keys[i] & 0xFFFFFFFFu);
-        return order;
-    }
+    std::vector<int> entryOrder(const std::vector<StringEntry> &entries) const override { return orderByHash(entries); }
 
     Result read(ByteSource &source, RawDocument &out, ReadContext &context) const override
     {
