@@ -4,17 +4,25 @@
 #include "benchcase.h"
 #include "benchsupport.h"
 #include "characternumbering.h"
+#include "displayorder.h"
+#include "entryrules.h"
 #include "fileio.h"
 #include "gxtdocumentfile.h"
+#include "gxtformat.h"
+#include "hashtext.h"
+#include "stringlistproxy.h"
 #include "stringtable.h"
+#include "stringtablemodel.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QtEndian>
 
 #include <unistd.h>
 
 #include <cstring>
+#include <optional>
 
 using namespace quillet;
 
@@ -31,10 +39,15 @@ struct Block {
     qint64 dataEnd = 0;
 };
 
-std::vector<Block> blocksOf(const char *bytes, qint64 size, GxtLayout layout)
+const GxtFormat &formatOf(Layout layout)
+{
+    return *GxtFormat::byId(QLatin1String(layoutId(layout)));
+}
+
+std::vector<Block> blocksOf(const char *bytes, qint64 size, Layout layout)
 {
     std::vector<Block> blocks;
-    const int recordSize = layout == GxtLayout::Hashed ? 8 : 12;
+    const int recordSize = layout == Layout::Hashed ? 8 : 12;
     auto blockAt = [&](qint64 p) {
         Block block;
         const qint64 keySize = qFromLittleEndian<qint32>(bytes + p + 4);
@@ -42,14 +55,14 @@ std::vector<Block> blocksOf(const char *bytes, qint64 size, GxtLayout layout)
         block.count = keySize / recordSize;
         const qint64 dataHeader = block.keysAt + keySize;
         block.dataStart = dataHeader + 8;
-        block.dataEnd = layout == GxtLayout::Flat ? size : block.dataStart + qFromLittleEndian<qint32>(bytes + dataHeader + 4);
+        block.dataEnd = layout == Layout::Flat ? size : block.dataStart + qFromLittleEndian<qint32>(bytes + dataHeader + 4);
         return block;
     };
-    if (layout == GxtLayout::Flat) {
+    if (layout == Layout::Flat) {
         blocks.push_back(blockAt(0));
         return blocks;
     }
-    const qint64 base = layout == GxtLayout::Hashed ? 4 : 0;
+    const qint64 base = layout == Layout::Hashed ? 4 : 0;
     const qint64 count = qFromLittleEndian<qint32>(bytes + base + 4) / 12;
     for (qint64 t = 0; t < count; ++t) {
         const qint64 at = qFromLittleEndian<quint32>(bytes + base + 8 + 12 * t + 8);
@@ -84,7 +97,7 @@ public:
     void prepare() override { m_target = std::make_unique<GxtDocument>(); }
     bool run(QString &error) override
     {
-        const Result result = LoadGxt(m_table.path, *m_target, LoadOptions(), m_hooks);
+        const Result result = LoadGxt(m_table.path, *m_target, m_hooks);
         if (!result || m_target->tableCount() != m_table.tableCount || m_target->entryCount() != m_table.entries) {
             error = QStringLiteral("the load failed: %1").arg(result.errorString());
             return false;
@@ -117,7 +130,7 @@ public:
         , m_data(table.fileSize, '\0')
         , m_characters(0x10000, u'\uFFFD')
     {
-        const std::shared_ptr<const CharacterNumbering> numbering = CharacterNumbering::defaultFor(table.layout);
+        const std::shared_ptr<const CharacterNumbering> numbering = CharacterNumbering::defaultFor(formatOf(table.layout));
         for (quint32 g = 1; g <= 0xFFFF; ++g) {
             const char32_t c = numbering->characterOf(quint16(g));
             if (c != 0 && c <= 0xFFFF)
@@ -144,7 +157,7 @@ public:
         }
         file.close();
         const char *bytes = m_data.constData();
-        const bool hashed = m_table.layout == GxtLayout::Hashed;
+        const bool hashed = m_table.layout == Layout::Hashed;
         char16_t *out = reinterpret_cast<char16_t *>(m_text.data());
         quint32 *hash = m_hashes.data();
         for (const Block &block : blocksOf(bytes, m_data.size(), m_table.layout)) {
@@ -191,7 +204,7 @@ public:
         , m_data(table.fileSize, '\0')
         , m_characters(0x10000, u'\uFFFD')
     {
-        const std::shared_ptr<const CharacterNumbering> numbering = CharacterNumbering::defaultFor(table.layout);
+        const std::shared_ptr<const CharacterNumbering> numbering = CharacterNumbering::defaultFor(formatOf(table.layout));
         for (quint32 g = 1; g <= 0xFFFF; ++g) {
             const char32_t c = numbering->characterOf(quint16(g));
             if (c != 0 && c <= 0xFFFF)
@@ -207,15 +220,15 @@ public:
         }
         file.close();
         const char *bytes = m_data.constData();
-        const bool hashed = m_table.layout == GxtLayout::Hashed;
+        const bool hashed = m_table.layout == Layout::Hashed;
         const int unitBytes = m_table.bits / 8;
         m_rows.clear();
         for (const Block &block : blocksOf(bytes, m_data.size(), m_table.layout)) {
             const char *record = bytes + block.keysAt;
             for (qint64 i = 0; i < block.count; ++i, record += hashed ? 8 : 12) {
-                StringEntry row;
+                Row row;
                 if (hashed) {
-                    row.name = KeyNames::hashText(qFromLittleEndian<quint32>(record + 4));
+                    row.name = hashText(qFromLittleEndian<quint32>(record + 4));
                 } else {
                     const char *key = record + 4;
                     row.name = QString::fromLatin1(key, qsizetype(qstrnlen(key, 8)));
@@ -242,10 +255,14 @@ public:
     }
 
 private:
+    struct Row {
+        QString name;
+        QString value;
+    };
     const BenchTable &m_table;
     QByteArray m_data;
     std::vector<char16_t> m_characters;
-    std::vector<StringEntry> m_rows;
+    std::vector<Row> m_rows;
 };
 
 // How a benchmarked save writes: SaveGxt itself (built, written, read back and checked,
@@ -321,14 +338,15 @@ public:
     explicit VerifySession(const BenchTable &table)
     {
         GxtDocument document;
-        RawDocument raw;
         m_ready = loadDocument(table, document, m_error);
-        Result built;
-        if (m_ready && !(built = buildGxt(document, m_bytes, {}, &raw))) {
-            m_error = built.errorString();
-            m_ready = false;
+        if (m_ready) {
+            const Result built = buildGxt(document, m_bytes);
+            if (!built) {
+                m_error = built.errorString();
+                m_ready = false;
+            }
         }
-        m_expected = inWriterOrder(raw);
+        m_expected = inWriterOrder(document.toRaw());
     }
     bool ready(QString &error) const
     {
@@ -350,34 +368,38 @@ private:
     bool m_ready = false;
 };
 
-// The least a save can do: encode every text of the document once, through a lookup table
-// from character to glyph, into the bytes of the file at its place, and write as many
-// bytes as the save writes, as durably as the save does (QSaveFile syncs the data before
-// its rename). The records and headers, which hold no text, stay as first built; the
-// buffer is reused, as the load floor's are.
+// The least a save can do: put every text of the document, as the units it holds, into the
+// bytes of the file at its place, and write as many bytes as the save writes, as durably as
+// the save does (QSaveFile syncs the data before its rename). The records and headers, which
+// hold no text, stay as first built; the buffer is reused, as the load floor's are.
 class SaveFloorSession : public Session
 {
 public:
     explicit SaveFloorSession(const BenchTable &table)
         : m_table(table)
         , m_path(workFolder() + QStringLiteral("/floor-%1.bin").arg(QString::fromStdString(table.label)))
-        , m_glyphs(0x10000, 0)
     {
         GxtDocument document;
-        RawDocument raw;
-        m_ready = loadDocument(table, document, m_error) && buildGxt(document, m_bytes);
+        m_ready = loadDocument(table, document, m_error);
+        if (m_ready) {
+            const Result built = buildGxt(document, m_bytes);
+            m_ready = built.ok();
+            m_error = built.errorString();
+        }
         if (!m_ready)
             return;
-        const std::shared_ptr<const CharacterNumbering> numbering = document.numbering();
-        for (quint32 c = 1; c <= 0xFFFF; ++c)
-            m_glyphs[c] = numbering->glyphOf(c);
         // The document's texts in the order the file holds them.
-        readGxt(m_bytes, raw);
+        RawDocument raw;
+        if (!readGxt(m_bytes, raw)) {
+            m_ready = false;
+            m_error = QStringLiteral("the built file does not read");
+            return;
+        }
         const std::vector<Block> blocks = blocksOf(m_bytes.constData(), m_bytes.size(), table.layout);
         for (size_t t = 0; t < raw.tables.size(); ++t) {
             m_tables.push_back({blocks[t].dataStart, {}});
-            for (const RawEntry &entry : raw.tables[t].entries)
-                m_tables.back().texts.push_back(numbering->decode(entry.units));
+            for (const StringEntry &entry : raw.tables[t].entries)
+                m_tables.back().texts.push_back(entry.units);
         }
     }
     bool ready(QString &error) const
@@ -390,23 +412,15 @@ public:
         const bool wide = m_table.bits == 16;
         for (const TableTexts &table : m_tables) {
             char *out = m_bytes.data() + table.dataStart;
-            for (const QString &text : table.texts) {
-                const char16_t *c = reinterpret_cast<const char16_t *>(text.constData());
-                const char16_t *end = c + text.size();
-                for (; c < end; ++c) {
-                    quint16 glyph = m_glyphs[*c];
-                    if (*c == CharacterNumbering::EscapeOpen && end - c >= 6 && c[5] == CharacterNumbering::EscapeClose) {
-                        glyph = quint16(QStringView(c + 1, 4).toUInt(nullptr, 16));
-                        c += 5;
-                    }
-                    if (wide) {
-                        qToLittleEndian<quint16>(glyph, out);
-                        out += 2;
-                    } else {
-                        *out++ = char(glyph);
-                    }
+            for (const QString &units : table.texts) {
+                if (wide) {
+                    qToLittleEndian<quint16>(units.utf16(), units.size(), out);
+                    out += 2 * units.size() + 2; // the terminator stays zero
+                } else {
+                    for (QChar unit : units)
+                        *out++ = char(unit.unicode());
+                    ++out;
                 }
-                out += wide ? 2 : 1; // the terminator stays zero
             }
         }
         QFile file(m_path);
@@ -425,45 +439,73 @@ private:
     };
     const BenchTable &m_table;
     QString m_path;
-    std::vector<quint16> m_glyphs;
     QByteArray m_bytes;
     std::vector<TableTexts> m_tables;
     QString m_error;
     bool m_ready = false;
 };
 
-// A header click in the core: the table re-sorted by one column while sorted, the other
-// column's order restored between runs.
+// A header click in the core: the list's proxy over the table re-sorted by one column while
+// sorted by the other, the other column's order restored between runs.
 class SortSession : public Session
 {
 public:
     SortSession(const BenchTable &table, int key)
         : m_key(key)
-        , m_other(key == StringTable::ByName ? StringTable::ByValue : StringTable::ByName)
+        , m_other(key == ByName ? ByValue : ByName)
     {
         hasUntimedSteps = true;
-        GxtDocument document;
-        m_ready = loadDocument(table, document, m_error);
-        m_target.assignSorted(document.table(0)->rows(), StringTable::ByName);
+        m_ready = loadDocument(table, m_document, m_error);
+        m_rules.emplace(m_document.format(), m_document.bits(), *CharacterNumbering::defaultFor(m_document.format()),
+                        m_document.keyHash());
+        m_model.setRules(*m_rules);
+        m_model.setTable(m_document.table(0));
+        m_proxy.setSourceModel(&m_model);
     }
     bool ready(QString &error) const
     {
         error = m_error;
         return m_ready;
     }
-    void prepare() override { m_target.setSortKey(m_other); }
+    void prepare() override { m_proxy.setSortKey(m_other); }
     bool run(QString &) override
     {
-        m_target.setSortKey(m_key);
+        m_proxy.setSortKey(m_key);
         return true;
     }
 
 private:
-    StringTable m_target;
+    GxtDocument m_document;
+    std::optional<EntryRules> m_rules;
+    StringTableModel m_model;
+    StringListProxy m_proxy;
     int m_key;
     int m_other;
     QString m_error;
     bool m_ready = false;
+};
+
+// The tool's check of a file, as a user runs it: a whole process, from its start to its exit.
+class ToolCheckSession : public Session
+{
+public:
+    explicit ToolCheckSession(const BenchTable &table)
+        : m_path(table.path)
+    {
+    }
+    bool run(QString &error) override
+    {
+        QProcess tool;
+        tool.start(QStringLiteral(QUILLET_TOOL), {QStringLiteral("check"), m_path});
+        if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0) {
+            error = QStringLiteral("the check failed: %1").arg(QString::fromLocal8Bit(tool.readAllStandardError()));
+            return false;
+        }
+        return true;
+    }
+
+private:
+    QString m_path;
 };
 
 template<typename S, typename... Args>
@@ -485,10 +527,13 @@ void registerCoreCases()
 {
     std::vector<BenchCase> &cases = benchCases();
     using Target = BenchCase::Target;
-    for (const char *label : {"largest", "largest_writer", "main", "hashed16", "hashed8", "tabled"}) {
+    for (const char *label : {"largest", "largest_writer", "main", "hashed16", "hashed8", "tabled", "asian524"}) {
         const BenchTable &table = benchTable(label);
         const std::string name = label;
-        cases.push_back({"load/" + name, "load_floor_rows/" + name, Target::RatioToFloor, 3.0, &table,
+        // The largest flat table's load must come within twice its floor of rows; the
+        // others keep the three times they were measured against before.
+        const double limit = name == "largest" ? 2.0 : 3.0;
+        cases.push_back({"load/" + name, "load_floor_rows/" + name, Target::RatioToFloor, limit, &table,
                          starter<LoadSession>(table)});
         cases.push_back({"load_floor_rows/" + name, "load_floor/" + name, Target::None, 0, &table,
                          starter<LoadRowsFloorSession>(table)});
@@ -511,10 +556,14 @@ void registerCoreCases()
     cases.push_back({"build/hashed16", {}, Target::None, 0, &hashed, starter<SaveSession>(hashed, SaveKind::BuildOnly)});
     // No target of their own: they are the core's share of the window's 25 ms.
     const BenchTable &largest = benchTable("largest");
-    cases.push_back({"sort_by_value/largest", {}, Target::None, 0, nullptr,
-                     starter<SortSession>(largest, int(StringTable::ByValue))});
-    cases.push_back({"sort_by_name/largest", {}, Target::None, 0, nullptr,
-                     starter<SortSession>(largest, int(StringTable::ByName))});
+    cases.push_back({"sort_by_value/largest", {}, Target::None, 0, nullptr, starter<SortSession>(largest, int(ByValue))});
+    cases.push_back({"sort_by_name/largest", {}, Target::None, 0, nullptr, starter<SortSession>(largest, int(ByName))});
+    // The tool's check of the largest flat table against its run on an empty table, which is
+    // what starting the tool costs.
+    cases.push_back({"tool_check/largest", "tool_check/empty", Target::RatioToFloor, 3.0, &largest,
+                     starter<ToolCheckSession>(largest)});
+    const BenchTable &empty = benchTable("empty");
+    cases.push_back({"tool_check/empty", {}, Target::None, 0, &empty, starter<ToolCheckSession>(empty)});
 }
 
 } // namespace quilletbench

@@ -55,8 +55,6 @@ std::vector<BenchCase> &benchCases()
 } // namespace quilletbench
 
 using namespace quilletbench;
-using quillet::GxtLayout;
-using quillet::layoutName;
 
 namespace {
 
@@ -262,7 +260,7 @@ void printSummary(const SummaryReporter &reporter)
     for (const BenchTable &table : benchTables()) {
         printLine(QStringLiteral("  %1 %2, %3 tables, %4 entries, %5 bytes (a save writes %6)")
                       .arg(QString::fromStdString(table.label), -15)
-                      .arg(layoutName(table.layout) + (table.layout == GxtLayout::Hashed ? QString::number(table.bits) : QString()))
+                      .arg(QLatin1String(layoutId(table.layout)) + (table.layout == Layout::Hashed ? QString::number(table.bits) : QString()))
                       .arg(table.tableCount)
                       .arg(table.entries)
                       .arg(table.fileSize)
@@ -293,7 +291,8 @@ void printMemorySummary()
     std::vector<Probe> probes{{QStringLiteral("empty"), nullptr, {}, {}, {}},
                               {QStringLiteral("one entry"), &benchTable("one"), {}, {}, {}},
                               {QStringLiteral("largest"), &benchTable("largest"), {}, {}, {}},
-                              {QStringLiteral("hashed16"), &benchTable("hashed16"), {}, {}, {}}};
+                              {QStringLiteral("hashed16"), &benchTable("hashed16"), {}, {}, {}},
+                              {QStringLiteral("asian524"), &benchTable("asian524"), {}, {}, {}}};
     for (int i = 0; i < Probes; ++i) {
         for (Probe &probe : probes) {
             QString error;
@@ -332,7 +331,7 @@ void printMemorySummary()
                         .arg(worst / fileKiB, 0, 'f', 2);
             // The target was set for the largest flat table.
             if (probe.table->label == "largest")
-                above += worst <= 3 * fileKiB ? QStringLiteral(", <= 3x met") : QStringLiteral(", <= 3x MISSED");
+                above += worst <= 2.5 * fileKiB ? QStringLiteral(", <= 2.5x met") : QStringLiteral(", <= 2.5x MISSED");
             aboveOne = QStringLiteral("%1 = %2x the file").arg(mib(resident - oneResident)).arg((resident - oneResident) / fileKiB, 0, 'f', 2);
         }
         printLine(QStringLiteral("%1 %2 %3  %4  %5").arg(probe.label, -10).arg(mib(peak), 9).arg(mib(resident), 9).arg(above, -42).arg(aboveOne));
@@ -350,7 +349,8 @@ void printMemorySummary()
 
 // The whole editor started with a file, as a user starts it, until its list has painted:
 // the largest flat table as our writer lays it out and as the game ships its files, whose
-// texts are not in key order, must start within 1.2x of each other.
+// texts are not in key order, must start within 1.2x of each other; and the file of 524
+// tables of an Asian release's shape within 1.3x of the editor started without a file.
 void printStartupSummary()
 {
     constexpr int Starts = 5;
@@ -362,7 +362,8 @@ void printStartupSummary()
     std::vector<Start> starts{{QStringLiteral("no file"), nullptr, {}},
                               {QStringLiteral("largest_writer"), &benchTable("largest_writer"), {}},
                               {QStringLiteral("largest"), &benchTable("largest"), {}},
-                              {QStringLiteral("hashed16"), &benchTable("hashed16"), {}}};
+                              {QStringLiteral("hashed16"), &benchTable("hashed16"), {}},
+                              {QStringLiteral("asian524"), &benchTable("asian524"), {}}};
     // Once untimed, so that every file and library is in the page cache for all of them.
     for (int i = -1; i < Starts; ++i) {
         for (Start &start : starts) {
@@ -397,6 +398,10 @@ void printStartupSummary()
     printLine(QStringLiteral("largest (texts not in key order) / largest_writer: %1x; target <= 1.2x  %2")
                   .arg(ratio, 0, 'f', 2)
                   .arg(ratio <= 1.2 ? QStringLiteral("met") : QStringLiteral("MISSED")));
+    const double asian = median(starts[4].ms) / median(starts[0].ms);
+    printLine(QStringLiteral("asian524 (524 tables, 59,000 entries) / no file: %1x; target <= 1.3x  %2")
+                  .arg(asian, 0, 'f', 2)
+                  .arg(asian <= 1.3 ? QStringLiteral("met") : QStringLiteral("MISSED")));
 }
 #endif
 

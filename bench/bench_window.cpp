@@ -6,16 +6,22 @@
 #include "benchcase.h"
 #include "benchsupport.h"
 
+#include "displayorder.h"
+#include "filecommands.h"
 #include "filelocation.h"
 #include "frmmain.h"
 #include "frmstrings.h"
 #include "stringcommands.h"
+#include "stringlistproxy.h"
+#include "stringtable.h"
 #include "userdialogs.h"
 
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QAction>
 #include <QLineEdit>
 #include <QProcess>
+#include <QTreeView>
 #include <QTest>
 
 #include <algorithm>
@@ -54,7 +60,7 @@ public:
     explicit EditorWindow(bool started = true)
         : m_window(&m_dialogs, &m_settings)
     {
-        m_window.lvStrings->viewport()->installEventFilter(&m_paints);
+        list()->viewport()->installEventFilter(&m_paints);
         if (!started)
             return;
         m_window.Form_Load(QString());
@@ -63,6 +69,7 @@ public:
     }
 
     frmMain &window() { return m_window; }
+    QTreeView *list() const { return m_window.findChild<QTreeView *>(QStringLiteral("lvStrings")); }
     ScriptedUserDialogs &dialogs() { return m_dialogs; }
     int paints() const { return m_paints.paints; }
 
@@ -86,7 +93,7 @@ public:
     {
         const int before = m_paints.paints;
         m_dialogs.setNextFileName(path);
-        m_window.mnuFile_Open_Click();
+        m_window.fileCommands().mnuFile_Open_Click();
         return waitUntilShown(before, expectedRows, error);
     }
 
@@ -105,8 +112,9 @@ public:
         if (!waitUntilListPainted(paintsBefore, error))
             return false;
         const StringTable &table = m_window.table();
-        if (table.count() != expectedRows || !table.isSorted() || table.sortKey() != StringTable::ByName
-            || !m_window.lvStrings->isVisible() || m_dialogs.unexpected != 0) {
+        const StringListProxy &proxy = m_window.listProxy();
+        if (table.count() != expectedRows || proxy.rowCount() != expectedRows || !proxy.isSorted()
+            || proxy.sortKey() != ByName || !list()->isVisible() || m_dialogs.unexpected != 0) {
             error = QStringLiteral("the open did not leave %1 rows shown sorted by Name").arg(expectedRows);
             return false;
         }
@@ -115,7 +123,7 @@ public:
 
     void clickHeader(int section)
     {
-        QHeaderView *header = m_window.lvStrings->header();
+        QHeaderView *header = list()->header();
         const QPoint middle(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
                             header->height() / 2);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, middle);
@@ -139,7 +147,7 @@ public:
     }
     void prepare() override
     {
-        m_editor.window().mnuFile_New_Click();
+        m_editor.window().fileCommands().mnuFile_New_Click();
         QCoreApplication::processEvents();
     }
     bool run(QString &error) override { return m_editor.open(m_table.path, m_table.firstTableRows, error); }
@@ -194,8 +202,8 @@ public:
         window.showTable(index);
         if (!m_editor.waitUntilListPainted(before, error))
             return false;
-        const StringTable *shown = window.document().table(index);
-        if (&window.table() != shown || window.lvStrings->model()->rowCount() != shown->count()) {
+        const StringTable *shown = window.controller().document().table(index);
+        if (&window.table() != shown || m_editor.list()->model()->rowCount() != shown->count()) {
             error = QStringLiteral("the list does not show table %1").arg(index);
             return false;
         }
@@ -224,8 +232,8 @@ public:
     bool ready() const { return m_ready; }
     void prepare() override
     {
-        const int other = m_key == StringTable::ByName ? StringTable::ByValue : StringTable::ByName;
-        if (m_editor.window().table().sortKey() != other) {
+        const int other = m_key == ByName ? ByValue : ByName;
+        if (m_editor.window().listProxy().sortKey() != other) {
             const int before = m_editor.paints();
             m_editor.clickHeader(other);
             QString ignored;
@@ -239,8 +247,8 @@ public:
         m_editor.clickHeader(m_key);
         if (!m_editor.waitUntilListPainted(before, error))
             return false;
-        const StringTable &table = m_editor.window().table();
-        if (table.sortKey() != m_key || table.sortOrder() != StringTable::Ascending) {
+        const StringListProxy &proxy = m_editor.window().listProxy();
+        if (proxy.sortKey() != m_key || proxy.sortOrder() != Ascending) {
             error = QStringLiteral("the click did not sort by the clicked column");
             return false;
         }
@@ -266,12 +274,13 @@ public:
         QString error;
         m_ready = m_editor.open(table.path, table.firstTableRows, error);
         m_editor.window().stringCommands().setDialogRunner([this](frmStrings &dialog) {
-            // Earlier runs left rows of this name: the commit asks, and the user keeps both.
-            const StringTable &rows = m_editor.window().table();
+            // Earlier runs left entries of this name: the commit asks, and the user keeps both.
             const QString name = newName();
-            if (rows.name(dialog.RenameElement) != name
-                && std::any_of(rows.rows().cbegin(), rows.rows().cend(),
-                               [&name](const StringEntry &row) { return row.name == name; }))
+            const StringTable &shown = m_editor.window().table();
+            const StringEntry *edited = shown.find(dialog.RenameElement);
+            if (edited && nameOf(*edited) != name
+                && std::any_of(shown.entries().cbegin(), shown.entries().cend(),
+                               [&](const StringEntry &entry) { return nameOf(entry) == name; }))
                 m_editor.dialogs().setNextAnswer(QMessageBox::Yes);
             dialog.txtName()->setText(name);
             m_clock.start();
@@ -281,11 +290,11 @@ public:
     bool ready() const { return m_ready; }
     void prepare() override
     {
-        frmMain &window = m_editor.window();
-        const QModelIndex middle = window.lvStrings->model()->index(window.table().count() / 2, 0);
+        QTreeView *list = m_editor.list();
+        const QModelIndex middle = list->model()->index(m_editor.window().table().count() / 2, 0);
         const int before = m_editor.paints();
-        window.lvStrings->setCurrentIndex(middle);
-        window.lvStrings->scrollTo(middle);
+        list->setCurrentIndex(middle);
+        list->scrollTo(middle);
         QString ignored;
         m_editor.waitUntilListPainted(before, ignored);
     }
@@ -293,18 +302,20 @@ public:
     {
         frmMain &window = m_editor.window();
         const int before = m_editor.paints();
-        window.mnuStrings_Edit_Click();
+        window.stringCommands().mnuStrings_Edit_Click();
         if (!m_editor.waitUntilListPainted(before, error))
             return false;
         measuredSeconds = double(m_clock.nsecsElapsed()) / 1e9;
-        // The written row is selected, and stands among the rows of its name at its end of
-        // the list (earlier runs left rows of the same name there).
-        const StringTable &table = window.table();
-        const int current = window.lvStrings->currentIndex().row() + 1;
+        // The written entry is selected, and stands among the entries of its name at its end
+        // of the list (earlier runs left entries of the same name there).
+        QTreeView *list = m_editor.list();
+        const int current = list->currentIndex().row();
         const int neighbour = m_toTop ? current - 1 : current + 1;
-        const bool atItsEnd = neighbour < 1 || neighbour > table.count() || table.name(neighbour) == newName();
-        if (!window.StringsChanged || !table.isSorted() || current < 1 || table.name(current) != newName() || !atItsEnd
-            || m_editor.dialogs().unexpected != 0 || !m_editor.dialogs().allAnswersUsed()) {
+        auto shownName = [&](int row) { return list->model()->index(row, 0).data().toString(); };
+        const bool atItsEnd = neighbour < 0 || neighbour >= list->model()->rowCount() || shownName(neighbour) == newName();
+        if (!window.controller().StringsChanged() || !window.listProxy().isSorted() || current < 0
+            || shownName(current) != newName() || !atItsEnd || m_editor.dialogs().unexpected != 0
+            || !m_editor.dialogs().allAnswersUsed()) {
             error = QStringLiteral("the commit did not move the row to its place");
             return false;
         }
@@ -313,15 +324,49 @@ public:
     void tidy() override
     {
         m_toTop = !m_toTop;
-        m_editor.window().document().setModified(false);
+        m_editor.window().controller().undoStack().setClean();
     }
 
 private:
     QString newName() const { return m_toTop ? QStringLiteral("A") : QStringLiteral("ZZZZZZZ"); }
+    QString nameOf(const StringEntry &entry) { return m_editor.window().controller().rules().keyText(entry); }
 
     EditorWindow m_editor;
     QElapsedTimer m_clock;
     bool m_toTop = true;
+    bool m_ready = false;
+};
+
+// File, Character Numbering, from one numbering to the other on the largest table, until the
+// list has painted its texts anew.
+class NumberingSwitchSession : public Session
+{
+public:
+    explicit NumberingSwitchSession(const BenchTable &table)
+    {
+        QString error;
+        m_ready = m_editor.open(table.path, table.firstTableRows, error);
+    }
+    bool ready() const { return m_ready; }
+    bool run(QString &error) override
+    {
+        m_western = !m_western;
+        const char *item = m_western ? "mnuFile_Numbering_Western" : "mnuFile_Numbering_Windows1252";
+        const int before = m_editor.paints();
+        m_editor.window().findChild<QAction *>(QLatin1String(item))->trigger();
+        if (!m_editor.waitUntilListPainted(before, error))
+            return false;
+        const QString wanted = m_western ? QStringLiteral("western") : QStringLiteral("windows-1252");
+        if (m_editor.window().controller().numberingChoice() != wanted || m_editor.window().controller().StringsChanged()) {
+            error = QStringLiteral("the switch did not show the table in %1").arg(wanted);
+            return false;
+        }
+        return true;
+    }
+
+private:
+    EditorWindow m_editor;
+    bool m_western = false;
     bool m_ready = false;
 };
 
@@ -351,7 +396,7 @@ void registerWindowCases()
 {
     std::vector<BenchCase> &cases = benchCases();
     using Target = BenchCase::Target;
-    for (const char *label : {"largest", "largest_writer", "hashed16"}) {
+    for (const char *label : {"largest", "largest_writer", "hashed16", "asian524"}) {
         const BenchTable &table = benchTable(label);
         cases.push_back({std::string("window_open/") + label, {}, Target::Milliseconds, 100.0, &table,
                          windowStarter<OpenSession>(table)});
@@ -366,9 +411,11 @@ void registerWindowCases()
                      windowStarter<SwitchSession>(hashed)});
     const BenchTable &largest = benchTable("largest");
     cases.push_back({"window_header_value/largest", {}, Target::Milliseconds, 25.0, nullptr,
-                     windowStarter<HeaderClickSession>(largest, int(StringTable::ByValue))});
+                     windowStarter<HeaderClickSession>(largest, int(ByValue))});
     cases.push_back({"window_header_name/largest", {}, Target::Milliseconds, 25.0, nullptr,
-                     windowStarter<HeaderClickSession>(largest, int(StringTable::ByName))});
+                     windowStarter<HeaderClickSession>(largest, int(ByName))});
+    cases.push_back({"window_numbering/largest", {}, Target::Milliseconds, 50.0, nullptr,
+                     windowStarter<NumberingSwitchSession>(largest)});
     BenchCase commit{"window_commit/largest", {}, Target::Milliseconds, 25.0, nullptr,
                      windowStarter<CommitSession>(largest)};
     commit.timedBySession = true;

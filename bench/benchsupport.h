@@ -3,7 +3,6 @@
 // What the benchmarks share: the generated files, written once before any benchmark runs,
 // and the load and save hooks as the editor sets them.
 #include "fileoperationhooks.h"
-#include "gxtlayout.h"
 #include "tablegen.h"
 
 #include <QString>
@@ -15,7 +14,7 @@ namespace quilletbench {
 
 struct BenchTable {
     std::string label;
-    quillet::GxtLayout layout = quillet::GxtLayout::Flat;
+    Layout layout = Layout::Flat;
     int bits = 16;
     QString path;
     qint64 fileSize = 0;
@@ -31,11 +30,13 @@ struct BenchTable {
 // Call once before the benchmarks run; false (with a reason) if it failed.
 //   largest         flat, 32,766 entries, as the game ships its files (texts not in key order)
 //   largest_writer  the same table as our writer writes it (texts in key order, none shared)
+//   empty           flat, no entries
 //   main            flat, like the game's main table
 //   one             flat, one entry
 //   hashed16        hashed, 127 tables, 17,000 entries, 16-bit texts
 //   hashed8         the same with 8-bit texts
 //   tabled          tabled, 79 tables, 4,750 entries
+//   asian524        hashed, 524 tables, 59,000 entries, half of them in glyphs above 0xFF
 bool prepareTables(QString &error);
 const BenchTable &benchTable(const std::string &label);
 const std::vector<BenchTable> &benchTables();

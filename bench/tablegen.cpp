@@ -1,7 +1,5 @@
 #include "tablegen.h"
 
-#include "keynames.h"
-
 #include <QtEndian>
 
 #include <algorithm>
@@ -15,11 +13,37 @@
 #include <string_view>
 #include <unordered_set>
 
-using quillet::GxtLayout;
 
 namespace quilletbench {
 
+const char *layoutId(Layout layout)
+{
+    switch (layout) {
+    case Layout::Flat:
+        return "flat";
+    case Layout::Tabled:
+        return "tabled";
+    case Layout::Hashed:
+        return "hashed";
+    }
+    return "";
+}
+
 namespace {
+
+// The hashed layout's key hash as the facts of the format give it: CRC-32, reflected
+// polynomial 0xEDB88320, initial value 0xFFFFFFFF, no final inversion, over the name's
+// bytes upper-cased. Written out here so that the files do not depend on the code they measure.
+quint32 keyHash(const std::string &name)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (char c : name) {
+        crc ^= uchar(c >= 'a' && c <= 'z' ? c - 32 : c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+    }
+    return crc;
+}
 
 // std::mt19937 is specified to the bit; the standard distributions are not, so the few we
 // need are written out here and a file comes out the same with any standard library.
@@ -53,20 +77,20 @@ using Units = std::u16string;
 // The game's Western European glyphs from 0x80 on, as the facts of the format list them;
 // "¡" is 0xB0 in the flat game and 0x5E in the later ones. Written out here rather than
 // taken from the core, so that the files do not depend on the code they measure.
-char16_t westernGlyph(char32_t c, GxtLayout layout)
+char16_t westernGlyph(char32_t c, Layout layout)
 {
     static const std::u32string_view High = U"ÀÁÂÄÆÇÈÉÊËÌÍÎÏÒÓÔÖÙÚÛÜßàáâäæçèéêëìíîïòóôöùúûüÑñ¿";
     if (c >= 0x20 && c <= 0x7E)
         return char16_t(c);
     if (c == U'¡')
-        return layout == GxtLayout::Flat ? 0xB0 : 0x5E;
+        return layout == Layout::Flat ? 0xB0 : 0x5E;
     if (c == U'´')
         return 0xB1;
     const size_t at = High.find(c);
     return at == std::u32string_view::npos ? u'?' : char16_t(0x80 + at);
 }
 
-Units toUnits(std::u32string_view text, GxtLayout layout)
+Units toUnits(std::u32string_view text, Layout layout)
 {
     Units units;
     for (char32_t c : text)
@@ -82,7 +106,7 @@ struct Vocabulary {
     std::vector<Units> codes;
 };
 
-const Vocabulary &vocabulary(GxtLayout layout)
+const Vocabulary &vocabulary(Layout layout)
 {
     static std::array<Vocabulary, 3> cache;
     static std::array<bool, 3> made{};
@@ -113,8 +137,27 @@ const Vocabulary &vocabulary(GxtLayout layout)
     return v;
 }
 
-Units makeValue(Random &random, int length, const FileShape &shape)
+// A text of an Asian release: glyph numbers of its own font, above the Western ones, with
+// the same codes and placeholders in ASCII.
+Units makeWideValue(Random &random, int length)
 {
+    static const std::array<Units, 3> Codes{u"~n~", u"~1~", u"~r~"};
+    Units value;
+    value.reserve(size_t(length) + 4);
+    while (int(value.size()) < length) {
+        if (random.chance(0.03))
+            value += Codes[size_t(random.below(int(Codes.size())))];
+        else
+            value += char16_t(random.between(0x100, 0x950));
+    }
+    value.resize(size_t(length));
+    return value;
+}
+
+Units makeValue(Random &random, int length, const FileShape &shape, bool wide = false)
+{
+    if (wide)
+        return makeWideValue(random, length);
     const Vocabulary &v = vocabulary(shape.layout);
     Units value;
     value.reserve(size_t(length) + 24);
@@ -219,12 +262,12 @@ void appendUnits(QByteArray &data, const Units &units, int bits)
 // keys in runs (a mission's lines) whose order is shuffled; some records point at an
 // earlier record's text, and some texts are left over with no record.
 TableBytes makeTable(Random &random, const FileShape &shape, const std::string &name, int count,
-                     const std::vector<int> &lengths, size_t &nextLength)
+                     const std::vector<int> &lengths, size_t &nextLength, bool wide)
 {
     TableBytes table;
     table.name = name;
-    const bool hashed = shape.layout == GxtLayout::Hashed;
-    const size_t longest = shape.layout == GxtLayout::Flat ? 8 : hashed ? 15 : 7;
+    const bool hashed = shape.layout == Layout::Hashed;
+    const size_t longest = shape.layout == Layout::Flat ? 8 : hashed ? 15 : 7;
     std::set<std::string> keys;
     std::unordered_set<quint32> hashes;
     while (int(keys.size()) < count) {
@@ -232,7 +275,7 @@ TableBytes makeTable(Random &random, const FileShape &shape, const std::string &
         if (keys.count(key))
             continue;
         if (hashed) {
-            const quint32 hash = quillet::keyHash(QByteArrayView(key.data(), qsizetype(key.size())));
+            const quint32 hash = keyHash(key);
             if (!hashes.insert(hash).second)
                 continue;
         }
@@ -244,7 +287,7 @@ TableBytes makeTable(Random &random, const FileShape &shape, const std::string &
         Record record;
         record.key = key;
         if (hashed)
-            record.hash = quillet::keyHash(QByteArrayView(key.data(), qsizetype(key.size())));
+            record.hash = keyHash(key);
         byName.push_back(record);
     }
 
@@ -270,9 +313,9 @@ TableBytes makeTable(Random &random, const FileShape &shape, const std::string &
             continue;
         }
         if (random.chance(shape.orphanShare))
-            appendUnits(table.data, makeValue(random, random.between(4, 60), shape), shape.bits);
+            appendUnits(table.data, makeValue(random, random.between(4, 60), shape, wide), shape.bits);
         record.offset = table.data.size();
-        appendUnits(table.data, makeValue(random, length, shape), shape.bits);
+        appendUnits(table.data, makeValue(random, length, shape, wide), shape.bits);
     }
     if (hashed) {
         std::sort(byName.begin(), byName.end(), [](const Record &a, const Record &b) { return a.hash < b.hash; });
@@ -348,25 +391,25 @@ std::vector<std::string> tableNames(int tables, unsigned seed)
 
 FileShape largestShape()
 {
-    return {"largest", GxtLayout::Flat, 16, {32766}, 60.0, 6, 2000, 6000, 0.02, 0.005, 0.15, 20240601u};
+    return {"largest", Layout::Flat, 16, {32766}, 60.0, 6, 2000, 6000, 0.02, 0.005, 0.15, 20240601u};
 }
 
 FileShape mainShape()
 {
     // 16 + 12 × 2650 + 2 × (characters + 2650) bytes ≈ 220 KB at about 34 characters a value.
-    return {"main", GxtLayout::Flat, 16, {2650}, 35.0, 2, 1500, 3000, 0.02, 0.005, 0.15, 20240602u};
+    return {"main", Layout::Flat, 16, {2650}, 35.0, 2, 1500, 3000, 0.02, 0.005, 0.15, 20240602u};
 }
 
 FileShape oneEntryShape()
 {
-    return {"one", GxtLayout::Flat, 16, {1}, 60.0, 0, 0, 0, 0.0, 0.0, 0.15, 20240603u};
+    return {"one", Layout::Flat, 16, {1}, 60.0, 0, 0, 0, 0.0, 0.0, 0.15, 20240603u};
 }
 
 FileShape hashedShape(int bits)
 {
     // 17,000 records of 8 bytes and about 595,000 text units: 1.34 MB at 16 bits a unit,
     // 0.73 MB at 8.
-    FileShape shape{bits == 8 ? "hashed8" : "hashed16", GxtLayout::Hashed, bits, splitEntries(17000, 127, 4600, 7u),
+    FileShape shape{bits == 8 ? "hashed8" : "hashed16", Layout::Hashed, bits, splitEntries(17000, 127, 4600, 7u),
                     35.0, 8, 1000, 3000, 0.02, 0.005, 0.15, 20240604u};
     return shape;
 }
@@ -374,8 +417,17 @@ FileShape hashedShape(int bits)
 FileShape tabledShape()
 {
     // 4,750 records of 12 bytes and about 175,000 units of 16 bits: 410 KB.
-    return {"tabled", GxtLayout::Tabled, 16, splitEntries(4750, 79, 2000, 8u), 36.0, 3, 1000, 2500, 0.02, 0.005, 0.15,
+    return {"tabled", Layout::Tabled, 16, splitEntries(4750, 79, 2000, 8u), 36.0, 3, 1000, 2500, 0.02, 0.005, 0.15,
             20240605u};
+}
+
+FileShape asianShape()
+{
+    // 59,000 records of 8 bytes and about 1.7 million units of 16 bits: some 3.5 MB.
+    FileShape shape{"asian524", Layout::Hashed, 16, splitEntries(59000, 524, 6000, 9u), 28.0, 12, 1000, 3000,
+                    0.02, 0.005, 0.15, 20240606u};
+    shape.wideTableShare = 0.5;
+    return shape;
 }
 
 QByteArray generateFile(const FileShape &shape)
@@ -386,13 +438,18 @@ QByteArray generateFile(const FileShape &shape)
     size_t nextLength = 0;
     const int tableCount = int(shape.tableSizes.size());
     const std::vector<std::string> names =
-        shape.layout == GxtLayout::Flat ? std::vector<std::string>{"MAIN"} : tableNames(tableCount, shape.seed + 1);
+        shape.layout == Layout::Flat ? std::vector<std::string>{"MAIN"} : tableNames(tableCount, shape.seed + 1);
     std::vector<TableBytes> tables;
-    for (int t = 0; t < tableCount; ++t)
-        tables.push_back(makeTable(random, shape, names[size_t(t)], shape.tableSizes[size_t(t)], lengths, nextLength));
+    // Every other table after MAIN is wide, up to the shape's share.
+    const int wideTables = int(std::lround(shape.wideTableShare * tableCount));
+    for (int t = 0; t < tableCount; ++t) {
+        const bool wide = t > 0 && t % 2 == 0 && t / 2 <= wideTables;
+        tables.push_back(
+            makeTable(random, shape, names[size_t(t)], shape.tableSizes[size_t(t)], lengths, nextLength, wide));
+    }
 
     QByteArray out;
-    const bool hashed = shape.layout == GxtLayout::Hashed;
+    const bool hashed = shape.layout == Layout::Hashed;
     const int recordSize = hashed ? 8 : 12;
     auto putKeys = [&](const TableBytes &table) {
         out.append("TKEY", 4);
@@ -408,7 +465,7 @@ QByteArray generateFile(const FileShape &shape)
         putInt32(out, table.data.size());
         out.append(table.data);
     };
-    if (shape.layout == GxtLayout::Flat) {
+    if (shape.layout == Layout::Flat) {
         putKeys(tables.front());
         return out;
     }

@@ -7,17 +7,19 @@
 // of the game's Western European font (0x80-0xB1 for the accented letters), with colour
 // codes and placeholders and a few long help texts. Deterministic: every run measures the
 // same bytes.
-#include "gxtlayout.h"
-
 #include <QByteArray>
 
 #include <vector>
 
 namespace quilletbench {
 
+// The generator's own word for the three layouts, apart from the core it measures.
+enum class Layout { Flat, Tabled, Hashed };
+const char *layoutId(Layout layout);
+
 struct FileShape {
     const char *label;
-    quillet::GxtLayout layout;
+    Layout layout;
     int bits;                    // 8 or 16 (16 unless hashed)
     std::vector<int> tableSizes; // entries per table, MAIN first; one table for flat
     double meanValueLength;      // characters per stored text, the long ones included
@@ -28,6 +30,9 @@ struct FileShape {
     double orphanShare;          // texts, per record, that no record points at
     double accentedShare;        // share of words spelt with the font's accented glyphs
     unsigned seed;
+    // Share of the tables, every other one after MAIN, whose texts are in glyph numbers of an
+    // Asian font (0x100 to 0x950), which no Western numbering shows.
+    double wideTableShare = 0.0;
 };
 
 // Flat: the most entries the format allows, 32,766, values of about 60 characters.
@@ -41,6 +46,9 @@ FileShape oneEntryShape();
 FileShape hashedShape(int bits);
 // Tabled, like the game's: 79 tables, about 4,750 entries, about 410 KB.
 FileShape tabledShape();
+// Hashed 16-bit, shaped like an Asian release of a later game: 524 tables, 59,000 entries,
+// about 3.5 MB, half of the tables in glyph numbers above 0xFF.
+FileShape asianShape();
 
 // The file's bytes.
 QByteArray generateFile(const FileShape &shape);

@@ -7,8 +7,9 @@
 #include "layoutbytes.h"
 #include "variantfiles.h"
 
-#include "gxtdocument.h"
-#include "keynames.h"
+#include "characternumbering.h"
+#include "entryrules.h"
+#include "gxtformat.h"
 #include "rawgxt.h"
 
 #include <QDir>
@@ -50,16 +51,26 @@ QByteArray written(const RawDocument &raw)
     return out;
 }
 
-// A flat table of rows in Windows-1252, as the editor saves it.
-QByteArray writtenFlat(const std::vector<StringEntry> &rows)
+const GxtFormat &format(const char *id)
 {
-    GxtDocumentData data;
-    data.tables.push_back({mainTableName(), rows});
+    return *GxtFormat::byId(QString::fromLatin1(id));
+}
+
+// A flat table of (name, value) rows typed in Windows-1252, as the editor saves it.
+QByteArray writtenFlat(const std::vector<std::pair<QString, QString>> &rows)
+{
     RawDocument raw;
-    const Result result = encodeDocumentData(data, *CharacterNumbering::windows1252(), raw);
-    if (!result) {
-        std::fprintf(stderr, "gxt_seed_corpus: a seed does not encode: %s\n", qPrintable(result.errorString()));
-        ++failures;
+    raw.format = &format("flat");
+    raw.tables.push_back({mainTableRawName(), {}});
+    const EntryRules rules(*raw.format, 16, *CharacterNumbering::windows1252());
+    for (const auto &[name, value] : rows) {
+        StringEntry entry;
+        const Result result = rules.encode(name, value, entry);
+        if (!result) {
+            std::fprintf(stderr, "gxt_seed_corpus: a seed does not encode: %s\n", qPrintable(result.errorString()));
+            ++failures;
+        }
+        raw.tables.front().entries.push_back(entry);
     }
     return written(raw);
 }
@@ -114,7 +125,7 @@ int main(int argc, char **argv)
     put(dir, "code_page",
         writtenFlat({{s("EURO"), s("5 €, naïve, ½, ÿ")}, {s("CTRL"), s("\x01\t\x7f")}, {s("É"), s("“quotes”")}}));
     put(dir, "repeated_names", writtenFlat({{s("SAME"), s("first")}, {s("SAME"), s("second")}, {s("same"), s("lower")}}));
-    std::vector<StringEntry> many;
+    std::vector<std::pair<QString, QString>> many;
     for (int i = 0; i < 120; ++i)
         many.push_back({QStringLiteral("K%1").arg(i, 3, 10, QLatin1Char('0')), QString(i % 17, QLatin1Char(char('a' + i % 26)))});
     put(dir, "progress_steps", writtenFlat(many));
@@ -146,9 +157,9 @@ int main(int argc, char **argv)
     // lay it out.
     const struct {
         const char *name;
-        GxtLayout layout;
+        const GxtFormat &format;
         int bits;
-    } layouts[] = {{"tabled", GxtLayout::Tabled, 16}, {"hashed16", GxtLayout::Hashed, 16}, {"hashed8", GxtLayout::Hashed, 8}};
+    } layouts[] = {{"tabled", format("tabled"), 16}, {"hashed16", format("hashed"), 16}, {"hashed8", format("hashed"), 8}};
     const struct {
         const char *name;
         Shape shape;
@@ -161,9 +172,9 @@ int main(int argc, char **argv)
     };
     for (const auto &l : layouts) {
         const QString prefix = QString::fromLatin1(l.name) + u'_';
-        const RawDocument rich = variantfiles::document(richTables(l.bits), l.layout, l.bits);
+        const RawDocument rich = variantfiles::document(richTables(l.bits), l.format, l.bits);
         put(dir, prefix + QStringLiteral("written"), written(rich));
-        put(dir, prefix + QStringLiteral("main_only"), written(variantfiles::document(richTables(l.bits).first(1), l.layout, l.bits)));
+        put(dir, prefix + QStringLiteral("main_only"), written(variantfiles::document(richTables(l.bits).first(1), l.format, l.bits)));
         put(dir, prefix + QStringLiteral("record_order"), layoutbytes::build(layoutbytes::fromRaw(rich)));
         for (const auto &shaped : shapes)
             put(dir, prefix + QString::fromLatin1(shaped.name), layoutbytes::build(layoutbytes::fromRaw(inWriterOrder(rich), shaped.shape)));
@@ -206,7 +217,7 @@ int main(int argc, char **argv)
         damaged.tables.clear();
         put(dir, prefix + QStringLiteral("no_tables"), layoutbytes::build(damaged));
     }
-    layoutbytes::File header = layoutbytes::fromRaw(variantfiles::document(variantfiles::sampleTables(), GxtLayout::Hashed, 8));
+    layoutbytes::File header = layoutbytes::fromRaw(variantfiles::document(variantfiles::sampleTables(), format("hashed"), 8));
     header.bits = 7;
     put(dir, "hashed_bits_7", layoutbytes::build(header));
     header.bits = 16;
@@ -215,9 +226,9 @@ int main(int argc, char **argv)
 
     // More tables than the hashed game keeps: the reader takes them, and so must the writer.
     QList<variantfiles::Table> crowd{{"MAIN", {{"YES", QStringLiteral("Yes")}}}};
-    for (int t = 0; t < GxtLimits::MaxHashedTables + 1; ++t)
+    for (int t = 0; t < format("hashed").traits().gameMaxTables + 1; ++t)
         crowd.append({QByteArray("T") + QByteArray::number(t), {}});
-    put(dir, "hashed_many_tables", written(variantfiles::document(crowd, GxtLayout::Hashed, 8)));
+    put(dir, "hashed_many_tables", written(variantfiles::document(crowd, format("hashed"), 8)));
 
     return failures == 0 ? 0 : 1;
 }

@@ -10,12 +10,14 @@
 //    unit 0 in a text (it ends the text); no unit over 0xFF in an 8-bit file; no flat key
 //    with a space at either end (the flat reader drops zero bytes and surrounding spaces
 //    from a key field, so a key is clean after one read).
-// 3. writeGxt(R) refuses only what the layout cannot hold, and for R that is one thing: a
-//    file past 2^31 - 1 bytes. Shared texts make that possible from a small file, since the
-//    writer gives every entry its own copy of its text. The size is worked out here from the
-//    layout (headers, records, texts with their terminators, blocks and the file's end on a
-//    4-byte boundary in files of tables), and a refusal must come exactly when it is too
-//    large; a file written must have exactly that size. Its progress never passes its
+// 3. writeGxt(R) refuses only what the layout cannot hold, and for R that is two things: a
+//    file past 2^31 - 1 bytes, and a text longer than 32766 units, which the refusal names
+//    (table and entry, the first in file order). Shared texts make the first possible from
+//    a small file, since the writer gives every entry its own copy of its text; it is refused
+//    from the sizes alone, before the writer looks at a unit. The size is worked out here
+//    from the layout (headers, records, texts with their terminators, blocks and the file's
+//    end on a 4-byte boundary in files of tables), and a refusal must come exactly when it
+//    is too large; a file written must have exactly that size. Its progress never passes its
 //    maximum, nor does the reader's.
 // 4. readGxt(W) of the written bytes W gives back inWriterOrder(R) exactly: every unit, key,
 //    hash and table name, tables MAIN first and then by name, entries in the order the
@@ -24,29 +26,34 @@
 //    byte for byte (a fixed point). What legitimately differs between the input and W is
 //    only what no reader keeps: record and table order, where texts stand and whether they
 //    are shared or overlap, padding, gaps and trailing bytes, and a block's repeated name.
-// 5. Through the document: decodeRawDocument(R), then encodeDocumentData in the same
-//    numbering, gives back R exactly, in record order. The numberings: the layout's
-//    default, and one of windows-1252 and the game's Western numbering of either kind,
-//    taken by the input's length; names are known for some hashes. A unit that a numbering
-//    cannot show is an escape that encodes back to that very unit, and a hashed key shows
-//    as its hash, or as a known name that hashes back to it. EntryRules refuses exactly one
-//    thing the reader can give: a text longer than 32766 units, and then the refusal names
-//    the table and the entry of the first such text. Nothing else it refuses can come from
-//    the reader: flat keys with a space at either end are gone after the read, every name
-//    byte has a Windows-1252 character, and every unit of an 8-bit file fits.
+// 5. As a user reads it: a document that takes R gives R back (toRaw), every entry with an
+//    identity of its own; and every key and text, shown through EntryRules and typed back,
+//    is the very key and units it was shown from. The numberings: the format's own, and one
+//    of windows-1252 and the game's Western numbering of either kind, taken by the input's
+//    length; names are known for some hashes. A unit that a numbering cannot show is an
+//    escape that encodes back to that very unit, and a hashed key shows as its hash, or as
+//    a known name that hashes back to it. EntryRules refuses exactly one thing the reader
+//    can give: a text longer than 32766 units. Nothing else it refuses can come from the
+//    reader: flat keys with a space at either end are gone after the read, every name byte
+//    has a Windows-1252 character, and every unit of an 8-bit file fits.
 //
 // Points 3 to 5 are skipped for an input whose written file would pass `writeBudget` bytes
 // (32 MiB unless the caller says otherwise): the fuzzer stops at any allocation over 64 MB,
-// shared texts let a few kilobytes ask for far more, and encoding a document costs as much
-// as writing it, since every entry gets its own units. The refusal past 2^31 - 1 bytes is
-// checked whatever the budget, since it allocates nothing.
+// shared texts let a few kilobytes ask for far more, and showing every entry costs as much
+// as writing it. The refusal past 2^31 - 1 bytes is checked whatever the budget, since it
+// allocates nothing.
 #include "characternumbering.h"
+#include "codepage.h"
+#include "entryrules.h"
 #include "gxtdocument.h"
 #include "gxtdocumentfile.h"
+#include "gxtformat.h"
 #include "keynames.h"
 #include "rawgxt.h"
+#include "stringtable.h"
 
 #include <QByteArray>
+#include <QSet>
 #include <QString>
 
 #include <algorithm>
@@ -85,19 +92,20 @@ struct ProgressCheck {
 // The bytes the writer must make of `document`, as the layout lays them out.
 inline qint64 writtenSize(const RawDocument &document)
 {
-    const bool hashed = document.layout == GxtLayout::Hashed;
-    const qint64 unitBytes = hashed ? document.bits / 8 : 2;
+    const QString id = document.format->id();
+    const bool hashed = id == QLatin1String("hashed");
+    const qint64 unitBytes = document.bits / 8;
     const qint64 recordSize = hashed ? 8 : 12;
     auto aligned = [](qint64 p) { return (p + 3) / 4 * 4; };
     auto blockSize = [&](const RawTable &table) {
         qint64 size = 16 + recordSize * qint64(table.entries.size());
-        for (const RawEntry &entry : table.entries)
+        for (const StringEntry &entry : table.entries)
             size += unitBytes * (entry.units.size() + 1);
         return size;
     };
     if (document.tables.empty())
         return 0;
-    if (document.layout == GxtLayout::Flat)
+    if (id == QLatin1String("flat"))
         return blockSize(document.tables.front());
     // Blocks in the writer's order, MAIN first and then by name: their alignment depends on it.
     std::vector<const RawTable *> ordered;
@@ -125,8 +133,8 @@ inline const KeyNames &sampleKeyNames()
 // Where two raw documents first differ, for a finding's message.
 inline QString firstDifference(const RawDocument &got, const RawDocument &expected)
 {
-    if (got.layout != expected.layout || got.bits != expected.bits)
-        return QStringLiteral("the layout or width");
+    if (got.format != expected.format || got.bits != expected.bits || got.hash != expected.hash)
+        return QStringLiteral("the format, width or hash");
     if (got.tables.size() != expected.tables.size())
         return QStringLiteral("%1 tables instead of %2").arg(got.tables.size()).arg(expected.tables.size());
     for (size_t t = 0; t < got.tables.size(); ++t) {
@@ -137,7 +145,7 @@ inline QString firstDifference(const RawDocument &got, const RawDocument &expect
         if (a.entries.size() != b.entries.size())
             return QStringLiteral("the entry count of table %1").arg(t + 1);
         for (size_t i = 0; i < a.entries.size(); ++i) {
-            if (!(a.entries[i] == b.entries[i]))
+            if (!a.entries[i].sameContent(b.entries[i]))
                 return QStringLiteral("table %1, entry %2").arg(t + 1).arg(i + 1);
         }
     }
@@ -156,25 +164,45 @@ struct Outcome {
 // What the reader gave, against point 2.
 inline QString shapeProblem(const RawDocument &raw)
 {
-    const bool flat = raw.layout == GxtLayout::Flat;
-    if (raw.bits != 16 && !(raw.layout == GxtLayout::Hashed && raw.bits == 8))
-        return QStringLiteral("a %1 document of %2 bits").arg(layoutName(raw.layout)).arg(raw.bits);
+    if (!raw.format)
+        return QStringLiteral("a document of no format");
+    const bool flat = !raw.format->hasTables();
+    if (!raw.format->takesBits(raw.bits))
+        return QStringLiteral("a %1 document of %2 bits").arg(raw.format->id()).arg(raw.bits);
+    if ((raw.hash != nullptr) != raw.format->storesHashes())
+        return QStringLiteral("a %1 document with a hash it does not need, or without one").arg(raw.format->id());
     if (raw.tables.empty() || (flat && raw.tables.size() != 1))
-        return QStringLiteral("%1 tables in a %2 document").arg(raw.tables.size()).arg(layoutName(raw.layout));
-    if (raw.tables.front().name.bytes() != QByteArrayView("MAIN"))
+        return QStringLiteral("%1 tables in a %2 document").arg(raw.tables.size()).arg(raw.format->id());
+    if (!(raw.tables.front().name == mainTableRawName()))
         return QStringLiteral("the first table is not MAIN");
     const char16_t widest = raw.bits == 8 ? 0xFF : 0xFFFF;
     for (const RawTable &table : raw.tables) {
-        if (table.entries.size() > size_t(GxtLimits::MaxEntries))
+        if (table.entries.size() > size_t(raw.format->traits().maxEntries))
             return QStringLiteral("a table of %1 entries").arg(table.entries.size());
-        for (const RawEntry &entry : table.entries) {
+        for (const StringEntry &entry : table.entries) {
+            if (entry.id != 0)
+                return QStringLiteral("an entry read from a file has an identity");
             for (QChar unit : entry.units) {
                 if (unit.unicode() == 0 || unit.unicode() > widest)
                     return QStringLiteral("a text holds the unit %1").arg(unit.unicode());
             }
-            const QByteArrayView key = entry.key.bytes();
+            const QByteArrayView key = entry.name.bytes();
             if (flat && !key.isEmpty() && (key.front() == ' ' || key.back() == ' '))
                 return QStringLiteral("a flat key kept a surrounding space");
+        }
+    }
+    return {};
+}
+
+// The first text in file order over the format's longest, as messages name it; empty for none.
+inline QString firstTooLong(const RawDocument &raw)
+{
+    const int longest = raw.format->traits().maxValueLength;
+    for (const RawTable &table : raw.tables) {
+        for (size_t i = 0; i < table.entries.size(); ++i) {
+            if (table.entries[i].units.size() > longest)
+                return describeEntry(*raw.format, nameFromBytes(table.name.bytes()), int(i + 1),
+                                     raw.format->keyText(table.entries[i]));
         }
     }
     return {};
@@ -183,36 +211,48 @@ inline QString shapeProblem(const RawDocument &raw)
 // Point 5 for one numbering.
 inline QString documentProblem(const RawDocument &raw, const CharacterNumbering &numbering, const KeyNames &names)
 {
-    RawDocument copy = raw;
-    const GxtDocumentData data = decodeRawDocument(std::move(copy), numbering, names);
-    RawDocument encoded;
-    const Result result = encodeDocumentData(data, numbering, encoded);
     auto in = [&numbering] { return QStringLiteral(" (numbering %1)").arg(numbering.name()); };
-
-    // The first text past the limit, in record order.
-    QString firstTooLong;
-    for (size_t t = 0; t < raw.tables.size() && firstTooLong.isEmpty(); ++t) {
+    const EntryRules rules = EntryRules::of(raw, numbering, &names);
+    const int longest = raw.format->traits().maxValueLength;
+    for (size_t t = 0; t < raw.tables.size(); ++t) {
         const RawTable &table = raw.tables[t];
         for (size_t i = 0; i < table.entries.size(); ++i) {
-            if (table.entries[i].units.size() > GxtLimits::MaxValueLength) {
-                firstTooLong = describeEntry(raw.layout, data.tables[t].name, int(i + 1), data.tables[t].rows[i].name);
-                break;
+            const StringEntry &entry = table.entries[i];
+            const QString where = QStringLiteral("table %1, entry %2").arg(t + 1).arg(i + 1);
+            StringEntry back;
+            const Result typed = rules.encode(rules.keyText(entry), rules.valueText(entry), back);
+            if (entry.units.size() > longest) {
+                if (typed)
+                    return QStringLiteral("a text over %1 units was taken").arg(longest) + in();
+                if (!typed.errorString().startsWith(QStringLiteral("the value has ")))
+                    return QStringLiteral("a text over the limit was refused as: ") + typed.errorString() + in();
+                continue;
             }
+            if (!typed)
+                return QStringLiteral("%1 as shown was refused: %2").arg(where, typed.errorString()) + in();
+            if (!back.sameContent(entry))
+                return QStringLiteral("%1 shown and typed back changed").arg(where) + in();
         }
     }
-    if (!firstTooLong.isEmpty()) {
-        if (result)
-            return QStringLiteral("a text over %1 units was taken").arg(GxtLimits::MaxValueLength) + in();
-        if (!result.errorString().startsWith(firstTooLong + QStringLiteral(": the value has ")))
-            return QStringLiteral("a text over the limit was refused as: ") + result.errorString() + in();
-        if (!encoded.tables.empty())
-            return QStringLiteral("a refused encoding left tables behind") + in();
-        return {};
+    return {};
+}
+
+// Point 5 through a document.
+inline QString modelProblem(const RawDocument &raw)
+{
+    GxtDocument document;
+    RawDocument copy = raw;
+    document.assign(std::move(copy));
+    QSet<EntryId> ids;
+    for (int t = 0; t < document.tableCount(); ++t) {
+        for (const StringEntry &entry : document.table(t)->entries()) {
+            if (entry.id == 0 || ids.contains(entry.id))
+                return QStringLiteral("a document gave an entry no identity, or one twice");
+            ids.insert(entry.id);
+        }
     }
-    if (!result)
-        return QStringLiteral("the document refused what the reader gave: ") + result.errorString() + in();
-    if (!(encoded == raw))
-        return QStringLiteral("decoding and encoding changed %1").arg(firstDifference(encoded, raw)) + in();
+    if (!(document.toRaw() == raw))
+        return QStringLiteral("a document changed %1").arg(firstDifference(document.toRaw(), raw));
     return {};
 }
 
@@ -235,8 +275,8 @@ inline Outcome check(QByteArrayView input, qint64 writeBudget = DefaultWriteBudg
             return fail(QStringLiteral("the reader refused without a reason"));
         if (!(raw == RawDocument()))
             return fail(QStringLiteral("the reader refused but left a document"));
-        const std::optional<GxtLayout> layout = detectLayout(input.first(std::min<qsizetype>(input.size(), 8)));
-        const bool ofTables = layout == GxtLayout::Tabled || layout == GxtLayout::Hashed;
+        const GxtFormat *format = GxtFormat::detect(input.first(std::min<qsizetype>(input.size(), 8)));
+        const bool ofTables = format && format->hasTables();
         if (ofTables && outcome.readError.contains(QStringLiteral("entry ")) && !outcome.readError.startsWith(QStringLiteral("table ")))
             return fail(QStringLiteral("a reason names an entry but not its table: ") + outcome.readError);
         return outcome;
@@ -252,36 +292,47 @@ inline Outcome check(QByteArrayView input, qint64 writeBudget = DefaultWriteBudg
     if (!shape.isEmpty())
         return fail(QStringLiteral("the reader gave what no file holds: ") + shape);
 
-    // 3. What the writer refuses: a file past 2^31 - 1 bytes, and nothing else.
+    // 3. What the writer refuses: a file past 2^31 - 1 bytes, from the sizes alone, and a
+    // text past the longest, and nothing else.
     const qint64 size = writtenSize(raw);
     QByteArray written;
     if (size > std::numeric_limits<qint32>::max()) {
         const Result refused = writeGxt(raw, written);
         if (refused)
             return fail(QStringLiteral("the writer wrote a file of %1 bytes").arg(size));
-        if (refused.errorString().isEmpty() || !written.isEmpty())
-            return fail(QStringLiteral("the writer refused without a reason, or left bytes"));
+        if (!refused.errorString().contains(QStringLiteral("too large")) || !written.isEmpty())
+            return fail(QStringLiteral("the writer refused a file too large otherwise, or left bytes: ") + refused.errorString());
         return outcome;
     }
     if (size > writeBudget)
         return outcome;
 
-    // 5. Through the document: in the layout's default numbering, and in one of the others,
-    // taken by the input's length so that every one has its share of the inputs.
+    // 5. As a user reads it: in the format's own numbering, and in one of the others, taken
+    // by the input's length so that every one has its share of the inputs.
     const std::shared_ptr<const CharacterNumbering> others[] = {CharacterNumbering::windows1252(),
-                                                                CharacterNumbering::western(GxtLayout::Flat),
-                                                                CharacterNumbering::western(GxtLayout::Tabled)};
-    const std::shared_ptr<const CharacterNumbering> numbering = CharacterNumbering::defaultFor(raw.layout);
+                                                                CharacterNumbering::western(*GxtFormat::byId(QStringLiteral("flat"))),
+                                                                CharacterNumbering::western(*GxtFormat::byId(QStringLiteral("tabled")))};
+    const std::shared_ptr<const CharacterNumbering> numbering = CharacterNumbering::defaultFor(*raw.format);
     const std::shared_ptr<const CharacterNumbering> &other = others[size_t(input.size()) % 3];
     QString problem = documentProblem(raw, *numbering, names);
     if (problem.isEmpty() && other != numbering)
         problem = documentProblem(raw, *other, names);
+    if (problem.isEmpty())
+        problem = modelProblem(raw);
     if (!problem.isEmpty())
         return fail(problem);
 
     // 3. The write.
     ProgressCheck writeProgress;
     const Result wrote = writeGxt(raw, written, writeProgress.hooks());
+    const QString tooLong = firstTooLong(raw);
+    if (!tooLong.isEmpty()) {
+        if (wrote)
+            return fail(QStringLiteral("the writer wrote a text over the longest"));
+        if (!wrote.errorString().startsWith(tooLong + QStringLiteral(": the value has ")) || !written.isEmpty())
+            return fail(QStringLiteral("a text over the longest was refused as: ") + wrote.errorString());
+        return outcome;
+    }
     if (!wrote)
         return fail(QStringLiteral("the writer refused what the reader gave: ") + wrote.errorString());
     outcome.saved = true;

@@ -1,18 +1,19 @@
 // quillet-gxt: GXT files from the command line, for scripts and version control.
 #include "characternumbering.h"
+#include "entryrules.h"
 #include "exchangeformats.h"
 #include "fileio.h"
+#include "gxtcheck.h"
 #include "gxtdiff.h"
-#include "gxtdocument.h"
+#include "gxtformat.h"
 #include "keynames.h"
+#include "numberingchoice.h"
 #include "rawgxt.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
-#include <QRegularExpression>
 
 #include <cstdio>
 #include <map>
@@ -104,7 +105,7 @@ bool sameFile(const QString &a, const QString &b)
     return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
 }
 
-// --charmap and --names, read once and applied to whatever layout the file at hand has.
+// --charmap and --names, read once and applied to whatever format the file at hand has.
 class Reading
 {
 public:
@@ -112,8 +113,7 @@ public:
     bool load(const QCommandLineParser &parser)
     {
         m_charmap = parser.value(QStringLiteral("charmap"));
-        if (!m_charmap.isEmpty() && m_charmap != QLatin1String("windows-1252") && m_charmap != QLatin1String("western")
-            && !readFile(m_charmap, m_mapText))
+        if (NumberingChoice::isMapFile(m_charmap) && !readFile(m_charmap, m_mapText))
             return false;
         const QString namesPath = parser.value(QStringLiteral("names"));
         if (!namesPath.isEmpty()) {
@@ -129,55 +129,34 @@ public:
         return true;
     }
 
-    // The numbering of a file of this layout; nothing, having said why, when the map is
-    // malformed. A map lists what differs from the layout's default.
-    std::shared_ptr<const CharacterNumbering> numbering(GxtLayout layout)
+    // The numbering of a file of this format; nothing, having said why, when the map is
+    // malformed. A map lists what differs from the format's own numbering.
+    std::shared_ptr<const CharacterNumbering> numbering(const GxtFormat &format)
     {
-        if (m_charmap.isEmpty())
-            return CharacterNumbering::defaultFor(layout);
-        if (m_charmap == QLatin1String("windows-1252"))
-            return CharacterNumbering::windows1252();
-        if (m_charmap == QLatin1String("western"))
-            return CharacterNumbering::western(layout);
-        const auto cached = m_maps.find(layout);
-        if (cached != m_maps.end())
+        const auto cached = m_numberings.find(&format);
+        if (cached != m_numberings.end())
             return cached->second;
         std::shared_ptr<const CharacterNumbering> made;
-        const Result parsed = CharacterNumbering::fromMap(m_mapText, QFileInfo(m_charmap).fileName(),
-                                                          *CharacterNumbering::defaultFor(layout), made);
-        if (!parsed) {
+        const Result resolved = NumberingChoice::isMapFile(m_charmap)
+            ? NumberingChoice::resolveMap(m_charmap, m_mapText, format, made)
+            : NumberingChoice::resolve(m_charmap, format, made);
+        if (!resolved) {
             if (!m_mapFailed)
-                printError(m_charmap, parsed.errorString());
+                printError(QString(), resolved.errorString());
             m_mapFailed = true;
             return nullptr;
         }
-        m_maps[layout] = made;
+        m_numberings[&format] = made;
         return made;
     }
     bool mapFailed() const { return m_mapFailed; }
 
     const KeyNames &names() const { return m_names; }
 
-    // Hashes in a message shown by the names they stand for, where known.
-    QString withNames(QString text) const
-    {
-        static const QRegularExpression hash(QStringLiteral("#([0-9A-F]{8})"));
-        QRegularExpressionMatchIterator it = hash.globalMatch(text);
-        QList<QRegularExpressionMatch> matches;
-        while (it.hasNext())
-            matches.prepend(it.next());
-        for (const QRegularExpressionMatch &m : matches) {
-            const quint32 value = m.captured(1).toUInt(nullptr, 16);
-            if (m_names.contains(value))
-                text.replace(m.capturedStart(), m.capturedLength(), m_names.nameOf(value));
-        }
-        return text;
-    }
-
 private:
     QString m_charmap;
     QByteArray m_mapText;
-    std::map<GxtLayout, std::shared_ptr<const CharacterNumbering>> m_maps;
+    std::map<const GxtFormat *, std::shared_ptr<const CharacterNumbering>> m_numberings;
     bool m_mapFailed = false;
     KeyNames m_names;
 };
@@ -197,18 +176,21 @@ bool readRaw(const QString &path, RawDocument &raw, QStringList *warnings = null
     return true;
 }
 
-// A GXT file as the user reads it, through the options' numbering and names.
-bool readDocument(const QString &path, Reading &reading, GxtDocumentData &data,
-                  std::shared_ptr<const CharacterNumbering> &numbering)
-{
+// A GXT file and how the user reads it, through the options' numbering and names.
+struct ReadDocument {
     RawDocument raw;
-    if (!readRaw(path, raw))
+    std::shared_ptr<const CharacterNumbering> numbering;
+    const KeyNames *names = nullptr;
+    EntryRules rules() const { return EntryRules::of(raw, *numbering, names); }
+};
+
+bool readDocument(const QString &path, Reading &reading, ReadDocument &document, QStringList *warnings = nullptr)
+{
+    if (!readRaw(path, document.raw, warnings))
         return false;
-    numbering = reading.numbering(raw.layout);
-    if (!numbering)
-        return false;
-    data = decodeRawDocument(std::move(raw), *numbering, reading.names());
-    return true;
+    document.numbering = reading.numbering(*document.raw.format);
+    document.names = &reading.names();
+    return document.numbering != nullptr;
 }
 
 QString countOf(qsizetype n, const char *one, const char *many)
@@ -264,14 +246,13 @@ int runExport(const QCommandLineParser &parser, const QStringList &args)
     Reading reading;
     if (!reading.load(parser))
         return BadInput;
-    GxtDocumentData data;
-    std::shared_ptr<const CharacterNumbering> numbering;
-    if (!readDocument(input, reading, data, numbering))
+    ReadDocument document;
+    if (!readDocument(input, reading, document))
         return BadInput;
-    ExchangeWriter writer;
     QByteArray text;
-    if (!writer.write(data, format.value_or(ExchangeFormat::Txt), *numbering, text)) {
-        printError(input, writer.errorString());
+    const Result written = writeExchange(document.raw, document.rules(), format.value_or(ExchangeFormat::Txt), text);
+    if (!written) {
+        printError(input, written.errorString());
         return BadInput;
     }
     return writeOutput(output, text) ? Success : BadInput;
@@ -303,26 +284,24 @@ int runImport(const QCommandLineParser &parser, const QStringList &args)
     QByteArray text;
     if (!readFile(source, text))
         return BadInput;
-    ExchangeReader reader;
-    GxtDocumentData data;
-    const bool read = reader.read(text, format, data, [&](GxtLayout layout) { return reading.numbering(layout); });
+    RawDocument raw;
+    std::shared_ptr<const CharacterNumbering> numbering;
+    const Result read = readExchange(text, format, raw, [&](const GxtFormat &f) { return reading.numbering(f); }, &numbering);
     if (reading.mapFailed())
         return BadInput;
     if (!read) {
-        printError(source, reader.errorString());
+        printError(source, read.errorString());
         return BadInput;
     }
-    RawDocument raw;
-    Result built = encodeDocumentData(data, *reader.numbering(), raw);
     QByteArray bytes;
-    if (built)
-        built = writeGxt(raw, bytes);
+    const Result built = writeGxt(raw, bytes);
     if (!built) {
         printError(source, built.errorString());
         return BadInput;
     }
-    for (const QString &warning : gameWarnings(inWriterOrder(raw)))
-        printError(source, QStringLiteral("warning: ") + reading.withNames(warning));
+    const CheckReport report = checkDocument(inWriterOrder(raw), EntryRules::of(raw, *numbering, &reading.names()));
+    for (const QString &warning : report.warnings)
+        printError(source, QStringLiteral("warning: ") + warning);
     return writeOutput(output, bytes) ? Success : BadInput;
 }
 
@@ -336,49 +315,46 @@ int runCheck(const QCommandLineParser &parser, const QStringList &args)
     Reading reading;
     if (!reading.load(parser))
         return BadInput;
-    RawDocument raw;
-    QStringList warnings;
-    if (!readRaw(path, raw, &warnings))
-        return BadInput;
-    const std::shared_ptr<const CharacterNumbering> numbering = reading.numbering(raw.layout);
-    if (!numbering)
-        return BadInput;
-
-    warnings += gameWarnings(raw);
-    QHash<QString, int> tableNames;
-    qsizetype entries = 0;
-    qsizetype escaped = 0;
-    QString firstEscaped;
-    for (const RawTable &table : raw.tables) {
-        ++tableNames[nameFromBytes(table.name.bytes())];
-        entries += qsizetype(table.entries.size());
-        for (size_t i = 0; i < table.entries.size(); ++i) {
-            const RawEntry &entry = table.entries[i];
-            const bool shown = std::all_of(entry.units.cbegin(), entry.units.cend(), [&](QChar u) {
-                const char32_t c = numbering->characterOf(u.unicode());
-                return c != 0 && c != CharacterNumbering::EscapeOpen;
-            });
-            if (!shown && escaped++ == 0)
-                firstEscaped = describeEntry(raw.layout, nameFromBytes(table.name.bytes()), int(i + 1), describeRawKey(raw.layout, entry));
-        }
+    // The check looks at every text once as the reader reads it, and keeps none: a file is
+    // read a window at a time, and its texts never all stand in memory.
+    ReadDocument document;
+    document.names = &reading.names();
+    EscapeCounter escapes(document.raw, [&reading](const GxtFormat &format) { return reading.numbering(format); });
+    Result read;
+    if (path == QLatin1String("-")) {
+        QByteArray data;
+        if (!readFile(path, data))
+            return BadInput;
+        read = readGxt(data, document.raw, {}, &escapes);
+    } else {
+        read = readGxtFile(path, document.raw, {}, &escapes);
     }
-    for (const RawTable &table : raw.tables) {
-        const QString name = nameFromBytes(table.name.bytes());
-        if (const int count = tableNames.take(name); count > 1)
-            warnings += QStringLiteral("the table %1 appears %2 times; the game finds only the first").arg(name).arg(count);
+    if (!read) {
+        printError(path, read.errorString());
+        return BadInput;
     }
+    document.numbering = reading.numbering(*document.raw.format);
+    if (!document.numbering)
+        return BadInput;
+    QStringList warnings = read.warnings();
+    const EntryRules rules = document.rules();
+    std::vector<const RawTable *> tables;
+    for (const RawTable &table : document.raw.tables)
+        tables.push_back(&table);
+    CheckReport report = checkDocument(*document.raw.format, tables, rules, false);
+    escapes.reportInto(report, rules);
+    warnings += report.warnings;
 
+    const RawDocument &raw = document.raw;
     printLine(stdout, QStringLiteral("%1: %2 layout, %3-bit texts, %4, %5")
-                          .arg(path, layoutName(raw.layout), QString::number(raw.bits),
+                          .arg(path, raw.format->id(), QString::number(raw.bits),
                                countOf(qsizetype(raw.tables.size()), "table", "tables"),
-                               countOf(entries, "entry", "entries")));
+                               countOf(report.entries, "entry", "entries")));
     for (const QString &warning : std::as_const(warnings))
-        printError(path, QStringLiteral("warning: ") + reading.withNames(warning));
-    if (escaped > 0) {
-        printError(path, QStringLiteral("note: units that the character numbering %1 does not show read as ⟨XXXX⟩ "
-                                        "escapes, in %2 (the first: %3)")
-                             .arg(numbering->name(), countOf(escaped, "entry", "entries"), reading.withNames(firstEscaped)));
-    }
+        printError(path, QStringLiteral("warning: ") + warning);
+    const QString note = report.escapeNote(rules);
+    if (!note.isEmpty())
+        printError(path, QStringLiteral("note: ") + note);
     return Success;
 }
 
@@ -395,13 +371,13 @@ int runDiff(const QCommandLineParser &parser, const QStringList &args)
     Reading reading;
     if (!reading.load(parser))
         return Trouble;
-    GxtDocumentData before;
-    GxtDocumentData after;
-    std::shared_ptr<const CharacterNumbering> numbering;
-    if (!readDocument(args[0], reading, before, numbering) || !readDocument(args[1], reading, after, numbering))
+    ReadDocument before;
+    ReadDocument after;
+    if (!readDocument(args[0], reading, before) || !readDocument(args[1], reading, after))
         return Trouble;
-    const std::vector<GxtDifference> differences = diffDocuments(before, after);
-    const bool showTables = before.layout != GxtLayout::Flat || after.layout != GxtLayout::Flat;
+    const std::vector<GxtDifference> differences =
+        diffDocuments(before.raw, before.rules(), after.raw, after.rules());
+    const bool showTables = before.raw.format->hasTables() || after.raw.format->hasTables();
     QString text;
     for (const GxtDifference &difference : differences)
         text += formatDifference(difference, showTables) + u'\n';

@@ -1,7 +1,7 @@
 #pragma once
 
-// Where the reader takes a file's bytes from: memory, or an open file a window at a time.
-// Internal to the reader.
+// Where a reader takes a file's bytes from: memory, or an open file a window at a time.
+// Internal to the readers.
 #include <QByteArrayView>
 #include <QFile>
 #include <QString>
@@ -11,30 +11,39 @@
 
 namespace quillet {
 
+class ByteSource
+{
+public:
+    virtual ~ByteSource() = default;
+    virtual qint64 size() const = 0;
+    // The most bytes at() hands out in one piece; readers ask for texts in pieces no larger.
+    virtual qint64 chunkBytes() const = 0;
+    // `length` bytes from `position`, which lie inside the file; valid until the next call.
+    // Null when the file cannot be read, with errorString() saying why.
+    virtual const char *at(qint64 position, qint64 length) = 0;
+    virtual QString errorString() const = 0;
+};
+
 // The bytes of a file held whole in memory.
-class MemoryBytes
+class MemoryBytes final : public ByteSource
 {
 public:
     explicit MemoryBytes(QByteArrayView data)
         : m_data(data)
     {
     }
-    // Memory hands out any stretch at once; the reader asks in chunks no larger than this.
-    static constexpr qint64 ChunkBytes = std::numeric_limits<qint64>::max() / 4;
-
-    qint64 size() const { return m_data.size(); }
-    // `length` bytes from `position`, which lie inside the file; valid until the next call.
-    const char *at(qint64 position, qint64 /*length*/) const { return m_data.data() + position; }
-    QString errorString() const { return {}; }
+    qint64 size() const override { return m_data.size(); }
+    qint64 chunkBytes() const override { return std::numeric_limits<qint64>::max() / 4; }
+    const char *at(qint64 position, qint64) override { return m_data.data() + position; }
+    QString errorString() const override { return {}; }
 
 private:
     QByteArrayView m_data;
 };
 
 // The bytes of an open file, read a window at a time as the reader moves through them, so
-// that a load never holds the file's bytes beside the whole of the table they become: for
-// the largest table they were a third of what opening it added to the editor's peak.
-class FileBytes
+// that a load never holds the file's bytes beside the whole of the table they become.
+class FileBytes final : public ByteSource
 {
 public:
     FileBytes(QFile &file, qint64 size)
@@ -42,12 +51,9 @@ public:
         , m_size(size)
     {
     }
-    static constexpr qint64 ChunkBytes = 64 * 1024;
-
-    qint64 size() const { return m_size; }
-    // `length` bytes from `position`, which lie inside the file; valid until the next call.
-    // Null when the file cannot be read, or holds fewer bytes than it did when opened.
-    const char *at(qint64 position, qint64 length)
+    qint64 size() const override { return m_size; }
+    qint64 chunkBytes() const override { return 64 * 1024; }
+    const char *at(qint64 position, qint64 length) override
     {
         if (position >= m_start && position + length <= m_start + m_window.size())
             return m_window.constData() + (position - m_start);
@@ -62,7 +68,7 @@ public:
         }
         return m_window.constData();
     }
-    QString errorString() const { return m_error; }
+    QString errorString() const override { return m_error; }
 
 private:
     static constexpr qint64 WindowBytes = 256 * 1024;

@@ -1,6 +1,8 @@
 #include "characternumbering.h"
 
 #include "codepage.h"
+#include "gxtformat.h"
+#include "unitscan.h"
 
 #include <QStringDecoder>
 
@@ -12,61 +14,20 @@ namespace {
 constexpr char16_t WesternHigh[] = u"ÀÁÂÄÆÇÈÉÊËÌÍÎÏÒÓÔÖÙÚÛÜßàáâäæçèéêëìíîïòóôöùúûüÑñ¿";
 constexpr quint16 WesternFirstHigh = 0x80;
 constexpr quint16 WesternAcute = 0xB1;
-constexpr quint16 FlatInvertedExclamation = 0xB0;
-constexpr quint16 TabledInvertedExclamation = 0x5E;
 
-std::shared_ptr<CharacterNumbering> makeWestern(GxtLayout layout)
+// `invertedExclamation`: 0xB0 in the flat game; the later games draw "¡" where ASCII has
+// "^", which they then cannot show.
+std::shared_ptr<CharacterNumbering> makeWestern(quint16 invertedExclamation)
 {
     auto numbering = std::make_shared<CharacterNumbering>(QStringLiteral("western"));
+    numbering->setTitle(QStringLiteral("Game (Western European)"));
     for (quint16 g = 0x20; g <= 0x7E; ++g)
         numbering->map(g, g);
     for (qsizetype i = 0; WesternHigh[i] != 0; ++i)
         numbering->map(WesternHigh[i], quint16(WesternFirstHigh + i));
     numbering->map(U'\u00B4', WesternAcute);
-    if (layout == GxtLayout::Flat) {
-        numbering->map(U'\u00A1', FlatInvertedExclamation);
-    } else {
-        // The later games draw "¡" where ASCII has "^", which they then cannot show.
-        numbering->map(U'\u00A1', TabledInvertedExclamation);
-    }
+    numbering->map(U'\u00A1', invertedExclamation);
     return numbering;
-}
-
-int hexValue(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    return -1;
-}
-
-// "⟨XXXX⟩" at `i`: the unit it stands for, or -1.
-int escapeAt(QStringView text, qsizetype i)
-{
-    if (i + 6 > text.size() || text[i] != QChar(CharacterNumbering::EscapeOpen)
-        || text[i + 5] != QChar(CharacterNumbering::EscapeClose))
-        return -1;
-    int unit = 0;
-    for (qsizetype k = 1; k <= 4; ++k) {
-        const int digit = hexValue(text[i + k]);
-        if (digit < 0)
-            return -1;
-        unit = unit * 16 + digit;
-    }
-    return unit;
-}
-
-void appendEscape(char16_t *&out, char16_t unit)
-{
-    static constexpr char16_t Digits[] = u"0123456789ABCDEF";
-    *out++ = CharacterNumbering::EscapeOpen;
-    for (int shift = 12; shift >= 0; shift -= 4)
-        *out++ = Digits[(unit >> shift) & 0xF];
-    *out++ = CharacterNumbering::EscapeClose;
 }
 
 bool parseHex(QStringView text, uint &value)
@@ -177,6 +138,7 @@ std::shared_ptr<const CharacterNumbering> CharacterNumbering::windows1252()
 {
     static const std::shared_ptr<const CharacterNumbering> numbering = [] {
         auto made = std::make_shared<CharacterNumbering>(QStringLiteral("windows-1252"));
+        made->setTitle(QStringLiteral("Windows-1252"));
         const CodePage &page = CodePage::windows1252();
         for (int b = 1; b < 256; ++b)
             made->map(page.decode(uchar(b)).unicode(), quint16(b));
@@ -185,20 +147,23 @@ std::shared_ptr<const CharacterNumbering> CharacterNumbering::windows1252()
     return numbering;
 }
 
-std::shared_ptr<const CharacterNumbering> CharacterNumbering::western(GxtLayout layout)
+std::shared_ptr<const CharacterNumbering> CharacterNumbering::western(const GxtFormat &format)
 {
-    static const std::shared_ptr<const CharacterNumbering> flat = makeWestern(GxtLayout::Flat);
-    static const std::shared_ptr<const CharacterNumbering> tabled = makeWestern(GxtLayout::Tabled);
-    return layout == GxtLayout::Flat ? flat : tabled;
+    // One numbering per place of "¡" the games use, shared by every format that puts it there.
+    static const std::shared_ptr<const CharacterNumbering> flat = makeWestern(0xB0);
+    static const std::shared_ptr<const CharacterNumbering> later = makeWestern(0x5E);
+    const quint16 at = format.traits().invertedExclamation;
+    return at == 0xB0 ? flat : at == 0x5E ? later : makeWestern(at);
 }
 
-std::shared_ptr<const CharacterNumbering> CharacterNumbering::defaultFor(GxtLayout layout)
+std::shared_ptr<const CharacterNumbering> CharacterNumbering::defaultFor(const GxtFormat &format)
 {
-    return layout == GxtLayout::Flat ? windows1252() : western(layout);
+    return QLatin1String(format.traits().numbering) == QLatin1String("windows-1252") ? windows1252() : western(format);
 }
 
 void CharacterNumbering::unmapGlyph(quint16 glyph)
 {
+    m_runKnown = false;
     const char32_t old = characterOf(glyph);
     if (old == 0)
         return;
@@ -212,8 +177,45 @@ void CharacterNumbering::unmapGlyph(quint16 glyph)
     }
 }
 
+void CharacterNumbering::findShownRun() const
+{
+    const auto shows = [this](uint glyph) {
+        if (glyph == 0 || glyph > 0xFFFF)
+            return false;
+        const char32_t c = characterOf(quint16(glyph));
+        return c != 0 && c != EscapeOpen;
+    };
+    uint low = u'A';
+    uint high = u'A';
+    if (shows(low)) {
+        while (shows(low - 1))
+            --low;
+        while (shows(high + 1))
+            ++high;
+    }
+    // No run at all: an empty one, which nothing lies within.
+    m_runLow = shows(u'A') ? char16_t(low) : char16_t(1);
+    m_runHigh = shows(u'A') ? char16_t(high) : char16_t(0);
+    m_runKnown = true;
+}
+
+bool CharacterNumbering::showsEvery(QStringView units) const
+{
+    if (!m_runKnown)
+        findShownRun();
+    if (m_runLow <= m_runHigh && UnitScan::allWithin(units.utf16(), units.size(), m_runLow, m_runHigh))
+        return true;
+    for (QChar u : units) {
+        const char32_t c = characterOf(u.unicode());
+        if (c == 0 || c == EscapeOpen)
+            return false;
+    }
+    return true;
+}
+
 void CharacterNumbering::map(char32_t character, quint16 glyph)
 {
+    m_runKnown = false;
     if (glyph == 0 || character == 0)
         return;
     unmapGlyph(glyph);
@@ -274,7 +276,7 @@ QString CharacterNumbering::decode(QStringView units) const
     for (QChar u : units) {
         const char32_t c = characterOf(u.unicode());
         if (c == 0 || c == EscapeOpen) {
-            appendEscape(out, u.unicode());
+            out = UnitEscape::write(out, u.unicode());
         } else if (c > 0xFFFF) {
             *out++ = QChar::highSurrogate(c);
             *out++ = QChar::lowSurrogate(c);
@@ -327,7 +329,7 @@ bool CharacterNumbering::encode(QStringView text, QString &units, qsizetype *bad
             continue;
         }
         if (c == EscapeOpen) {
-            const int unit = escapeAt(text, i);
+            const int unit = UnitEscape::unitAt(text, i);
             if (unit > 0 && unit <= widest) {
                 out[n++] = char16_t(unit);
                 i += 5;

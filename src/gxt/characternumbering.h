@@ -1,17 +1,20 @@
 #pragma once
 
-#include "gxtlayout.h"
 #include "result.h"
+#include "unitescape.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QStringView>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace quillet {
+
+class GxtFormat;
 
 // How the units of a text (glyph numbers of the game's font) become the characters a user
 // reads and types, and back.
@@ -23,16 +26,16 @@ namespace quillet {
 class CharacterNumbering
 {
 public:
-    static constexpr char16_t EscapeOpen = u'\u27E8';
-    static constexpr char16_t EscapeClose = u'\u27E9';
+    static constexpr char16_t EscapeOpen = UnitEscape::Open;
+    static constexpr char16_t EscapeClose = UnitEscape::Close;
 
     // Each byte is its Windows-1252 character: what the flat layout has always been read as.
     static std::shared_ptr<const CharacterNumbering> windows1252();
-    // The game's own Western European numbering, which differs between the flat layout and
-    // the later ones only in where it puts "¡".
-    static std::shared_ptr<const CharacterNumbering> western(GxtLayout layout);
-    // Windows-1252 for flat files, the game's Western European numbering for the others.
-    static std::shared_ptr<const CharacterNumbering> defaultFor(GxtLayout layout);
+    // The game's own Western European numbering, which differs between the formats only in
+    // where it puts "¡" (the format says where).
+    static std::shared_ptr<const CharacterNumbering> western(const GxtFormat &format);
+    // The numbering a format's files open in: the one its description names.
+    static std::shared_ptr<const CharacterNumbering> defaultFor(const GxtFormat &format);
 
     // A numbering from a map file's text, in one of the two forms modders use:
     //  - one mapping a line, "UUUU=GGGG": a character's Unicode code and its glyph number,
@@ -45,8 +48,13 @@ public:
     static Result fromMap(const QByteArray &text, const QString &name, const CharacterNumbering &base,
                           std::shared_ptr<const CharacterNumbering> &out);
 
-    // "windows-1252", "western", or the map's name as given.
+    // "windows-1252", "western", or the map's name as given: what settings and the tool's
+    // --charmap store.
     QString name() const { return m_name; }
+    // How menus, the status bar and messages name it: "Windows-1252", "Game (Western
+    // European)", or the map's name.
+    QString title() const { return m_title.isEmpty() ? m_name : m_title; }
+    void setTitle(const QString &title) { m_title = title; }
 
     QString decode(QStringView units) const;
     // Decodes in place where that changes no length, which is the common case; `units` must
@@ -56,6 +64,9 @@ public:
     // False when `text` holds a character this numbering lacks, one whose glyph is above
     // `widest`, or an escape of the unit 0; `badIndex` then tells where.
     bool encode(QStringView text, QString &units, qsizetype *badIndex = nullptr, quint16 widest = 0xFFFF) const;
+
+    // Whether every unit of `units` shows as a character of its own, none as an escape.
+    bool showsEvery(QStringView units) const;
 
     // The glyph of one character; 0 when the numbering lacks it.
     quint16 glyphOf(char32_t character) const;
@@ -73,14 +84,25 @@ public:
     void unmapGlyph(quint16 glyph);
 
 private:
+    // The run of glyphs round 'A' that all show, which most texts keep within: found when
+    // first asked for, and again after the numbering changes.
+    void findShownRun() const;
 
     QString m_name;
+    QString m_title;
     std::vector<char32_t> m_toCharacter;  // by glyph; 0 where no character is shown
     // By glyph, for every glyph: the one UTF-16 unit it shows as, or 0 where it shows as an
     // escape or a surrogate pair. Decoding a text is then one look-up a unit.
     std::vector<char16_t> m_plain;
     std::vector<quint16> m_bmpToGlyph;    // by character of the Basic Multilingual Plane
     QHash<char32_t, quint16> m_otherToGlyph;
+    mutable bool m_runKnown = false;
+    mutable char16_t m_runLow = 0;
+    mutable char16_t m_runHigh = 0;
 };
+
+// The numbering files of a format are read in, as a caller has chosen it; null when it has
+// none to give (the format's own is then taken, or the caller has said why not).
+using NumberingFor = std::function<std::shared_ptr<const CharacterNumbering>(const GxtFormat &)>;
 
 } // namespace quillet

@@ -39,7 +39,7 @@ bool CodePage::encodeHigh(char16_t u, unsigned char &byte) const
     return true;
 }
 
-QString CodePage::describe(const QString &text, qsizetype index)
+QString CodePage::describe(QStringView text, qsizetype index)
 {
     char32_t code = text.at(index).unicode();
     qsizetype length = 1;
@@ -49,8 +49,33 @@ QString CodePage::describe(const QString &text, qsizetype index)
     }
     const QString number = QStringLiteral("U+%1").arg(uint(code), 4, 16, QLatin1Char('0')).toUpper();
     if (QChar::isPrint(code) && !QChar::isSurrogate(code))
-        return QStringLiteral("'%1' (%2)").arg(text.mid(index, length), number);
+        return QStringLiteral("'%1' (%2)").arg(text.mid(index, length).toString(), number);
     return number;
+}
+
+QString nameFromBytes(QByteArrayView bytes)
+{
+    const CodePage &page = CodePage::windows1252();
+    QString text(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        text[i] = page.decode(uchar(bytes[i]));
+    return text;
+}
+
+bool nameToBytes(QStringView name, QByteArray &bytes, qsizetype *badIndex)
+{
+    const CodePage &page = CodePage::windows1252();
+    bytes.resize(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        unsigned char byte = 0;
+        if (name[i].unicode() == 0 || !page.encode(name[i], byte)) {
+            if (badIndex)
+                *badIndex = i;
+            return false;
+        }
+        bytes[i] = char(byte);
+    }
+    return true;
 }
 
 } // namespace quillet

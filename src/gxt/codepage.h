@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QChar>
 #include <QString>
 
@@ -7,9 +9,9 @@
 
 namespace quillet {
 
-// Windows-1252, the one-byte code page of GXT names and texts. The tables are filled once
-// from Qt's own converters; looking a byte up beats a converter call per text by far, and
-// a single-byte code page is exactly a table.
+// Windows-1252, the one-byte code page of GXT key and table names. The tables are filled
+// once from Qt's own converters; looking a byte up beats a converter call per name by far,
+// and a single-byte code page is exactly a table.
 class CodePage
 {
 public:
@@ -29,7 +31,7 @@ public:
 
     // "'ア' (U+30A2)": how the character at `index` is named in messages; a surrogate
     // pair is named by the one character it makes.
-    static QString describe(const QString &text, qsizetype index);
+    static QString describe(QStringView text, qsizetype index);
 
 private:
     CodePage();
@@ -39,5 +41,10 @@ private:
     // Sorted (unicode, byte) pairs of the bytes 0x80..0xFF, searched when encoding.
     std::array<std::pair<char16_t, unsigned char>, 128> m_fromUnicodeHigh{};
 };
+
+// A name field's bytes as the characters they stand for, and back; false when a character
+// has no Windows-1252 byte or is the character 0 (badIndex says which).
+QString nameFromBytes(QByteArrayView bytes);
+bool nameToBytes(QStringView name, QByteArray &bytes, qsizetype *badIndex = nullptr);
 
 } // namespace quillet

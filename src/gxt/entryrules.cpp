@@ -1,82 +1,60 @@
 #include "entryrules.h"
 
 #include "codepage.h"
-#include "keynames.h"
+#include "hashtext.h"
+#include "keyhash.h"
+#include "rawgxt.h"
 
 namespace quillet {
 
-QString nameFromBytes(QByteArrayView bytes)
-{
-    const CodePage &page = CodePage::windows1252();
-    QString text(bytes.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        text[i] = page.decode(uchar(bytes[i]));
-    return text;
-}
-
-bool nameToBytes(const QString &name, QByteArray &bytes, qsizetype *badIndex)
-{
-    const CodePage &page = CodePage::windows1252();
-    bytes.resize(name.size());
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        unsigned char byte = 0;
-        if (name[i].unicode() == 0 || !page.encode(name[i], byte)) {
-            if (badIndex)
-                *badIndex = i;
-            return false;
-        }
-        bytes[i] = char(byte);
-    }
-    return true;
-}
-
-namespace {
-
-Result fieldName(const QString &name, const QString &what, QByteArray &bytes, qsizetype *badIndex)
-{
-    if (name.size() > GxtLimits::MaxNameLength) {
-        return Result::failure(QStringLiteral("the %1 \"%2\" has %3 characters; a GXT %1 holds at most %4")
-                                   .arg(what, name)
-                                   .arg(name.size())
-                                   .arg(GxtLimits::MaxNameLength));
-    }
-    qsizetype bad = -1;
-    if (!nameToBytes(name, bytes, &bad)) {
-        if (badIndex)
-            *badIndex = bad;
-        if (name[bad].unicode() == 0)
-            return Result::failure(QStringLiteral("the %1 holds a character of code 0, which a GXT file drops").arg(what));
-        return Result::failure(QStringLiteral("the %1 holds the character %2, which Windows-1252 cannot store")
-                                   .arg(what, CodePage::describe(name, bad)));
-    }
-    return {};
-}
-
-} // namespace
-
-EntryRules::EntryRules(GxtLayout layout, int bits, const CharacterNumbering &numbering)
-    : m_layout(layout)
-    , m_bits(layout == GxtLayout::Hashed ? bits : 16)
+EntryRules::EntryRules(const GxtFormat &format, int bits, const CharacterNumbering &numbering, const KeyHash *hash,
+                       const KeyNames *names)
+    : m_format(format)
+    , m_bits(format.takesBits(bits) ? bits : 16)
     , m_numbering(numbering)
+    , m_hash(hash ? hash : format.traits().hash)
+    , m_names(names)
 {
 }
 
-Result EntryRules::encodeName(const QString &name, RawEntry &entry, qsizetype *badIndex) const
+EntryRules EntryRules::of(const RawDocument &document, const CharacterNumbering &numbering, const KeyNames *names)
 {
-    if (m_layout == GxtLayout::Hashed) {
-        const std::optional<quint32> hash = KeyNames::hashOf(name);
-        if (!hash) {
-            return Result::failure(QStringLiteral("the name \"%1\" is no key: %2")
-                                       .arg(name, KeyNames::whyNotAName(name)));
-        }
-        entry.hash = *hash;
+    return EntryRules(*document.format, document.bits, numbering, document.hash, names);
+}
+
+QString EntryRules::keyText(const StringEntry &entry) const
+{
+    if (!m_format.storesHashes())
+        return nameFromBytes(entry.name.bytes());
+    if (m_names && m_hash) {
+        const QString known = m_names->nameOf(*m_hash, entry.hash);
+        if (!known.isEmpty())
+            return known;
+    }
+    return hashText(entry.hash);
+}
+
+QString EntryRules::tableText(const RawName &name) const
+{
+    return nameFromBytes(name.bytes());
+}
+
+Result EntryRules::encodeKey(const QString &name, StringEntry &entry, qsizetype *badIndex) const
+{
+    Result fits = m_format.keyRule().checkStored(name, QStringLiteral("name"), badIndex);
+    if (!fits)
+        return fits;
+    if (m_format.storesHashes()) {
+        if (const std::optional<quint32> hash = parseHashText(name))
+            entry.hash = *hash;
+        else
+            entry.hash = m_hash ? (*m_hash)(name.toLatin1()) : 0;
         return {};
     }
     QByteArray bytes;
-    Result result = fieldName(name, QStringLiteral("name"), bytes, badIndex);
-    if (!result)
-        return result;
-    entry.key = RawName::fromBytes(bytes);
+    if (!nameToBytes(name, bytes, badIndex))
+        return Result::failure(QStringLiteral("the name cannot be stored"));
+    entry.name = RawName::fromBytes(bytes);
     return {};
 }
 
@@ -91,15 +69,15 @@ Result EntryRules::encodeValue(const QString &value, QString &units, qsizetype *
         QString one;
         if (rest.front().unicode() == 0)
             return Result::failure(QStringLiteral("the value holds a character of code 0, which would end the text early"));
-        if (rest.size() >= 6 && rest.front().unicode() == CharacterNumbering::EscapeOpen
-            && m_numbering.encode(rest.first(6), one) && one.size() == 1) {
+        const int escaped = UnitEscape::unitAt(rest, 0);
+        if (escaped == 0) {
+            return Result::failure(QStringLiteral("the value holds %1, the unit 0, which would end the text early")
+                                       .arg(rest.first(UnitEscape::Length)));
+        }
+        if (escaped > widest) {
             return Result::failure(QStringLiteral("the value holds %1, a unit that does not fit the 8-bit texts of "
                                                   "this file")
-                                       .arg(rest.first(6)));
-        }
-        if (rest.size() >= 6 && rest.startsWith(QString(QChar(CharacterNumbering::EscapeOpen)) + QLatin1String("0000"))) {
-            return Result::failure(QStringLiteral("the value holds %1, the unit 0, which would end the text early")
-                                       .arg(rest.first(6)));
+                                       .arg(rest.first(UnitEscape::Length)));
         }
         const QString character = CodePage::describe(value, bad);
         if (m_numbering.encode(rest.first(rest.front().isHighSurrogate() && rest.size() > 1 ? 2 : 1), one)) {
@@ -112,26 +90,26 @@ Result EntryRules::encodeValue(const QString &value, QString &units, qsizetype *
                                               "cannot store")
                                    .arg(character, m_numbering.name()));
     }
-    if (units.size() > GxtLimits::MaxValueLength) {
+    if (units.size() > m_format.traits().maxValueLength) {
         return Result::failure(QStringLiteral("the value has %1 characters; a GXT text holds at most %2")
                                    .arg(units.size())
-                                   .arg(GxtLimits::MaxValueLength));
+                                   .arg(m_format.traits().maxValueLength));
     }
     return {};
 }
 
-Result EntryRules::encode(const StringEntry &entry, RawEntry &out) const
+Result EntryRules::encode(const QString &name, const QString &value, StringEntry &out) const
 {
-    Result result = encodeName(entry.name, out);
+    Result result = encodeKey(name, out);
     if (!result)
         return result;
-    return encodeValue(entry.value, out.units);
+    return encodeValue(value, out.units);
 }
 
-Result EntryRules::checkName(const QString &name, qsizetype *badIndex) const
+Result EntryRules::checkKey(const QString &name, qsizetype *badIndex) const
 {
-    RawEntry scratch;
-    return encodeName(name, scratch, badIndex);
+    StringEntry scratch;
+    return encodeKey(name, scratch, badIndex);
 }
 
 Result EntryRules::checkValue(const QString &value, qsizetype *badIndex) const
@@ -140,19 +118,16 @@ Result EntryRules::checkValue(const QString &value, qsizetype *badIndex) const
     return encodeValue(value, units, badIndex);
 }
 
-Result EntryRules::check(const StringEntry &entry) const
-{
-    RawEntry scratch;
-    return encode(entry, scratch);
-}
-
 Result EntryRules::encodeTableName(const QString &name, RawName &out) const
 {
+    Result fits = m_format.tableRule().checkStored(name, QStringLiteral("table name"));
+    if (!fits)
+        return fits;
     QByteArray bytes;
-    Result result = fieldName(name, QStringLiteral("table name"), bytes, nullptr);
-    if (result)
-        out = RawName::fromBytes(bytes);
-    return result;
+    if (!nameToBytes(name, bytes))
+        return Result::failure(QStringLiteral("the table name cannot be stored"));
+    out = RawName::fromBytes(bytes);
+    return {};
 }
 
 } // namespace quillet

@@ -1,6 +1,8 @@
 #include "exchangeformats.h"
 
-#include "entryrules.h"
+#include "gxtformat.h"
+#include "jsontext.h"
+#include "unitescape.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -33,7 +35,7 @@ QString unsuitableCharacter(const QString &text, bool lineBreaksAllowed)
 }
 
 // A txt value keeps to its line: a line break is written as the escape of its unit, which
-// encodes back to that unit. Empty when the numbering has no unit for it.
+// encodes back to that unit. Nothing when the numbering has no unit for it.
 std::optional<QString> oneLineValue(const QString &value, const CharacterNumbering &numbering)
 {
     if (!value.contains(u'\n') && !value.contains(u'\r'))
@@ -48,9 +50,7 @@ std::optional<QString> oneLineValue(const QString &value, const CharacterNumberi
         const quint16 unit = numbering.glyphOf(c.unicode());
         if (unit == 0)
             return std::nullopt;
-        out += QChar(CharacterNumbering::EscapeOpen);
-        out += QStringLiteral("%1").arg(unit, 4, 16, QLatin1Char('0')).toUpper();
-        out += QChar(CharacterNumbering::EscapeClose);
+        UnitEscape::append(out, unit);
     }
     return out;
 }
@@ -65,66 +65,16 @@ QByteArray csvField(const QString &text)
     return '"' + quoted.toUtf8() + '"';
 }
 
-// A JSON string with the escapes JSON requires; lone surrogates too, which UTF-8 cannot hold.
-void appendJsonString(QByteArray &out, const QString &text)
-{
-    out += '"';
-    QString plain;
-    auto flush = [&] {
-        out += plain.toUtf8();
-        plain.clear();
-    };
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        const bool pairStart = QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate();
-        if (pairStart) {
-            plain += text[i];
-            plain += text[++i];
-            continue;
-        }
-        const char *escape = nullptr;
-        switch (c) {
-        case u'"': escape = "\\\""; break;
-        case u'\\': escape = "\\\\"; break;
-        case u'\n': escape = "\\n"; break;
-        case u'\r': escape = "\\r"; break;
-        case u'\t': escape = "\\t"; break;
-        case u'\b': escape = "\\b"; break;
-        case u'\f': escape = "\\f"; break;
-        default: break;
-        }
-        if (escape) {
-            flush();
-            out += escape;
-        } else if (c < 0x20 || QChar::isSurrogate(c)) {
-            flush();
-            out += QStringLiteral("\\u%1").arg(uint(c), 4, 16, QLatin1Char('0')).toLatin1();
-        } else {
-            plain += QChar(c);
-        }
-    }
-    flush();
-    out += '"';
-}
-
-void appendJsonEntry(QByteArray &out, const StringEntry &row)
-{
-    out += "{\"name\": ";
-    appendJsonString(out, row.name);
-    out += ", \"value\": ";
-    appendJsonString(out, row.value);
-    out += '}';
-}
-
-void appendJsonEntries(QByteArray &out, const std::vector<StringEntry> &rows, const QByteArray &indent)
+void appendJsonEntries(QByteArray &out, const RawTable &table, const EntryRules &rules, const QByteArray &indent)
 {
     out += '[';
-    for (size_t i = 0; i < rows.size(); ++i) {
+    for (size_t i = 0; i < table.entries.size(); ++i) {
+        const StringEntry &entry = table.entries[i];
         out += i == 0 ? "\n" : ",\n";
-        out += indent + "    ";
-        appendJsonEntry(out, rows[i]);
+        out += indent + "    {\"name\": " + jsonQuoted(rules.keyText(entry)).toUtf8() + ", \"value\": "
+               + jsonQuoted(rules.valueText(entry)).toUtf8() + '}';
     }
-    if (!rows.empty())
+    if (!table.entries.empty())
         out += '\n' + indent;
     out += ']';
 }
@@ -135,12 +85,12 @@ int lineOfOffset(const QByteArray &source, qsizetype offset)
 }
 
 // Decodes UTF-8 strictly; on a bad sequence names the line it stands on.
-bool decodeUtf8(const QByteArray &source, QString &text, QString &error)
+Result decodeUtf8(const QByteArray &source, QString &text)
 {
     QStringDecoder decoder(QStringDecoder::Utf8);
     text = decoder.decode(source);
     if (!decoder.hasError())
-        return true;
+        return {};
     qsizetype start = 0;
     int line = 1;
     while (start <= source.size()) {
@@ -154,8 +104,7 @@ bool decodeUtf8(const QByteArray &source, QString &text, QString &error)
         start = end + 1;
         ++line;
     }
-    error = QStringLiteral("line %1: the text is not valid UTF-8").arg(line);
-    return false;
+    return Result::failure(QStringLiteral("line %1: the text is not valid UTF-8").arg(line));
 }
 
 QString lineAt(int line)
@@ -163,21 +112,108 @@ QString lineAt(int line)
     return QStringLiteral("line %1").arg(line);
 }
 
-// The layout and width a txt header or a csv layout row names; a reason when it names none.
-QString parseLayout(const QString &name, const QString &bitsText, GxtLayout &layout, int &bits)
+// The format and width a txt header or a csv layout row names; a reason when it names none.
+QString parseLayout(const QString &name, const QString &bitsText, const GxtFormat *&format, int &bits)
 {
-    const std::optional<GxtLayout> named = layoutFromName(name);
-    if (!named)
-        return QStringLiteral("\"%1\" is no layout; the layouts are flat, tabled and hashed").arg(name.left(20));
+    const GxtFormat *named = GxtFormat::byId(name);
+    if (!named) {
+        QStringList ids;
+        for (const GxtFormat *known : GxtFormat::all())
+            ids.append(known->id());
+        return QStringLiteral("\"%1\" is no layout; the layouts are %2").arg(name.left(20), ids.join(QStringLiteral(", ")));
+    }
     bool ok = false;
     bits = bitsText.toInt(&ok);
     if (!ok || (bits != 8 && bits != 16))
         return QStringLiteral("\"%1\" is no text width; a GXT file has 8- or 16-bit texts").arg(bitsText.left(20));
-    if (bits == 8 && *named != GxtLayout::Hashed)
+    if (!named->takesBits(bits))
         return QStringLiteral("the %1 layout has 16-bit texts").arg(name);
-    layout = *named;
+    format = named;
     return {};
 }
+
+// Gathers the tables a source names and applies the one rule to each entry as it comes,
+// so that a refusal names where the entry stands in the source.
+struct Builder {
+    const NumberingFor &numberingFor;
+    RawDocument data;
+    std::shared_ptr<const CharacterNumbering> numbering;
+    std::optional<EntryRules> rules;
+    QString error;
+
+    bool fail(const QString &where, const QString &reason)
+    {
+        error = where.isEmpty() ? reason : QStringLiteral("%1: %2").arg(where, reason);
+        return false;
+    }
+
+    bool hasLayout() const { return rules.has_value(); }
+    bool hasTables() const { return data.format && data.format->hasTables(); }
+    QString tableName() const { return rules->tableText(data.tables.back().name); }
+
+    void setLayout(const GxtFormat &format, int bits)
+    {
+        data.format = &format;
+        data.bits = format.takesBits(bits) ? bits : 16;
+        data.hash = format.storesHashes() ? format.traits().hash : nullptr;
+        if (numberingFor)
+            numbering = numberingFor(format);
+        if (!numbering)
+            numbering = CharacterNumbering::defaultFor(format);
+        rules.emplace(format, data.bits, *numbering, data.hash);
+        if (!format.hasTables())
+            data.tables.push_back({mainTableRawName(), {}});
+    }
+
+    bool startTable(const QString &name, const QString &where)
+    {
+        if (data.tables.empty() && name != mainTableName()) {
+            return fail(where, QStringLiteral("the first table is \"%1\"; a GXT file of tables lists its %2 table first")
+                                   .arg(name.left(40), mainTableName()));
+        }
+        RawTable table;
+        const Result named = rules->encodeTableName(name, table.name);
+        if (!named)
+            return fail(where, named.errorString());
+        data.tables.push_back(std::move(table));
+        return true;
+    }
+
+    // `where` names the line; an empty one means a json element, whose position is the
+    // entry's own.
+    bool addEntry(const QString &name, const QString &value, const QString &where)
+    {
+        RawTable &table = data.tables.back();
+        const int position = int(table.entries.size() + 1);
+        const QString entryWhere = where.isEmpty()
+            ? (hasTables() ? QStringLiteral("table %1, ").arg(tableName()) : QString())
+                  + QStringLiteral("element %1 (%2)").arg(position).arg(name)
+            : QStringLiteral("%1: %2").arg(where, describeEntry(*data.format, tableName(), position, name));
+        if (position > data.format->traits().maxEntries) {
+            return fail(entryWhere, QStringLiteral("the table has more than %1 entries, the most a GXT table holds")
+                                        .arg(data.format->traits().maxEntries));
+        }
+        StringEntry entry;
+        const Result encoded = rules->encode(name, value, entry);
+        if (!encoded)
+            return fail(entryWhere, encoded.errorString());
+        table.entries.push_back(std::move(entry));
+        return true;
+    }
+
+    bool finish(const QString &where)
+    {
+        if (data.tables.empty()) {
+            return fail(where, QStringLiteral("the %1 layout needs a %2 table first, but the source holds no tables")
+                                   .arg(data.format->id(), mainTableName()));
+        }
+        return true;
+    }
+};
+
+bool readTxt(const QByteArray &source, Builder &builder);
+bool readCsv(const QByteArray &source, Builder &builder);
+bool readJson(const QByteArray &source, Builder &builder);
 
 } // namespace
 
@@ -198,9 +234,9 @@ std::optional<ExchangeFormat> exchangeFormatFromPath(const QString &path)
     return exchangeFormatFromName(QFileInfo(path).suffix());
 }
 
-QString exchangeFormatName(ExchangeFormat format)
+QString exchangeFormatName(ExchangeFormat form)
 {
-    switch (format) {
+    switch (form) {
     case ExchangeFormat::Txt:
         return QStringLiteral("txt");
     case ExchangeFormat::Csv:
@@ -211,192 +247,96 @@ QString exchangeFormatName(ExchangeFormat format)
     return {};
 }
 
-bool ExchangeWriter::write(const GxtDocumentData &data, ExchangeFormat format, const CharacterNumbering &numbering,
-                           QByteArray &out)
+Result writeExchange(const RawDocument &document, const EntryRules &rules, ExchangeFormat form, QByteArray &out)
 {
-    m_error.clear();
     out.clear();
-    const GxtLayout layout = data.layout;
-    const bool flat = layout == GxtLayout::Flat;
-    const int bits = layout == GxtLayout::Hashed ? data.bits : 16;
-    if (flat && data.tables.size() != 1) {
-        m_error = QStringLiteral("a flat GXT file holds exactly one table, not %1").arg(data.tables.size());
-        return false;
-    }
-    const QString form = exchangeFormatName(format);
+    const GxtFormat &format = *document.format;
+    const bool flat = !format.hasTables();
+    const int bits = document.bits;
+    if (flat && document.tables.size() != 1)
+        return Result::failure(QStringLiteral("a flat GXT file holds exactly one table, not %1").arg(document.tables.size()));
+    const QString formName = exchangeFormatName(form);
     auto refuse = [&](const QString &what, const QString &problem, const QString &instead) {
-        m_error = QStringLiteral("%1 holds %2, which the %3 form cannot hold; export as %4 instead")
-                      .arg(what, problem, form, instead);
         out.clear();
-        return false;
+        return Result::failure(QStringLiteral("%1 holds %2, which the %3 form cannot hold; export as %4 instead")
+                                   .arg(what, problem, formName, instead));
     };
 
-    if (format == ExchangeFormat::Json) {
+    if (form == ExchangeFormat::Json) {
         if (flat) {
-            appendJsonEntries(out, data.tables.front().rows, QByteArray());
+            appendJsonEntries(out, document.tables.front(), rules, QByteArray());
             out += '\n';
-            return true;
+            return {};
         }
-        out += "{\n    \"layout\": \"" + layoutName(layout).toLatin1() + "\",\n    \"bits\": " + QByteArray::number(bits)
+        out += "{\n    \"layout\": " + jsonQuoted(format.id()).toUtf8() + ",\n    \"bits\": " + QByteArray::number(bits)
                + ",\n    \"tables\": [";
-        for (size_t t = 0; t < data.tables.size(); ++t) {
+        for (size_t t = 0; t < document.tables.size(); ++t) {
             out += t == 0 ? "\n" : ",\n";
-            out += "        {\"name\": ";
-            appendJsonString(out, data.tables[t].name);
-            out += ", \"entries\": ";
-            appendJsonEntries(out, data.tables[t].rows, "        ");
+            out += "        {\"name\": " + jsonQuoted(rules.tableText(document.tables[t].name)).toUtf8() + ", \"entries\": ";
+            appendJsonEntries(out, document.tables[t], rules, "        ");
             out += '}';
         }
-        out += data.tables.empty() ? "]\n}\n" : "\n    ]\n}\n";
-        return true;
+        out += document.tables.empty() ? "]\n}\n" : "\n    ]\n}\n";
+        return {};
     }
 
-    const bool csv = format == ExchangeFormat::Csv;
+    const bool csv = form == ExchangeFormat::Csv;
+    const QByteArray id = format.id().toLatin1();
     if (!flat) {
-        out += csv ? "layout," + layoutName(layout).toLatin1() + ',' + QByteArray::number(bits) + "\r\ntable,name,value\r\n"
-                   : "{layout " + layoutName(layout).toLatin1() + ' ' + QByteArray::number(bits) + "}\n";
+        out += csv ? "layout," + id + ',' + QByteArray::number(bits) + "\r\ntable,name,value\r\n"
+                   : "{layout " + id + ' ' + QByteArray::number(bits) + "}\n";
     } else if (csv) {
         out += "name,value\r\n";
     }
     QSet<QString> tableNames;
-    for (const GxtTableData &table : data.tables) {
+    for (const RawTable &table : document.tables) {
+        const QString tableName = rules.tableText(table.name);
         if (!flat) {
-            const QString problem = unsuitableCharacter(table.name, csv);
+            const QString problem = unsuitableCharacter(tableName, csv);
             if (!problem.isEmpty())
-                return refuse(QStringLiteral("the table name \"%1\"").arg(table.name), problem, QStringLiteral("json"));
-            if (csv && tableNames.contains(table.name)) {
-                return refuse(QStringLiteral("the file"), QStringLiteral("two tables named \"%1\"").arg(table.name),
+                return refuse(QStringLiteral("the table name \"%1\"").arg(tableName), problem, QStringLiteral("json"));
+            if (csv && tableNames.contains(tableName)) {
+                return refuse(QStringLiteral("the file"), QStringLiteral("two tables named \"%1\"").arg(tableName),
                               QStringLiteral("txt or json"));
             }
-            tableNames.insert(table.name);
-            if (csv && table.rows.empty())
-                out += (table.name.isEmpty() ? QByteArray("\"\"") : csvField(table.name)) + "\r\n";
+            tableNames.insert(tableName);
+            if (csv && table.entries.empty())
+                out += (tableName.isEmpty() ? QByteArray("\"\"") : csvField(tableName)) + "\r\n";
             else if (!csv)
-                out += "{table " + table.name.toUtf8() + "}\n";
+                out += "{table " + tableName.toUtf8() + "}\n";
         }
-        const QByteArray tableField = flat ? QByteArray() : csvField(table.name) + ',';
-        for (size_t i = 0; i < table.rows.size(); ++i) {
-            const StringEntry &row = table.rows[i];
-            const QString where = describeEntry(layout, table.name, int(i + 1), row.name);
-            const QString nameProblem = unsuitableCharacter(row.name, csv);
+        const QByteArray tableField = flat ? QByteArray() : csvField(tableName) + ',';
+        for (size_t i = 0; i < table.entries.size(); ++i) {
+            const StringEntry &entry = table.entries[i];
+            const QString name = rules.keyText(entry);
+            const QString value = rules.valueText(entry);
+            const QString where = describeEntry(format, tableName, int(i + 1), name);
+            const QString nameProblem = unsuitableCharacter(name, csv);
             if (!nameProblem.isEmpty())
                 return refuse(QStringLiteral("%1: the name").arg(where), nameProblem, QStringLiteral("json"));
-            if (row.value.contains(QChar(0)))
+            if (value.contains(QChar(0)))
                 return refuse(QStringLiteral("%1: the value").arg(where), QStringLiteral("a character of code 0"), QStringLiteral("json"));
             if (csv) {
-                out += tableField + csvField(row.name) + ',' + csvField(row.value) + "\r\n";
+                out += tableField + csvField(name) + ',' + csvField(value) + "\r\n";
                 continue;
             }
-            const std::optional<QString> value = oneLineValue(row.value, numbering);
-            if (!value)
+            const std::optional<QString> line = oneLineValue(value, rules.numbering());
+            if (!line)
                 return refuse(QStringLiteral("%1: the value").arg(where), QStringLiteral("a line break"), QStringLiteral("json"));
-            out += '[' + row.name.toUtf8() + "]\n" + value->toUtf8() + '\n';
+            out += '[' + name.toUtf8() + "]\n" + line->toUtf8() + '\n';
         }
     }
-    return true;
+    return {};
 }
 
-bool ExchangeWriter::write(const std::vector<StringEntry> &rows, ExchangeFormat format, QByteArray &out)
+Result readExchange(const QByteArray &source, ExchangeFormat form, RawDocument &out, const NumberingFor &numberingFor,
+                    std::shared_ptr<const CharacterNumbering> *numbering)
 {
-    GxtDocumentData data;
-    data.tables.push_back({mainTableName(), rows});
-    return write(data, format, *CharacterNumbering::windows1252(), out);
-}
-
-// Gathers the tables a source names and applies the one rule to each entry as it comes,
-// so that a refusal names where the entry stands in the source.
-struct ExchangeReader::Builder {
-    const NumberingFor &numberingFor;
-    QString &error;
-    GxtDocumentData data;
-    std::shared_ptr<const CharacterNumbering> numbering;
-    std::optional<EntryRules> rules;
-
-    bool fail(const QString &where, const QString &reason)
-    {
-        error = where.isEmpty() ? reason : QStringLiteral("%1: %2").arg(where, reason);
-        return false;
-    }
-
-    bool hasLayout() const { return rules.has_value(); }
-    bool hasTables() const { return data.layout != GxtLayout::Flat; }
-
-    void setLayout(GxtLayout layout, int bits)
-    {
-        data.layout = layout;
-        data.bits = layout == GxtLayout::Hashed ? bits : 16;
-        if (numberingFor)
-            numbering = numberingFor(layout);
-        if (!numbering)
-            numbering = CharacterNumbering::defaultFor(layout);
-        rules.emplace(layout, data.bits, *numbering);
-        if (layout == GxtLayout::Flat)
-            data.tables.push_back({mainTableName(), {}});
-    }
-
-    bool startTable(const QString &name, const QString &where)
-    {
-        if (data.tables.empty() && name != mainTableName()) {
-            return fail(where, QStringLiteral("the first table is \"%1\"; a GXT file of tables lists its %2 table first")
-                                   .arg(name.left(40), mainTableName()));
-        }
-        RawName scratch;
-        const Result named = rules->encodeTableName(name, scratch);
-        if (!named)
-            return fail(where, named.errorString());
-        data.tables.push_back({name, {}});
-        return true;
-    }
-
-    // `where` names the line; an empty one means a json element, whose position is the
-    // entry's own.
-    bool addEntry(StringEntry entry, const QString &where)
-    {
-        GxtTableData &table = data.tables.back();
-        const int position = int(table.rows.size() + 1);
-        const QString entryWhere = where.isEmpty()
-            ? (hasTables() ? QStringLiteral("table %1, ").arg(table.name) : QString())
-                  + QStringLiteral("element %1 (%2)").arg(position).arg(entry.name)
-            : QStringLiteral("%1: %2").arg(where, describeEntry(data.layout, table.name, position, entry.name));
-        if (position > GxtLimits::MaxEntries) {
-            return fail(entryWhere, QStringLiteral("the table has more than %1 entries, the most a GXT table holds")
-                                        .arg(GxtLimits::MaxEntries));
-        }
-        RawEntry raw;
-        const Result encoded = rules->encode(entry, raw);
-        if (!encoded)
-            return fail(entryWhere, encoded.errorString());
-        // As a load of the file would show it, so that an import shows what the file holds.
-        entry.value = numbering->decode(raw.units);
-        table.rows.push_back(std::move(entry));
-        return true;
-    }
-
-    bool finish(const QString &where)
-    {
-        if (data.tables.empty()) {
-            return fail(where, QStringLiteral("the %1 layout needs a %2 table first, but the source holds no tables")
-                                   .arg(layoutName(data.layout), mainTableName()));
-        }
-        return true;
-    }
-};
-
-bool ExchangeReader::fail(const QString &reason)
-{
-    m_error = reason;
-    return false;
-}
-
-bool ExchangeReader::read(const QByteArray &source, ExchangeFormat format, GxtDocumentData &out,
-                          const NumberingFor &numberingFor)
-{
-    m_error.clear();
-    m_numbering.reset();
-    Builder builder{numberingFor, m_error, {}, {}, {}};
+    out = RawDocument();
+    Builder builder{numberingFor, {}, {}, {}, {}};
     const QByteArray body = source.startsWith(Utf8Bom) ? source.mid(Utf8Bom.size()) : source;
     bool ok = false;
-    switch (format) {
+    switch (form) {
     case ExchangeFormat::Txt:
         ok = readTxt(body, builder);
         break;
@@ -408,27 +348,21 @@ bool ExchangeReader::read(const QByteArray &source, ExchangeFormat format, GxtDo
         break;
     }
     if (!ok)
-        return false;
+        return Result::failure(builder.error);
     out = std::move(builder.data);
-    m_numbering = builder.numbering;
-    return true;
+    if (numbering)
+        *numbering = builder.numbering;
+    return {};
 }
 
-bool ExchangeReader::read(const QByteArray &source, ExchangeFormat format, std::vector<StringEntry> &rows)
-{
-    GxtDocumentData data;
-    const bool ok = read(source, format, data, [](GxtLayout) { return CharacterNumbering::windows1252(); });
-    if (ok && data.layout != GxtLayout::Flat)
-        return fail(QStringLiteral("the source holds a %1 file of tables, not a flat table").arg(layoutName(data.layout)));
-    rows = ok ? std::move(data.tables.front().rows) : std::vector<StringEntry>();
-    return ok;
-}
+namespace {
 
-bool ExchangeReader::readTxt(const QByteArray &source, Builder &builder)
+bool readTxt(const QByteArray &source, Builder &builder)
 {
     QString text;
-    if (!decodeUtf8(source, text, m_error))
-        return false;
+    const Result decoded = decodeUtf8(source, text);
+    if (!decoded)
+        return builder.fail(QString(), decoded.errorString());
     QStringList lines = text.split(QLatin1Char('\n'));
     // A final line break ends the last line; it does not start an empty one.
     if (!lines.isEmpty() && lines.last().isEmpty())
@@ -450,17 +384,17 @@ bool ExchangeReader::readTxt(const QByteArray &source, Builder &builder)
         if (!builder.hasLayout()) {
             if (braced && line.startsWith(layoutOpen)) {
                 const QStringList words = line.mid(layoutOpen.size(), line.size() - layoutOpen.size() - 1).split(u' ');
-                GxtLayout layout = GxtLayout::Flat;
+                const GxtFormat *layout = nullptr;
                 int bits = 16;
                 const QString problem = words.size() == 2 ? parseLayout(words[0], words[1], layout, bits)
                                                           : QStringLiteral("expected {layout NAME BITS}, such as "
                                                                            "{layout hashed 8}");
                 if (!problem.isEmpty())
                     return builder.fail(where, problem);
-                builder.setLayout(layout, bits);
+                builder.setLayout(*layout, bits);
                 continue;
             }
-            builder.setLayout(GxtLayout::Flat, 16);
+            builder.setLayout(GxtFormat::untitled(), 16);
         }
         if (braced && line.startsWith(tableOpen)) {
             if (!builder.hasTables()) {
@@ -477,23 +411,23 @@ bool ExchangeReader::readTxt(const QByteArray &source, Builder &builder)
         }
         if (builder.data.tables.empty())
             return builder.fail(where, QStringLiteral("an entry stands before the first {table NAME} line"));
-        StringEntry entry{line.mid(1, line.size() - 2), QString()};
+        const QString name = line.mid(1, line.size() - 2);
         if (i + 1 >= lines.size())
-            return builder.fail(where, QStringLiteral("the entry [%1] has no value line after it").arg(entry.name));
-        entry.value = lines[++i];
-        if (!builder.addEntry(std::move(entry), where))
+            return builder.fail(where, QStringLiteral("the entry [%1] has no value line after it").arg(name));
+        if (!builder.addEntry(name, lines[++i], where))
             return false;
     }
     if (!builder.hasLayout())
-        builder.setLayout(GxtLayout::Flat, 16);
+        builder.setLayout(GxtFormat::untitled(), 16);
     return builder.finish(lineAt(1));
 }
 
-bool ExchangeReader::readCsv(const QByteArray &source, Builder &builder)
+bool readCsv(const QByteArray &source, Builder &builder)
 {
     QString text;
-    if (!decodeUtf8(source, text, m_error))
-        return false;
+    const Result decoded = decodeUtf8(source, text);
+    if (!decoded)
+        return builder.fail(QString(), decoded.errorString());
 
     // RFC 4180: fields separated by commas, records by CRLF (a bare LF or CR is taken too);
     // a quoted field may hold commas, line breaks and doubled quotes.
@@ -577,12 +511,12 @@ bool ExchangeReader::readCsv(const QByteArray &source, Builder &builder)
     const QStringList tablesHeader{QStringLiteral("table"), QStringLiteral("name"), QStringLiteral("value")};
     qsizetype r = 0;
     if (!records.isEmpty() && records.first().fields.size() == 3 && records.first().fields[0] == QLatin1String("layout")) {
-        GxtLayout layout = GxtLayout::Flat;
+        const GxtFormat *layout = nullptr;
         int bits = 16;
         const QString problem = parseLayout(records.first().fields[1], records.first().fields[2], layout, bits);
         if (!problem.isEmpty())
             return builder.fail(lineAt(records.first().line), problem);
-        builder.setLayout(layout, bits);
+        builder.setLayout(*layout, bits);
         r = 1;
     }
     const QStringList &header = builder.hasLayout() && builder.hasTables() ? tablesHeader : flatHeader;
@@ -595,7 +529,7 @@ bool ExchangeReader::readCsv(const QByteArray &source, Builder &builder)
         return builder.fail(lineAt(headerLine), QStringLiteral("expected the header row %1").arg(header.join(u',')));
     }
     if (!builder.hasLayout())
-        builder.setLayout(GxtLayout::Flat, 16);
+        builder.setLayout(GxtFormat::untitled(), 16);
     const bool tables = builder.hasTables();
 
     // The tables in the order their runs of rows stand in.
@@ -614,7 +548,7 @@ bool ExchangeReader::readCsv(const QByteArray &source, Builder &builder)
         }
         if (tables) {
             const QString &tableName = rec.fields[0];
-            if (builder.data.tables.empty() || builder.data.tables.back().name != tableName) {
+            if (builder.data.tables.empty() || builder.tableName() != tableName) {
                 if (const auto seen = tableLine.constFind(tableName); seen != tableLine.cend()) {
                     return builder.fail(where, QStringLiteral("the table \"%1\" has rows on line %2 already, and other "
                                                               "tables' rows between; keep each table's rows together")
@@ -627,13 +561,13 @@ bool ExchangeReader::readCsv(const QByteArray &source, Builder &builder)
             if (rec.fields.size() == 1)
                 continue;
         }
-        if (!builder.addEntry({rec.fields[expected - 2], rec.fields[expected - 1]}, where))
+        if (!builder.addEntry(rec.fields[expected - 2], rec.fields[expected - 1], where))
             return false;
     }
     return builder.finish(lineAt(records.first().line));
 }
 
-bool ExchangeReader::readJson(const QByteArray &source, Builder &builder)
+bool readJson(const QByteArray &source, Builder &builder)
 {
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(source, &parseError);
@@ -651,16 +585,15 @@ bool ExchangeReader::readJson(const QByteArray &source, Builder &builder)
                                     QStringLiteral("expected an object with exactly the two strings \"name\" and "
                                                    "\"value\""));
             }
-            if (!builder.addEntry({object.value(QLatin1String("name")).toString(),
-                                   object.value(QLatin1String("value")).toString()},
-                                  QString()))
+            if (!builder.addEntry(object.value(QLatin1String("name")).toString(),
+                                  object.value(QLatin1String("value")).toString(), QString()))
                 return false;
         }
         return true;
     };
 
     if (document.isArray()) {
-        builder.setLayout(GxtLayout::Flat, 16);
+        builder.setLayout(GxtFormat::untitled(), 16);
         return readEntries(document.array(), QString());
     }
     const QString shape = QStringLiteral("expected an array of {\"name\": ..., \"value\": ...} objects, or an object "
@@ -672,16 +605,16 @@ bool ExchangeReader::readJson(const QByteArray &source, Builder &builder)
     if (!document.isObject() || !layoutValue.isString() || !tablesValue.isArray()
         || !(bitsValue.isUndefined() || bitsValue.isDouble()) || top.size() != (bitsValue.isUndefined() ? 2 : 3))
         return builder.fail(QString(), shape);
-    GxtLayout layout = GxtLayout::Flat;
+    const GxtFormat *layout = nullptr;
     int bits = 16;
     const QString problem = parseLayout(layoutValue.toString(),
                                         bitsValue.isUndefined() ? QStringLiteral("16") : QString::number(bitsValue.toDouble()),
                                         layout, bits);
     if (!problem.isEmpty())
         return builder.fail(QString(), problem);
-    builder.setLayout(layout, bits);
+    builder.setLayout(*layout, bits);
     const QJsonArray tables = tablesValue.toArray();
-    if (layout == GxtLayout::Flat && tables.size() != 1)
+    if (!layout->hasTables() && tables.size() != 1)
         return builder.fail(QString(), QStringLiteral("a flat GXT file holds exactly one table, not %1").arg(tables.size()));
     for (qsizetype t = 0; t < tables.size(); ++t) {
         const QString where = QStringLiteral("tables element %1").arg(t + 1);
@@ -692,13 +625,15 @@ bool ExchangeReader::readJson(const QByteArray &source, Builder &builder)
                                                       "\"entries\""));
         }
         const QString name = table.value(QLatin1String("name")).toString();
-        if (layout != GxtLayout::Flat && !builder.startTable(name, where))
+        if (layout->hasTables() && !builder.startTable(name, where))
             return false;
-        const QString prefix = layout == GxtLayout::Flat ? QString() : QStringLiteral("table %1, ").arg(name);
+        const QString prefix = !layout->hasTables() ? QString() : QStringLiteral("table %1, ").arg(name);
         if (!readEntries(table.value(QLatin1String("entries")).toArray(), prefix))
             return false;
     }
     return builder.finish(QStringLiteral("tables"));
 }
+
+} // namespace
 
 } // namespace quillet

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "characternumbering.h"
-#include "gxtdocument.h"
-#include "stringentry.h"
+#include "entryrules.h"
+#include "rawgxt.h"
+#include "result.h"
 
 #include <QByteArray>
 #include <QString>
@@ -10,13 +11,12 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <vector>
 
 namespace quillet {
 
 // Text forms of a GXT file for version control, diffs, spreadsheets and scripts, all UTF-8.
-// A flat file keeps the forms it always had; a file of tables names its layout and width
-// first, then each table before its entries:
+// A flat file keeps the forms it always had; a file of tables names its format ("layout")
+// and width first, then each table before its entries:
 //
 //  - txt:  flat: "[NAME]" on one line, the value on the next, one entry after another.
 //          Tables: a first line "{layout tabled 16}" or "{layout hashed 8}", then a line
@@ -30,59 +30,25 @@ namespace quillet {
 //          "bits": 8, "tables": [{"name": "MAIN", "entries": [{"name", "value"}...]}...]}.
 //
 // Values are written as the character numbering shows them, escapes included, and read
-// back through the same numbering, so an export followed by an import gives back the very
-// units of the file.
+// back through the same numbering straight into units, so an export followed by an import
+// gives back the very units of the file.
 enum class ExchangeFormat { Txt, Csv, Json };
 
 std::optional<ExchangeFormat> exchangeFormatFromName(const QString &name);
 // From a file name's extension; nothing when it names none of the three.
 std::optional<ExchangeFormat> exchangeFormatFromPath(const QString &path);
-QString exchangeFormatName(ExchangeFormat format);
+QString exchangeFormatName(ExchangeFormat form);
 
-class ExchangeWriter
-{
-public:
-    // False, with a reason naming the entry, when the form cannot hold the document (a
-    // line break in a txt name, say, or a table name twice in csv). `numbering` is the one
-    // the values were decoded with.
-    bool write(const GxtDocumentData &data, ExchangeFormat format, const CharacterNumbering &numbering,
-               QByteArray &out);
-    // A flat table in Windows-1252.
-    bool write(const std::vector<StringEntry> &rows, ExchangeFormat format, QByteArray &out);
-    QString errorString() const { return m_error; }
+// `document` as `form`, keys and texts read through `rules`. Fails, naming the entry, when
+// the form cannot hold the document (a line break in a txt name, say, or a table name twice
+// in csv).
+Result writeExchange(const RawDocument &document, const EntryRules &rules, ExchangeFormat form, QByteArray &out);
 
-private:
-    QString m_error;
-};
-
-class ExchangeReader
-{
-public:
-    // The numbering a source of that layout is read in; the layout's default when empty or
-    // when it gives nothing.
-    using NumberingFor = std::function<std::shared_ptr<const CharacterNumbering>(GxtLayout)>;
-
-    // False, with a reason naming the line (txt, csv) or the element (json) and the entry,
-    // when the source is malformed or holds an entry the layout it names cannot store.
-    // Values come back as the numbering shows the units they encode to.
-    bool read(const QByteArray &source, ExchangeFormat format, GxtDocumentData &out,
-              const NumberingFor &numberingFor = {});
-    // A flat source in Windows-1252.
-    bool read(const QByteArray &source, ExchangeFormat format, std::vector<StringEntry> &rows);
-    QString errorString() const { return m_error; }
-
-    // The numbering the last read used.
-    std::shared_ptr<const CharacterNumbering> numbering() const { return m_numbering; }
-
-private:
-    struct Builder;
-    bool readTxt(const QByteArray &source, Builder &builder);
-    bool readCsv(const QByteArray &source, Builder &builder);
-    bool readJson(const QByteArray &source, Builder &builder);
-    bool fail(const QString &reason);
-
-    QString m_error;
-    std::shared_ptr<const CharacterNumbering> m_numbering;
-};
+// A document from a text form, in the format it names, each entry encoded once through the
+// numbering and checked by the one rule as it comes. Fails, naming the line (txt, csv) or
+// the element (json) and the entry, when the source is malformed or holds an entry the
+// format cannot store. `numbering`, when given, receives the numbering used.
+Result readExchange(const QByteArray &source, ExchangeFormat form, RawDocument &out, const NumberingFor &numberingFor = {},
+                    std::shared_ptr<const CharacterNumbering> *numbering = nullptr);
 
 } // namespace quillet

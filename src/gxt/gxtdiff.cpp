@@ -1,6 +1,9 @@
 #include "gxtdiff.h"
 
-#include "keynames.h"
+#include "gxtformat.h"
+#include "hashtext.h"
+#include "jsontext.h"
+#include "keyhash.h"
 
 #include <QHash>
 
@@ -10,10 +13,9 @@ namespace quillet {
 
 namespace {
 
-QString layoutText(const GxtDocumentData &data)
+QString layoutText(const RawDocument &data)
 {
-    const int bits = data.layout == GxtLayout::Hashed ? data.bits : 16;
-    return QStringLiteral("%1, %2-bit texts").arg(layoutName(data.layout)).arg(bits);
+    return QStringLiteral("%1, %2-bit texts").arg(data.format->id()).arg(data.bits);
 }
 
 QString entriesText(size_t count)
@@ -23,65 +25,75 @@ QString entriesText(size_t count)
 
 // Which tables of each side stand for the same table: the k-th of a name on one side is the
 // k-th of that name on the other.
-std::vector<int> occurrences(const std::vector<GxtTableData> &tables)
+std::vector<int> occurrences(const std::vector<RawTable> &tables)
 {
     std::vector<int> occurrence(tables.size());
-    QHash<QString, int> seen;
+    QHash<QByteArray, int> seen;
     for (size_t t = 0; t < tables.size(); ++t)
-        occurrence[t] = seen[tables[t].name]++;
+        occurrence[t] = seen[tables[t].name.bytes().toByteArray()]++;
     return occurrence;
 }
 
+struct Row {
+    QString shown; // the key as its side shows it
+    QString value;
+};
+
 struct KeyedRows {
     // Each key's rows in record order, keys in the order they first appear.
-    QHash<QString, std::vector<const StringEntry *>> rows;
+    QHash<QString, std::vector<Row>> rows;
     QStringList order;
 };
 
-KeyedRows keyed(const std::vector<StringEntry> &rows, bool byHash)
+// Keys by what they stand for: by name, or by hash when either side stores hashes, a
+// named key then standing for its hash under `hash`.
+KeyedRows keyed(const RawTable &table, const EntryRules &rules, const KeyHash *hash)
 {
     KeyedRows out;
-    for (const StringEntry &row : rows) {
-        QString id = row.name;
+    const bool byHash = hash != nullptr;
+    for (const StringEntry &entry : table.entries) {
+        Row row{rules.keyText(entry), rules.valueText(entry)};
+        QString id = row.shown;
         if (byHash) {
-            if (const std::optional<quint32> hash = KeyNames::hashOf(row.name))
-                id = KeyNames::hashText(*hash);
+            const quint32 value = rules.format().storesHashes() ? entry.hash : (*hash)(entry.name.bytes());
+            id = hashText(value);
         }
         auto &list = out.rows[id];
         if (list.empty())
             out.order.append(id);
-        list.push_back(&row);
+        list.push_back(std::move(row));
     }
     return out;
 }
 
 bool isHashShown(const QString &name)
 {
-    return name.startsWith(u'#');
+    return parseHashText(name).has_value();
 }
 
-void diffTable(const GxtTableData &before, const GxtTableData &after, bool byHash, std::vector<GxtDifference> &out)
+void diffTable(const QString &tableName, const RawTable &before, const EntryRules &beforeRules, const RawTable &after,
+               const EntryRules &afterRules, const KeyHash *hash, std::vector<GxtDifference> &out)
 {
-    const KeyedRows a = keyed(before.rows, byHash);
-    const KeyedRows b = keyed(after.rows, byHash);
+    const KeyedRows a = keyed(before, beforeRules, hash);
+    const KeyedRows b = keyed(after, afterRules, hash);
     std::vector<GxtDifference> found;
     auto compare = [&](const QString &id) {
-        const std::vector<const StringEntry *> none;
+        const std::vector<Row> none;
         const auto ia = a.rows.constFind(id);
         const auto ib = b.rows.constFind(id);
-        const std::vector<const StringEntry *> &ra = ia == a.rows.cend() ? none : *ia;
-        const std::vector<const StringEntry *> &rb = ib == b.rows.cend() ? none : *ib;
+        const std::vector<Row> &ra = ia == a.rows.cend() ? none : *ia;
+        const std::vector<Row> &rb = ib == b.rows.cend() ? none : *ib;
         // A name where either side knows one, rather than the hash.
-        QString shown = !ra.empty() ? ra.front()->name : rb.front()->name;
-        if (isHashShown(shown) && !rb.empty() && !isHashShown(rb.front()->name))
-            shown = rb.front()->name;
+        QString shown = !ra.empty() ? ra.front().shown : rb.front().shown;
+        if (isHashShown(shown) && !rb.empty() && !isHashShown(rb.front().shown))
+            shown = rb.front().shown;
         for (size_t k = 0; k < std::max(ra.size(), rb.size()); ++k) {
             if (k >= rb.size())
-                found.push_back({GxtDifference::EntryRemoved, before.name, shown, ra[k]->value, {}});
+                found.push_back({GxtDifference::EntryRemoved, tableName, shown, ra[k].value, {}});
             else if (k >= ra.size())
-                found.push_back({GxtDifference::EntryAdded, before.name, shown, {}, rb[k]->value});
-            else if (ra[k]->value != rb[k]->value)
-                found.push_back({GxtDifference::EntryChanged, before.name, shown, ra[k]->value, rb[k]->value});
+                found.push_back({GxtDifference::EntryAdded, tableName, shown, {}, rb[k].value});
+            else if (ra[k].value != rb[k].value)
+                found.push_back({GxtDifference::EntryChanged, tableName, shown, ra[k].value, rb[k].value});
         }
     };
     for (const QString &id : a.order)
@@ -95,42 +107,23 @@ void diffTable(const GxtTableData &before, const GxtTableData &after, bool byHas
     out.insert(out.end(), found.begin(), found.end());
 }
 
-QString quotedText(const QString &text)
-{
-    QString out;
-    out.reserve(text.size() + 2);
-    out += u'"';
-    for (QChar c : text) {
-        switch (c.unicode()) {
-        case u'"': out += QLatin1String("\\\""); break;
-        case u'\\': out += QLatin1String("\\\\"); break;
-        case u'\n': out += QLatin1String("\\n"); break;
-        case u'\r': out += QLatin1String("\\r"); break;
-        case u'\t': out += QLatin1String("\\t"); break;
-        default:
-            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            else
-                out += c;
-        }
-    }
-    out += u'"';
-    return out;
-}
-
 } // namespace
 
-std::vector<GxtDifference> diffDocuments(const GxtDocumentData &before, const GxtDocumentData &after)
+std::vector<GxtDifference> diffDocuments(const RawDocument &before, const EntryRules &beforeRules,
+                                         const RawDocument &after, const EntryRules &afterRules)
 {
     std::vector<GxtDifference> out;
     if (layoutText(before) != layoutText(after))
         out.push_back({GxtDifference::Layout, {}, {}, layoutText(before), layoutText(after)});
-    const bool byHash = before.layout == GxtLayout::Hashed || after.layout == GxtLayout::Hashed;
+    // The hash keys are matched by when either side stores hashes: that side's.
+    const KeyHash *hash = before.format->storesHashes() ? beforeRules.hash()
+                          : after.format->storesHashes() ? afterRules.hash()
+                                                          : nullptr;
 
     const std::vector<int> occurrenceA = occurrences(before.tables);
     const std::vector<int> occurrenceB = occurrences(after.tables);
-    auto findIn = [](const std::vector<GxtTableData> &tables, const std::vector<int> &occurrence, const QString &name,
-                     int k) -> const GxtTableData * {
+    auto findIn = [](const std::vector<RawTable> &tables, const std::vector<int> &occurrence, const RawName &name,
+                     int k) -> const RawTable * {
         for (size_t t = 0; t < tables.size(); ++t) {
             if (occurrence[t] == k && tables[t].name == name)
                 return &tables[t];
@@ -138,17 +131,18 @@ std::vector<GxtDifference> diffDocuments(const GxtDocumentData &before, const Gx
         return nullptr;
     };
     for (size_t t = 0; t < before.tables.size(); ++t) {
-        const GxtTableData &table = before.tables[t];
-        const GxtTableData *other = findIn(after.tables, occurrenceB, table.name, occurrenceA[t]);
+        const RawTable &table = before.tables[t];
+        const QString name = beforeRules.tableText(table.name);
+        const RawTable *other = findIn(after.tables, occurrenceB, table.name, occurrenceA[t]);
         if (other)
-            diffTable(table, *other, byHash, out);
+            diffTable(name, table, beforeRules, *other, afterRules, hash, out);
         else
-            out.push_back({GxtDifference::TableRemoved, table.name, {}, entriesText(table.rows.size()), {}});
+            out.push_back({GxtDifference::TableRemoved, name, {}, entriesText(table.entries.size()), {}});
     }
     for (size_t t = 0; t < after.tables.size(); ++t) {
-        const GxtTableData &table = after.tables[t];
+        const RawTable &table = after.tables[t];
         if (!findIn(before.tables, occurrenceA, table.name, occurrenceB[t]))
-            out.push_back({GxtDifference::TableAdded, table.name, {}, {}, entriesText(table.rows.size())});
+            out.push_back({GxtDifference::TableAdded, afterRules.tableText(table.name), {}, {}, entriesText(table.entries.size())});
     }
     return out;
 }
@@ -164,11 +158,11 @@ QString formatDifference(const GxtDifference &d, bool showTable)
     case GxtDifference::TableRemoved:
         return QStringLiteral("table removed: %1, %2").arg(d.table, d.before);
     case GxtDifference::EntryAdded:
-        return QStringLiteral("added: %1 = %2").arg(key, quotedText(d.after));
+        return QStringLiteral("added: %1 = %2").arg(key, jsonQuoted(d.after));
     case GxtDifference::EntryRemoved:
-        return QStringLiteral("removed: %1 = %2").arg(key, quotedText(d.before));
+        return QStringLiteral("removed: %1 = %2").arg(key, jsonQuoted(d.before));
     case GxtDifference::EntryChanged:
-        return QStringLiteral("changed: %1 = %2 -> %3").arg(key, quotedText(d.before), quotedText(d.after));
+        return QStringLiteral("changed: %1 = %2 -> %3").arg(key, jsonQuoted(d.before), jsonQuoted(d.after));
     }
     return {};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "gxtdocument.h"
+#include "entryrules.h"
+#include "rawgxt.h"
 
 #include <QString>
 
@@ -22,16 +23,17 @@ struct GxtDifference {
     friend bool operator==(const GxtDifference &, const GxtDifference &) = default;
 };
 
-// What differs between two documents decoded for reading, each through its own numbering and
-// key names: the layout and width, tables by name, keys within a table by name, values as
-// text. Order in the file does not count, since a save puts tables and keys in its own
-// order. A key that repeats in a table is matched occurrence by occurrence. When either side
-// is hashed, keys are matched by their hash, so that a name matches the hash it stands for,
-// and shown by a name where either side knows one.
+// What differs between two documents as a user reads them, each through its own rules
+// (numbering and key names): the format and width, tables by name, keys within a table by
+// name, values as text. Order in the file does not count, since a save puts tables and keys
+// in its own order. A key that repeats in a table is matched occurrence by occurrence. When
+// either side stores hashes, keys are matched by their hash, so that a name matches the
+// hash it stands for, and shown by a name where either side knows one.
 //
-// Differences come in a stable order: the layout, then the tables of `before` in its order
+// Differences come in a stable order: the format, then the tables of `before` in its order
 // followed by those only `after` has; within a table, by key.
-std::vector<GxtDifference> diffDocuments(const GxtDocumentData &before, const GxtDocumentData &after);
+std::vector<GxtDifference> diffDocuments(const RawDocument &before, const EntryRules &beforeRules,
+                                         const RawDocument &after, const EntryRules &afterRules);
 
 // One line, without a line break:
 //   layout: tabled, 16-bit texts -> hashed, 8-bit texts

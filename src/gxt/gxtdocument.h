@@ -1,9 +1,5 @@
 #pragma once
 
-#include "characternumbering.h"
-#include "entryrules.h"
-#include "gxtlayout.h"
-#include "keynames.h"
 #include "rawgxt.h"
 #include "result.h"
 #include "stringentry.h"
@@ -16,123 +12,88 @@
 
 namespace quillet {
 
+class GxtFormat;
+class KeyHash;
 class StringTable;
+struct PendingTexts;
 
-// A document's tables as plain data, for the text forms and for building a document whole.
-struct GxtTableData {
-    QString name;
-    std::vector<StringEntry> rows;
-
-    friend bool operator==(const GxtTableData &, const GxtTableData &) = default;
-};
-
-struct GxtDocumentData {
-    GxtLayout layout = GxtLayout::Flat;
-    int bits = 16;
-    std::vector<GxtTableData> tables;
-
-    friend bool operator==(const GxtDocumentData &, const GxtDocumentData &) = default;
-};
-
-// A raw document as a user reads it: texts through `numbering`, hashed keys through `names`.
-// The raw texts are taken, and decoded where they lie where they can be.
-GxtDocumentData decodeRawDocument(RawDocument &&raw, const CharacterNumbering &numbering, const KeyNames &names);
-
-// Keys and units for the writer, as GxtDocument::toRaw() gives them, from plain data.
-Result encodeDocumentData(const GxtDocumentData &data, const CharacterNumbering &numbering, RawDocument &out);
-
-// The open GXT file: its layout, its text width and its tables in file order, each a
-// StringTable of names and values as the user reads them. A flat file is a document of one
-// table. Texts are the file's glyph numbers underneath: switching the character numbering
-// or the key names shows them anew without changing a unit, and so without marking the
-// document as changed.
+// The open GXT file: its format, its text width, the hash its keys are read by, and its
+// tables in file order. A file of one table (flat) is a document of one table, MAIN. Each
+// table holds the file's keys and units with an identity per entry; what they read as is
+// decided where they are shown (EntryRules), so choosing another character numbering or
+// other key names changes nothing here.
 //
-// The document knows whether it changed since it was opened or saved, from its tables'
-// own signals and its table commands.
+// Tables are objects that live as long as the table does: a table taken out of the
+// document (by a command that can put it back) keeps its entries and their identities.
 class GxtDocument : public QObject
 {
     Q_OBJECT
 
 public:
-    // An untitled flat document of one empty table, in the flat layout's default numbering.
+    // An untitled document: one empty table in the format of new documents.
     explicit GxtDocument(QObject *parent = nullptr);
     ~GxtDocument() override;
 
-    GxtLayout layout() const { return m_layout; }
+    const GxtFormat &format() const { return *m_format; }
     int bits() const { return m_bits; }
-    // Whether the document is a table of tables, whose tables a user can move between.
-    bool hasTables() const { return m_layout != GxtLayout::Flat; }
+    // The hash hashed keys are read by; null for a format of names.
+    const KeyHash *keyHash() const { return m_hash; }
+    // Whether the document is a table of tables, whose tables a user moves between.
+    bool hasTables() const;
 
     int tableCount() const { return int(m_tables.size()); }
-    // A document always has a table 0; a table's object lives until the table goes.
+    // A document always has a table 0.
     StringTable *table(int index) const;
-    QString tableName(int index) const;
+    int indexOf(const StringTable *table) const;
     // The first table of that name, or -1.
     int indexOfTable(const QString &name) const;
-    int indexOfTable(const StringTable *table) const;
+    QString tableName(int index) const;
     qsizetype entryCount() const;
 
-    // Table commands. The caller checks names (tableNameProblem); table 0, MAIN, stays.
-    // Returns the index of the new table: `index`, or the end when -1.
-    int addTable(const QString &name, std::vector<StringEntry> rows = {}, int index = -1);
-    void renameTable(int index, const QString &name);
-    // The rows the table held.
-    std::vector<StringEntry> removeTable(int index);
-    // Why a table may not take `name` (the one at `except` aside), or empty when it may.
-    QString tableNameProblem(const QString &name, int except = -1) const;
+    // A fresh identity for an entry made in this document.
+    EntryId newEntryId() { return m_nextId++; }
+    // A table of this document's, not yet in it, its entries given identities.
+    std::unique_ptr<StringTable> makeTable(const RawName &name, std::vector<StringEntry> entries = {});
 
-    std::shared_ptr<const CharacterNumbering> numbering() const { return m_numbering; }
-    void setNumbering(std::shared_ptr<const CharacterNumbering> numbering);
-    // The names known for hashed keys: a loaded list and the names typed into this document.
-    const KeyNames &keyNames() const { return m_effectiveNames; }
-    void setKeyNames(const KeyNames &names);
-    void rememberKeyName(const QString &name);
+    // Why no table may take `name` (the one at `except` aside): the format's table name
+    // rule, and no name twice.
+    Result checkTableName(const QString &name, int except = -1) const;
 
-    EntryRules rules() const { return EntryRules(m_layout, m_bits, *m_numbering); }
+    // Table changes, for the commands that undo them. Table 0, MAIN, stays.
+    void insertTable(int index, std::unique_ptr<StringTable> table);
+    std::unique_ptr<StringTable> takeTable(int index);
+    void renameTable(int index, const RawName &name);
 
-    bool isModified() const { return m_modified; }
-    void setModified(bool modified);
-
-    // Replaces everything at once, without marking a change; each table shows sorted by
-    // Name in `sortOrder`.
-    void assign(GxtDocumentData data, std::shared_ptr<const CharacterNumbering> numbering,
-                const KeyNames &names = {}, int sortOrder = 0);
-    // New: an empty flat table in the default numbering; table 0 keeps its sort settings.
+    // Replaces everything at once with what a reader gave, every entry given an identity.
+    // `pending`, by table, holds the texts a reader left in the file's bytes (none: all read).
+    void assign(RawDocument &&raw, std::vector<std::unique_ptr<PendingTexts>> pending = {});
+    // New: an untitled document again.
     void clear();
 
-    GxtDocumentData data() const;
-    // Keys and units for the writer; fails, naming the table and the entry, on the first
-    // entry the document's layout, width and numbering cannot store.
-    Result toRaw(RawDocument &out) const;
+    // The tables as plain data, in file order, for the writer: no copy of any entry.
+    std::vector<const RawTable *> rawTables() const;
+    // A copy of everything as plain data; texts stay shared with the document's.
+    RawDocument toRaw() const;
 
 Q_SIGNALS:
-    void modifiedChanged(bool modified);
-    // A table is about to go: a view that shows it must let go of it now.
+    void aboutToBeReset();
+    void reset();
+    void tableAboutToBeInserted(int index);
+    void tableInserted(int index);
+    // A view that shows it must let go of it now.
     void tableAboutToBeRemoved(int index);
-    // Tables added, removed, renamed, or all replaced.
-    void tablesChanged();
-    // Texts or hashed names are shown anew.
-    void redisplayed();
+    void tableRemoved(int index);
+    void tableRenamed(int index);
 
 private:
-    struct Table {
-        QString name;
-        std::unique_ptr<StringTable> rows;
-    };
-    StringTable *makeTable();
-    void markModified() { setModified(true); }
-    void redisplay(const CharacterNumbering &from, const CharacterNumbering &to);
-    void renameKeys();
-    void removeTablesFrom(int first);
+    void replaceTables(const GxtFormat &format, int bits, const KeyHash *hash, std::vector<RawTable> &&tables,
+                       std::vector<std::unique_ptr<PendingTexts>> pending = {});
 
-    GxtLayout m_layout = GxtLayout::Flat;
+    const GxtFormat *m_format;
     int m_bits = 16;
-    std::vector<Table> m_tables;
-    std::shared_ptr<const CharacterNumbering> m_numbering;
-    KeyNames m_loadedNames;
-    KeyNames m_typedNames;
-    KeyNames m_effectiveNames;
-    bool m_modified = false;
+    const KeyHash *m_hash = nullptr;
+    std::vector<std::unique_ptr<StringTable>> m_tables;
+    EntryId m_nextId = 1;
 };
 
 } // namespace quillet

@@ -1,52 +1,45 @@
 #pragma once
 
-// Loading and saving a whole document: the file, the layouts' reader and writer, and the
-// numbering and key names that give the units and hashes their meaning.
-#include "characternumbering.h"
+// Loading and saving a whole document: the file, and the format's reader and writer.
 #include "fileoperationhooks.h"
 #include "gxtdocument.h"
-#include "keynames.h"
 #include "rawgxt.h"
+#include "stringtable.h"
 #include "result.h"
 
 #include <QByteArray>
 #include <QString>
 
-#include <functional>
-#include <memory>
-
 namespace quillet {
 
-struct LoadOptions {
-    // The numbering a file of each layout is read in; the layout's default when empty or
-    // when it gives nothing.
-    std::function<std::shared_ptr<const CharacterNumbering>(GxtLayout)> numberingFor;
-    // Names for the hashes of a hashed file.
-    KeyNames keyNames;
+// Loads the file at `path` into `document`. On failure the document is left exactly as it
+// was. Warnings name what the game would only warn about.
+Result LoadGxt(const QString &path, GxtDocument &document, const FileOperationHooks &hooks = {});
 
-    std::shared_ptr<const CharacterNumbering> numbering(GxtLayout layout) const;
+// What a load reads before a document takes it: the file's content, with the texts of a
+// file of tables from the second table on left in the file's bytes, to be read when first
+// needed. The reader has checked every text all the same.
+struct LoadedFile {
+    RawDocument raw;
+    std::vector<std::unique_ptr<PendingTexts>> pending;
 };
-
-// Loads the file at `path` into `document`, every table shown sorted by Name in the
-// direction its first table had. On failure the document is left exactly as it was.
-// Warnings name what the game would only warn about.
-Result LoadGxt(const QString &path, GxtDocument &document, const LoadOptions &options = {},
-               const FileOperationHooks &hooks = {});
+Result readForLoad(const QString &path, LoadedFile &out, const FileOperationHooks &hooks = {});
 // The same from the bytes of a file.
-Result loadGxtBytes(QByteArrayView bytes, GxtDocument &document, const LoadOptions &options = {},
-                    const FileOperationHooks &hooks = {});
+Result loadGxtBytes(QByteArrayView bytes, GxtDocument &document, const FileOperationHooks &hooks = {});
 
-// Saves `document` to `path` in its own layout and width, atomically. Before the new file
-// takes the old one's place, its bytes are read back and must hold the same tables, keys
-// and units as the document; otherwise the save fails and the old file stays. The
-// document's rows and their order are not touched.
+// Saves `document` to `path` in its own format and width, atomically. Before the new file
+// takes the old one's place, its bytes are read back and must hold the same tables, keys and
+// units as the document; otherwise the save fails and the old file stays. The document is
+// not touched.
 Result SaveGxt(const QString &path, const GxtDocument &document, const FileOperationHooks &hooks = {});
 
-// The bytes a save writes; `raw`, when given, receives the document as the file holds it.
-Result buildGxt(const GxtDocument &document, QByteArray &bytes, const FileOperationHooks &hooks = {},
-                RawDocument *raw = nullptr);
+// The bytes a save writes.
+Result buildGxt(const GxtDocument &document, QByteArray &bytes, const FileOperationHooks &hooks = {});
 
-// Whether `bytes` read back as exactly `expected` (in writer order), and if not, where not.
+// Whether `bytes` read back as exactly `expected`, which is in writer order, and if not,
+// where not.
 Result verifyGxt(QByteArrayView bytes, const RawDocument &expected);
+// The same against a document's tables, which the writer put in its order.
+Result verifyGxt(QByteArrayView bytes, const GxtDocument &document);
 
 } // namespace quillet

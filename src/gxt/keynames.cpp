@@ -1,70 +1,11 @@
 #include "keynames.h"
 
-#include "codepage.h"
+#include "gxtformat.h"
+#include "keyhash.h"
 
 #include <QStringDecoder>
 
-#include <array>
-
 namespace quillet {
-
-namespace {
-
-const std::array<quint32, 256> &crcTable()
-{
-    static const std::array<quint32, 256> table = [] {
-        std::array<quint32, 256> t{};
-        for (quint32 n = 0; n < 256; ++n) {
-            quint32 c = n;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[n] = c;
-        }
-        return t;
-    }();
-    return table;
-}
-
-bool isHashText(const QString &name)
-{
-    if (name.size() != 9 || !name.startsWith(u'#'))
-        return false;
-    for (qsizetype i = 1; i < 9; ++i) {
-        if (!isxdigit(name[i].toLatin1()) || name[i].unicode() > 0x7F)
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
-quint32 keyHash(QByteArrayView name)
-{
-    const auto &table = crcTable();
-    quint32 crc = 0xFFFFFFFFu;
-    for (char c : name) {
-        const uchar upper = (c >= 'a' && c <= 'z') ? uchar(c - 32) : uchar(c);
-        crc = table[(crc ^ upper) & 0xFF] ^ (crc >> 8);
-    }
-    return crc;
-}
-
-QString KeyNames::whyNotAName(const QString &name)
-{
-    if (name.isEmpty())
-        return QStringLiteral("a key needs a name");
-    if (name.startsWith(u'#'))
-        return QStringLiteral("only # and eight hex digits may begin with #");
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const char16_t c = name[i].unicode();
-        if (c <= 0x20 || c >= 0x7F) {
-            return QStringLiteral("a key's name is made of ASCII letters, digits and signs, without spaces, "
-                                  "but it holds %1")
-                .arg(CodePage::describe(name, i));
-        }
-    }
-    return {};
-}
 
 Result KeyNames::fromText(const QByteArray &text, KeyNames &out)
 {
@@ -78,7 +19,7 @@ Result KeyNames::fromText(const QByteArray &text, KeyNames &out)
         const QString line = lines[i].trimmed();
         if (line.isEmpty() || line.startsWith(u'#'))
             continue;
-        const QString why = whyNotAName(line);
+        const QString why = NameRule::whyNotAHashedName(line);
         if (!why.isEmpty())
             return Result::failure(QStringLiteral("line %1: \"%2\" is not a key name: %3").arg(i + 1).arg(line.left(40), why));
         names.add(line);
@@ -90,53 +31,42 @@ Result KeyNames::fromText(const QByteArray &text, KeyNames &out)
 void KeyNames::add(const QString &name)
 {
     const QString upper = name.toUpper();
-    const quint32 hash = keyHash(upper.toLatin1());
-    if (!m_names.contains(hash))
-        m_names.insert(hash, upper);
+    if (m_known.contains(upper))
+        return;
+    m_known.insert(upper);
+    m_names.append(upper);
+    m_indexes.clear();
 }
 
 void KeyNames::merge(const KeyNames &other)
 {
-    for (auto it = other.m_names.cbegin(); it != other.m_names.cend(); ++it) {
-        if (!m_names.contains(it.key()))
-            m_names.insert(it.key(), it.value());
-    }
-}
-
-QString KeyNames::hashText(quint32 hash)
-{
-    // Written out by hand: a load names every key of a hashed file this way, and arg() with
-    // toUpper() took half of the whole load's time.
-    static constexpr char16_t Digits[] = u"0123456789ABCDEF";
-    QString text(9, Qt::Uninitialized);
-    char16_t *out = reinterpret_cast<char16_t *>(text.data());
-    out[0] = u'#';
-    for (int i = 8; i >= 1; --i, hash >>= 4)
-        out[i] = Digits[hash & 0xF];
-    return text;
-}
-
-QString KeyNames::nameOf(quint32 hash) const
-{
-    const auto it = m_names.constFind(hash);
-    return it != m_names.cend() ? it.value() : hashText(hash);
-}
-
-std::optional<quint32> KeyNames::hashOf(const QString &name)
-{
-    if (isHashText(name)) {
-        // Eight hex digits, checked above; read in place, since a save asks this of every
-        // key of a hashed file and a copy of the digits took most of its time.
-        quint32 hash = 0;
-        for (qsizetype i = 1; i < 9; ++i) {
-            const char16_t c = name[i].unicode();
-            hash = hash << 4 | quint32(c <= u'9' ? c - u'0' : (c | 0x20) - u'a' + 10);
+    for (const QString &name : other.m_names) {
+        if (!m_known.contains(name)) {
+            m_known.insert(name);
+            m_names.append(name);
         }
-        return hash;
     }
-    if (!whyNotAName(name).isEmpty())
-        return std::nullopt;
-    return keyHash(name.toLatin1());
+    m_indexes.clear();
+}
+
+const QHash<quint32, QString> &KeyNames::index(const KeyHash &function) const
+{
+    auto it = m_indexes.find(&function);
+    if (it != m_indexes.end())
+        return it->second;
+    QHash<quint32, QString> made;
+    made.reserve(m_names.size());
+    for (const QString &name : m_names) {
+        const quint32 hash = function(name.toLatin1());
+        if (!made.contains(hash))
+            made.insert(hash, name);
+    }
+    return m_indexes.emplace(&function, std::move(made)).first->second;
+}
+
+QString KeyNames::nameOf(const KeyHash &function, quint32 hash) const
+{
+    return index(function).value(hash);
 }
 
 } // namespace quillet

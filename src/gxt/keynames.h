@@ -4,19 +4,20 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
-#include <optional>
+#include <map>
 
 namespace quillet {
 
-// The hashed layout stores a key only as a hash of its name: CRC-32 (reflected polynomial
-// 0xEDB88320, initial value 0xFFFFFFFF) without the final inversion, over the name's bytes
-// upper-cased.
-quint32 keyHash(QByteArrayView name);
+class KeyHash;
 
-// Names that the hashes of a hashed file may stand for. A hash whose name is known shows as
-// that name; any other as "#" and its eight hex digits, which stands for the hash itself.
+// Names that the keys of a hashed file may stand for. A hashed file keeps only each key's
+// hash; a key whose hash is the hash of a known name shows as that name, any other as its
+// hash's text ("#1CBF88DC"). Names are kept as the key hashes see them, upper-cased, and
+// matched under whichever hash the document reads its keys by.
 class KeyNames
 {
 public:
@@ -24,27 +25,24 @@ public:
     // skipped; a line that is no key name fails with a reason that names it.
     static Result fromText(const QByteArray &text, KeyNames &out);
 
-    // Whether `name` can be a key's name: ASCII letters, digits and signs, no space, not
-    // starting with '#'. Empty when it can, else why not.
-    static QString whyNotAName(const QString &name);
-
-    // Adds a name (upper-cased, as the hash sees it); a hash keeps the first name it got.
+    // Adds a name; under any hash, a hash keeps the first name it got.
     void add(const QString &name);
     void merge(const KeyNames &other);
     int size() const { return int(m_names.size()); }
-    bool contains(quint32 hash) const { return m_names.contains(hash); }
+    bool isEmpty() const { return m_names.isEmpty(); }
+    const QStringList &names() const { return m_names; }
 
-    // What a key of this hash shows as.
-    QString nameOf(quint32 hash) const;
-
-    // The hash that a shown or typed name stands for: "#" and eight hex digits stand for
-    // themselves, a name for its hash. Nothing when it is neither.
-    static std::optional<quint32> hashOf(const QString &name);
-
-    static QString hashText(quint32 hash);
+    // The known name of a key of `hash` under `function`; empty when none is known.
+    QString nameOf(const KeyHash &function, quint32 hash) const;
+    bool contains(const KeyHash &function, quint32 hash) const { return index(function).contains(hash); }
 
 private:
-    QHash<quint32, QString> m_names;
+    const QHash<quint32, QString> &index(const KeyHash &function) const;
+
+    QStringList m_names;
+    QSet<QString> m_known;
+    // Built when a hash is first asked for, and again after the names change.
+    mutable std::map<const KeyHash *, QHash<quint32, QString>> m_indexes;
 };
 
 } // namespace quillet

@@ -1,107 +1,95 @@
 #pragma once
 
 #include "fileoperationhooks.h"
-#include "gxtlayout.h"
 #include "result.h"
+#include "stringentry.h"
 
 #include <QByteArray>
 #include <QString>
 
-#include <array>
 #include <vector>
 
 namespace quillet {
 
-// A GXT file as its bytes hold it, before any character numbering or key names give it a
-// meaning: keys as bytes or hashes, texts as units (glyph numbers of the game's font). Each
-// unit is kept in one QChar of `units`, whatever it is; the reader keeps every unit, so a
-// read followed by a write loses nothing.
+class GxtFormat;
+class KeyHash;
 
-// A key or table name field: up to 8 bytes, no zero byte among them.
-class RawName
-{
-public:
-    RawName() = default;
-    // Takes at most the first 8 bytes; a zero byte ends the name as in a C string.
-    static RawName fromBytes(QByteArrayView bytes);
-
-    QByteArrayView bytes() const { return QByteArrayView(m_bytes.data(), m_length); }
-    qsizetype size() const { return m_length; }
-    bool isEmpty() const { return m_length == 0; }
-    // The 8-byte field: the name, then zero bytes.
-    const std::array<char, 8> &field() const { return m_bytes; }
-
-    friend bool operator==(const RawName &a, const RawName &b) { return a.bytes() == b.bytes(); }
-    friend bool operator<(const RawName &a, const RawName &b)
-    {
-        return std::lexicographical_compare(a.m_bytes.begin(), a.m_bytes.begin() + a.m_length, b.m_bytes.begin(),
-                                            b.m_bytes.begin() + b.m_length,
-                                            [](char x, char y) { return uchar(x) < uchar(y); });
-    }
-
-private:
-    std::array<char, 8> m_bytes{};
-    quint8 m_length = 0;
-};
-
-struct RawEntry {
-    RawName key;       // flat and tabled
-    quint32 hash = 0;  // hashed
-    QString units;     // one unit per QChar, without the terminator
-
-    friend bool operator==(const RawEntry &, const RawEntry &) = default;
-};
-
+// A GXT file's content as plain data, before any character numbering or key names give it a
+// meaning: what a reader gives, a writer takes, and the text forms and comparisons work on.
+// Every unit of every text is kept, so a read followed by a write loses nothing. Entries
+// read from a file have no identity (id 0) until a document takes them.
 struct RawTable {
     RawName name;
-    std::vector<RawEntry> entries;
+    std::vector<StringEntry> entries;
 
-    friend bool operator==(const RawTable &, const RawTable &) = default;
+    // The same name and entries, key for key and unit for unit, in the same order.
+    friend bool operator==(const RawTable &a, const RawTable &b)
+    {
+        return a.name == b.name
+            && std::equal(a.entries.begin(), a.entries.end(), b.entries.begin(), b.entries.end(),
+                          [](const StringEntry &x, const StringEntry &y) { return x.sameContent(y); });
+    }
 };
 
 struct RawDocument {
-    GxtLayout layout = GxtLayout::Flat;
-    int bits = 16; // 8 only in the hashed layout
+    const GxtFormat *format = nullptr;
+    int bits = 16;
+    // The hash hashed keys are read by; null for formats that store names.
+    const KeyHash *hash = nullptr;
     std::vector<RawTable> tables;
 
-    friend bool operator==(const RawDocument &, const RawDocument &) = default;
+    friend bool operator==(const RawDocument &a, const RawDocument &b)
+    {
+        return a.format == b.format && a.bits == b.bits && a.hash == b.hash && a.tables == b.tables;
+    }
 };
 
-// Reads the bytes of a whole GXT file of any layout. A damaged file fails with a reason
-// that names the table and the entry where the damage was found, and `out` is left empty.
-// Warnings name what the game would only warn about (a table whose block repeats another
-// name than its record).
-Result readGxt(QByteArrayView data, RawDocument &out, const FileOperationHooks &hooks = {});
+// What a reader does with each text instead of keeping it, for a caller that only needs to
+// look at the texts once (a check): the reader then reads and checks every text as always,
+// hands its units over, and leaves the entries' units empty. Shared texts are handed over
+// once per entry.
+class TextInspector
+{
+public:
+    virtual ~TextInspector();
+    // The text of entry `entry` (in record order) of table `table` (in file order); the
+    // units are valid until the call returns.
+    virtual void inspect(int table, int entry, QStringView units) = 0;
+};
+
+// Where each text lies in the file, for a caller that keeps the file's bytes and fills the
+// texts in when they are first needed: the reader reads and checks every text as always, but
+// leaves the units of tables from the second on empty and says where they are instead.
+class TextPlacement
+{
+public:
+    virtual ~TextPlacement();
+    // Entry `entry` (in record order) of table `table`: `length` units from byte `start`,
+    // each `unitBytes` wide; or, where `sharedWith` is not -1, the very text of that entry.
+    virtual void place(int table, int entry, qint64 start, qint64 length, int unitBytes, int sharedWith) = 0;
+};
+
+// Reads the bytes of a whole GXT file of any format Quillet knows. A damaged file fails
+// with a reason that names the table and the entry where the damage was found, and `out`
+// is left empty. Warnings name what the game would only warn about.
+Result readGxt(QByteArrayView data, RawDocument &out, const FileOperationHooks &hooks = {},
+               TextInspector *inspector = nullptr, TextPlacement *placement = nullptr);
 
 // The same from a file on disk, read a window at a time rather than whole.
-Result readGxtFile(const QString &path, RawDocument &out, const FileOperationHooks &hooks = {});
+Result readGxtFile(const QString &path, RawDocument &out, const FileOperationHooks &hooks = {},
+                   TextInspector *inspector = nullptr);
 
-// Writes a document as the game ships its layout: tables MAIN first, then by name; keys in
-// the order the game searches them (equal keys keep their order); texts one after another
-// in key order with fresh offsets and exact sizes; in the tabled and hashed layouts every
-// table block on a 4-byte boundary. Refuses, writing nothing, what the layout cannot hold:
-// a zero unit inside a text, a unit wider than the texts, no MAIN table first, sizes past
-// 32 bits.
+// Writes a document as the game ships its format (see GxtFormat::write). Refuses, writing
+// nothing and before it copies a text, what the format cannot hold.
 Result writeGxt(const RawDocument &document, QByteArray &out, const FileOperationHooks &hooks = {});
 
-// The order in which the writer puts a table's entries, for one layout: flat keys by the
-// character codes of their Windows-1252 characters, tabled keys by their bytes, hashed keys
-// by their hash as an unsigned number.
-bool writerOrderLess(GxtLayout layout, const RawEntry &a, const RawEntry &b);
-bool isInWriterOrder(GxtLayout layout, const std::vector<RawEntry> &entries);
-
-// The document as the writer would lay it out: tables and entries in writer order. What a
-// save followed by a read gives back, and so what a save is checked against.
+// The document as the writer lays it out: tables and entries in writer order. What a save
+// followed by a read gives back, and so what a save is checked against.
 RawDocument inWriterOrder(const RawDocument &document);
 
-// How messages name a key: its Windows-1252 characters, or "#" and the hash in hex.
-QString describeRawKey(GxtLayout layout, const RawEntry &entry);
-// "entry 3 (NAME)", or "table TAB, entry 3 (NAME)" in a document of tables.
+// "entry 3 (NAME)", or "table TAB, entry 3 (NAME)" in a document of tables: how every
+// message names an entry. Positions count from 1 in the table's file order.
 QString describeEntry(int position, const QString &name);
-QString describeEntry(GxtLayout layout, const QString &table, int position, const QString &name);
-
-// What the game would trip on in a document that reads well: repeated keys in a table,
-// keys out of the order the game searches them, more tables than the hashed game keeps.
-QStringList gameWarnings(const RawDocument &document);
+QString describeEntry(const GxtFormat &format, const QString &table, int position, const QString &name);
 
 } // namespace quillet

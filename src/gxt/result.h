@@ -5,11 +5,11 @@
 
 namespace quillet {
 
-// What every read, write, check and conversion of the core gives back: success or a reason,
-// plus warnings that do not stop the operation (what the game would trip on, say). Nothing
-// in the core throws; a caller that ignores the reason still cannot mistake a failure for
-// success, since the reason is never empty on failure.
-class Result
+// What every read, write, check and conversion gives back: success or a reason, plus
+// warnings that do not stop the operation (what the game would trip on, say). Nothing in
+// the core throws, and nothing reports failure any other way: a caller that drops a Result
+// gets a compiler warning, and a failure always carries a reason.
+class [[nodiscard]] Result
 {
 public:
     Result() = default;
@@ -26,7 +26,7 @@ public:
     explicit operator bool() const { return m_ok; }
     QString errorString() const { return m_error; }
 
-    QStringList warnings() const { return m_warnings; }
+    const QStringList &warnings() const { return m_warnings; }
     void addWarning(const QString &warning) { m_warnings.append(warning); }
     void addWarnings(const QStringList &warnings) { m_warnings.append(warnings); }
 
@@ -36,6 +36,15 @@ public:
         m_ok = false;
         m_error = reason.isEmpty() ? QStringLiteral("the operation failed") : reason;
         return *this;
+    }
+
+    // The same failure with `context` ("FILE", "line 3") put in front of its reason.
+    Result within(const QString &context) const
+    {
+        Result r = *this;
+        if (!r.m_ok && !context.isEmpty())
+            r.m_error = context + QStringLiteral(": ") + r.m_error;
+        return r;
     }
 
 private:

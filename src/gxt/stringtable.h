@@ -1,107 +1,103 @@
 #pragma once
 
+#include "rawgxt.h"
 #include "stringentry.h"
 
-#include <QList>
+#include <QByteArray>
+#include <QHash>
 #include <QObject>
 
+#include <memory>
 #include <vector>
 
 namespace quillet {
 
-// The one store of the entries of the open table. Rows are addressed by their position,
-// counted from 1 in the current order; names may repeat. The order follows the list
-// semantics users know from the editor's list: rows stay where they were added while
-// `Sorted` is off, and follow one column in one direction while it is on.
-//
-// The table announces every change through its signals so that a view can show it without
-// keeping a copy. The signals speak in 0-based rows, as Qt's item models do.
+// Texts of a table that are still in the file's bytes, where a reader found them: filled in
+// when an entry's text is first asked for, so that opening a file of many tables reads into
+// strings only the texts of the tables shown.
+struct PendingTexts {
+    std::shared_ptr<const QByteArray> bytes;
+    int unitBytes = 2;
+    // By entry in record order: where its text starts and how many units it has, or the
+    // entry whose text it shares (-1: none).
+    std::vector<qint64> starts;
+    std::vector<qint64> lengths;
+    std::vector<int> sharedWith;
+};
+
+// One table of a document: its name and its entries in file order, each with its identity.
+// It holds the file's units and keys and nothing decoded: how they read is for whoever shows
+// them. Every change is announced, in 0-based rows of file order as Qt's item models count,
+// so that a view follows without keeping a copy; a view's own order (sorted by Name, say) is
+// the view's.
 class StringTable : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(bool Sorted READ isSorted WRITE setSorted NOTIFY sortSettingsChanged)
-    Q_PROPERTY(int SortKey READ sortKey WRITE setSortKey NOTIFY sortSettingsChanged)
-    Q_PROPERTY(int SortOrder READ sortOrder WRITE setSortOrder NOTIFY sortSettingsChanged)
 
 public:
-    enum SortKey { ByName = 0, ByValue = 1 };
-    enum SortOrder { Ascending = 0, Descending = 1 };
-
-    explicit StringTable(QObject *parent = nullptr);
+    explicit StringTable(const RawName &name = RawName(), QObject *parent = nullptr);
     ~StringTable() override;
 
-    int count() const { return int(m_rows.size()); }
-    bool isEmpty() const { return m_rows.empty(); }
-
-    // Positions count from 1; a position outside 1..count() is a programming error.
-    const StringEntry &entry(int position) const;
-    QString name(int position) const { return entry(position).name; }
-    QString value(int position) const { return entry(position).value; }
-    // Setting what a row already holds changes nothing and announces nothing.
-    void setName(int position, const QString &name);
-    void setValue(int position, const QString &value);
-    // Name and value at once, announced as one change.
-    void setEntry(int position, const StringEntry &entry);
-
-    // Adds a row with an empty value at `position` (the end when 0) and returns the
-    // position it ends up at: with `Sorted` on, the row moves to its place in the order.
-    int addRow(const QString &name, int position = 0);
-    int addRow(const StringEntry &entry, int position = 0);
-    void removeRow(int position);
-    void clear();
-
-    // Replaces every row at once; with `Sorted` on the new rows are put in order first.
-    void assign(std::vector<StringEntry> rows);
-    // Replaces every row and turns `Sorted` on with `key`, in one reset: a freshly loaded
-    // table is shown sorted without a second pass over its rows.
-    void assignSorted(std::vector<StringEntry> rows, int key);
-    // The same, but the rows are put in order only when first read by position: a table of a
-    // hundred that is never shown is never sorted.
-    void assignSortedLater(std::vector<StringEntry> rows, int key);
-
-    bool isSorted() const { return m_sorted; }
-    void setSorted(bool sorted);
-    int sortKey() const { return m_sortKey; }
-    void setSortKey(int key);
-    int sortOrder() const { return m_sortOrder; }
-    void setSortOrder(int order);
-
-    const std::vector<StringEntry> &rows() const
+    const RawName &name() const { return m_data.name; }
+    // Its name and entries as plain data, for the writer and the text forms.
+    const RawTable &data() const
     {
         settle();
-        return m_rows;
+        return m_data;
     }
 
-    // The order in which the list shows rows when sorted: case-insensitive first, so that
-    // "abc" stands beside "ABC", then by character code so that the order is total.
-    static int compareForDisplay(const QString &a, const QString &b);
+    int count() const { return int(m_data.entries.size()); }
+    bool isEmpty() const { return m_data.entries.empty(); }
+    const std::vector<StringEntry> &entries() const
+    {
+        settle();
+        return m_data.entries;
+    }
+    // `row` must lie in 0..count()-1.
+    const StringEntry &at(int row) const;
+    // The row of the entry of that identity; -1 when the table has none.
+    int rowOf(EntryId id) const;
+    const StringEntry *find(EntryId id) const;
+
+    // `row` in 0..count(); the entry keeps the identity it carries.
+    void insert(int row, const StringEntry &entry);
+    void append(const StringEntry &entry) { insert(count(), entry); }
+    StringEntry take(int row);
+    // Gives the entry at `row` another key and text; its identity stays. Nothing is
+    // announced when nothing changes.
+    void replace(int row, const StringEntry &entry);
+    // Every entry at once.
+    void assign(std::vector<StringEntry> entries);
+    void setName(const RawName &name);
+    // The entries' texts are `pending`'s, to be read from the file's bytes when first needed.
+    void setPendingTexts(std::unique_ptr<PendingTexts> pending);
+    bool hasPendingTexts() const { return m_pending != nullptr; }
 
 Q_SIGNALS:
-    void rowsAboutToBeInserted(int first, int last);
-    void rowsInserted(int first, int last);
-    void rowsAboutToBeRemoved(int first, int last);
-    void rowsRemoved(int first, int last);
-    void rowChanged(int row);
+    void entriesAboutToBeInserted(int first, int last);
+    void entriesInserted(int first, int last);
+    void entriesAboutToBeRemoved(int first, int last);
+    void entriesRemoved(int first, int last);
+    void entryChanged(int row);
     void aboutToBeReset();
     void reset();
-    void aboutToBeReordered();
-    // newRowOfOld[i] is where the row that stood at i stands now.
-    void reordered(const QList<int> &newRowOfOld);
-    // `Sorted`, `SortKey` or `SortOrder` changed, whether or not any row moved.
-    void sortSettingsChanged();
+    void renamed();
 
 private:
-    // Returns where each row went, or nothing when the order was already right.
-    QList<int> sortRows();
-    int checkedIndex(int position) const;
-    // Sorts rows whose sort was put off, without a word: nothing has read them in order yet.
-    void settle() const;
+    // Fills in the texts still in the file's bytes, without a word: nothing has read them yet.
+    void settle() const
+    {
+        if (m_pending)
+            fillPendingTexts();
+    }
+    void fillPendingTexts() const;
 
-    std::vector<StringEntry> m_rows;
-    bool m_sorted = false;
-    bool m_sortPending = false;
-    int m_sortKey = ByName;
-    int m_sortOrder = Ascending;
+    // Texts are part of what the table holds even before they are filled in.
+    mutable RawTable m_data;
+    mutable std::unique_ptr<PendingTexts> m_pending;
+    // Identity to row, built when first asked for after entries came or went.
+    mutable QHash<EntryId, int> m_rows;
+    mutable bool m_rowsValid = false;
 };
 
 } // namespace quillet

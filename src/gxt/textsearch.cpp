@@ -4,16 +4,14 @@
 #include "stringtable.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace quillet {
 
-bool TextSearch::matches(const StringEntry &row) const
+bool TextSearch::matches(const QString &name, const QString &value) const
 {
     if (text.isEmpty())
         return false;
-    return (inNames() && row.name.contains(text, caseSensitivity()))
-        || (inValues() && row.value.contains(text, caseSensitivity()));
+    return (inNames() && name.contains(text, caseSensitivity())) || (inValues() && value.contains(text, caseSensitivity()));
 }
 
 bool TextSearch::valueMatches(const QString &value) const
@@ -29,37 +27,64 @@ QString TextSearch::replacedIn(const QString &value, const QString &with) const
     return result.replace(text, with, caseSensitivity());
 }
 
-SearchHit findInDocument(const GxtDocument &document, const TextSearch &search, int table, int position,
-                         bool backwards)
+SearchHit findInDocument(const GxtDocument &document, const EntryRules &rules, const TextSearch &search, int table,
+                         EntryId from, bool backwards, const ListOrder &orderOf)
 {
-    if (search.isEmpty() || table < 0 || table >= document.tableCount())
+    const int tables = document.tableCount();
+    if (search.isEmpty() || table < 0 || table >= tables)
         return {};
-    // The document's rows as one sequence, table after table in file order.
-    std::vector<qsizetype> firstOf(size_t(document.tableCount()) + 1, 0);
-    for (int t = 0; t < document.tableCount(); ++t)
-        firstOf[size_t(t) + 1] = firstOf[size_t(t)] + document.table(t)->count();
-    const qsizetype total = firstOf.back();
-    if (total == 0)
+    auto matches = [&](const StringTable &t, int row) {
+        const StringEntry &entry = t.at(row);
+        return search.matches(search.inNames() ? rules.keyText(entry) : QString(),
+                              search.inValues() ? rules.valueText(entry) : QString());
+    };
+    // The first match in list order of rows `order[begin..end)`, or of its reverse going back.
+    auto scan = [&](int t, const std::vector<int> &order, qsizetype begin, qsizetype end, bool wrapped) -> SearchHit {
+        const StringTable &shown = *document.table(t);
+        if (!backwards) {
+            for (qsizetype k = begin; k < end; ++k) {
+                if (matches(shown, order[size_t(k)]))
+                    return {t, shown.at(order[size_t(k)]).id, wrapped};
+            }
+        } else {
+            for (qsizetype k = end - 1; k >= begin; --k) {
+                if (matches(shown, order[size_t(k)]))
+                    return {t, shown.at(order[size_t(k)]).id, wrapped};
+            }
+        }
         return {};
-    const qsizetype tableSize = document.table(table)->count();
-    position = std::clamp(position, 0, int(tableSize));
-    // Where the search stands, as an index into the sequence; "no row" stands just before
-    // the table's first row going forwards and just after its last going backwards.
-    qsizetype start = firstOf[size_t(table)] + position - 1;
-    if (position == 0 && backwards)
-        start = firstOf[size_t(table)] + tableSize;
+    };
 
-    for (qsizetype step = 1; step <= total; ++step) {
-        const qsizetype unwrapped = backwards ? start - step : start + step;
-        const qsizetype at = ((unwrapped % total) + total) % total;
-        // The last table that starts at or before the row holds it; empty tables start
-        // where the next one does and so are passed over.
-        const int t = int(std::upper_bound(firstOf.cbegin(), firstOf.cend(), at) - firstOf.cbegin()) - 1;
-        const int row = int(at - firstOf[size_t(t)]) + 1;
-        if (search.matches(document.table(t)->entry(row)))
-            return {t, row, unwrapped < 0 || unwrapped >= total};
+    const std::vector<int> startOrder = orderOf(table);
+    const StringTable &start = *document.table(table);
+    const int startRow = start.rowOf(from);
+    qsizetype at = -1;
+    if (startRow >= 0)
+        at = std::find(startOrder.begin(), startOrder.end(), startRow) - startOrder.begin();
+    const qsizetype size = qsizetype(startOrder.size());
+    // "No entry" stands before the first row going forwards, after the last going backwards.
+    if (at < 0)
+        at = backwards ? size : -1;
+
+    if (SearchHit hit = backwards ? scan(table, startOrder, 0, at, false) : scan(table, startOrder, at + 1, size, false))
+        return hit;
+    for (int k = 1; k < tables; ++k) {
+        const int t = backwards ? (table - k + tables) % tables : (table + k) % tables;
+        const bool wrapped = backwards ? table - k < 0 : table + k >= tables;
+        // A table is put in list order only where something in it matches.
+        const StringTable &other = *document.table(t);
+        bool any = false;
+        for (int row = 0; row < other.count() && !any; ++row)
+            any = matches(other, row);
+        if (!any)
+            continue;
+        const std::vector<int> order = orderOf(t);
+        if (SearchHit hit = scan(t, order, 0, qsizetype(order.size()), wrapped))
+            return hit;
     }
-    return {};
+    // Round to where it started, which it reaches last.
+    return backwards ? scan(table, startOrder, std::max<qsizetype>(at, 0), size, true)
+                     : scan(table, startOrder, 0, std::min(at + 1, size), true);
 }
 
 } // namespace quillet

@@ -1,15 +1,19 @@
 #pragma once
 
+#include "entryrules.h"
 #include "stringentry.h"
 
 #include <QString>
+
+#include <functional>
+#include <vector>
 
 namespace quillet {
 
 class GxtDocument;
 
-// What Find looks for: a piece of text in a row's name, its value or either. A value is
-// searched in its source form, colour codes and escapes included, as the table holds it.
+// What Find looks for: a piece of text in an entry's name, its value or either, as the user
+// reads them: a value in its source form, colour codes and escapes included.
 struct TextSearch {
     enum Where { NamesAndValues = 0, Names = 1, Values = 2 };
 
@@ -22,29 +26,31 @@ struct TextSearch {
     bool inNames() const { return where != Values; }
     bool inValues() const { return where != Names; }
 
-    bool matches(const StringEntry &row) const;
+    bool matches(const QString &name, const QString &value) const;
     // Replace works on values only: names are keys, and a replaced key would be another entry.
     bool valueMatches(const QString &value) const;
     // The value with every occurrence of the text replaced by `with`.
     QString replacedIn(const QString &value, const QString &with) const;
 };
 
-// A row of a document: its table's index and its position there, counted from 1 in the
-// table's current order.
+// An entry of a document found: its table's index and its identity.
 struct SearchHit {
     int table = -1;
-    int position = 0;
+    EntryId entry = 0;
     // The search went past the document's end (or, backwards, its start) to get here.
     bool wrapped = false;
 
     explicit operator bool() const { return table >= 0; }
 };
 
-// The next row that matches after `position` in table `table` (0: before its first row),
-// going through the rest of that table, then the following tables in file order and round
-// to where it started, which it reaches last. Backwards it goes the other way; from 0 it
-// starts at the table's last row. Nothing when no row of the document matches.
-SearchHit findInDocument(const GxtDocument &document, const TextSearch &search, int table, int position,
-                         bool backwards = false);
+// The rows (in file order) of a table of the document as the list shows them.
+using ListOrder = std::function<std::vector<int>(int table)>;
+
+// The next entry that matches after `from` in table `table` (none: before its first row),
+// going through the rest of that table in list order, then the following tables in file
+// order and round to where it started, which it reaches last. Backwards it goes the other
+// way; from none it starts at the table's last row. Nothing when no entry matches.
+SearchHit findInDocument(const GxtDocument &document, const EntryRules &rules, const TextSearch &search, int table,
+                         EntryId from, bool backwards, const ListOrder &orderOf);
 
 } // namespace quillet

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <vector>
+
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <sys/stat.h>
@@ -14,21 +16,6 @@
 namespace quillet {
 
 namespace {
-
-enum class OptionKind { Help, Version, Other };
-
-// "-h", "--help", "-help": Qt's parser reads one dash or two alike for word options, and so
-// does this one; "=value" after a name is no part of it.
-OptionKind optionKind(const QString &argument)
-{
-    QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
-    name = name.section(QLatin1Char('='), 0, 0);
-    if (name == QLatin1String("h") || name == QLatin1String("help"))
-        return OptionKind::Help;
-    if (name == QLatin1String("v") || name == QLatin1String("version"))
-        return OptionKind::Version;
-    return OptionKind::Other;
-}
 
 // An argument as the warning line shows it: one line, and where one ends and the next
 // begins still visible.
@@ -45,19 +32,33 @@ QString shown(const QString &argument)
     return quote ? QLatin1Char('"') + text + QLatin1Char('"') : text;
 }
 
+// The options the editor knows. "-h", "--help", "-help": one dash or two alike for word
+// options. Not addHelpOption(): its --help-all would list Qt's options, which this program,
+// run before the window system starts, cannot print.
+struct Options {
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Displays version information.")};
+
+    void addTo(QCommandLineParser &parser) const
+    {
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        parser.setApplicationDescription(QStringLiteral("Edits GXT files, the text tables from which a game "
+                                                        "draws its lines of text."));
+        parser.addOption(help);
+        parser.addOption(version);
+        parser.addPositionalArgument(QStringLiteral("file"),
+                                     QStringLiteral("The GXT file to open. Any further argument, and any "
+                                                    "unknown option, is ignored."),
+                                     QStringLiteral("[file]"));
+    }
+};
+
 QString helpText()
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Edits GXT files, the text tables from which a game "
-                                                    "draws its lines of text."));
-    // Not addHelpOption(): its --help-all would list Qt's options, which this program, run
-    // before the window system starts, cannot print.
-    parser.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help.")});
-    parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("file"),
-                                 QStringLiteral("The GXT file to open. Any further argument, and any "
-                                                "unknown option, is ignored."),
-                                 QStringLiteral("[file]"));
+    const Options options;
+    options.addTo(parser);
     // Qt names the program by the path it was started from, or not at all before the
     // application object exists; the usage line names it as users type it.
     const QString text = parser.helpText();
@@ -65,54 +66,80 @@ QString helpText()
            + text.mid(text.indexOf(QLatin1Char('\n')));
 }
 
+// The name an option argument gives: without its dashes, and without "=value".
+QString optionName(const QString &argument)
+{
+    QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+    return name.section(QLatin1Char('='), 0, 0);
+}
+
 } // namespace
 
 CommandLine parseCommandLine(const QStringList &arguments)
 {
-    CommandLine result;
-    bool help = false;
-    bool version = false;
+    // Which arguments are options is decided first: a file whose name starts with '-', as
+    // "-name.gxt", is what the user meant, and every argument after "--" is a file. The
+    // parser then reads the options, and passes the files through behind a "--" of its own.
+    struct Argument {
+        QString text;
+        bool option;
+    };
+    std::vector<Argument> classified;
+    QStringList forParser{arguments.value(0)};
+    QStringList files;
     bool optionsEnded = false;
-    bool haveFile = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
-        const bool looksLikeOption = !optionsEnded && argument.size() > 1 && argument.startsWith(QLatin1Char('-'));
-        if (looksLikeOption && argument == QLatin1String("--")) {
+        if (!optionsEnded && argument == QLatin1String("--")) {
             optionsEnded = true;
             continue;
         }
-        if (looksLikeOption) {
-            const OptionKind kind = optionKind(argument);
-            help = help || kind == OptionKind::Help;
-            version = version || kind == OptionKind::Version;
-            // A file whose name starts with '-', as "-name.gxt", is what the user meant.
-            if (kind != OptionKind::Other || !QFileInfo::exists(argument)) {
-                if (kind == OptionKind::Other)
-                    result.ignored.append(argument);
-                continue;
-            }
+        const bool option = !optionsEnded && argument.size() > 1 && argument.startsWith(QLatin1Char('-'))
+                            && !QFileInfo::exists(argument);
+        classified.push_back({argument, option});
+        if (option)
+            forParser.append(argument);
+        else
+            files.append(argument);
+    }
+    forParser.append(QStringLiteral("--"));
+    forParser.append(files);
+
+    QCommandLineParser parser;
+    const Options options;
+    options.addTo(parser);
+    // A failed parse names unknown options and stray values; the editor starts all the same.
+    (void)parser.parse(forParser);
+    const QStringList unknown = parser.unknownOptionNames();
+
+    CommandLine result;
+    bool haveFile = false;
+    for (const Argument &argument : classified) {
+        if (argument.option) {
+            if (unknown.contains(optionName(argument.text)))
+                result.ignored.append(argument.text);
+            continue;
         }
         if (haveFile) {
-            result.ignored.append(argument);
+            result.ignored.append(argument.text);
         } else {
-            result.argument = argument;
+            result.argument = argument.text;
             haveFile = true;
         }
     }
 
     const QString program = QString::fromLatin1(AppIdentity::ExecutableName);
-    if (version) {
+    if (parser.isSet(options.version)) {
         result.action = CommandLine::ShowVersion;
         result.text = program + QLatin1Char(' ') + QString::fromLatin1(AppIdentity::Version) + QLatin1Char('\n');
-    } else if (help) {
+    } else if (parser.isSet(options.help)) {
         result.action = CommandLine::ShowHelp;
         result.text = helpText();
     } else if (!result.ignored.isEmpty()) {
         QStringList names;
         for (const QString &argument : std::as_const(result.ignored))
             names.append(shown(argument));
-        result.text = QStringLiteral("%1: ignoring %2\n")
-                          .arg(program, names.join(QLatin1Char(' ')));
+        result.text = QStringLiteral("%1: ignoring %2\n").arg(program, names.join(QLatin1Char(' ')));
     }
     return result;
 }

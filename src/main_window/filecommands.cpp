@@ -1,20 +1,17 @@
-// The File commands, the open sequence, the save prompt and closing: when a table is read
-// or written, what the user is asked first, and what the window shows afterwards.
-#include "frmmain.h"
+#include "filecommands.h"
 
 #include "appidentity.h"
 #include "commandline.h"
+#include "documentcontroller.h"
 #include "filelocation.h"
+#include "frmmain.h"
 #include "recentfiles.h"
+#include "stringlistproxy.h"
 #include "userdialogs.h"
 
-#include <QApplication>
-#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QMimeData>
-#include <QPointer>
-#include <QUrl>
+#include <QGuiApplication>
 
 namespace quillet {
 
@@ -52,81 +49,90 @@ private:
 
 } // namespace
 
-void frmMain::Form_Load(const QString &argument)
+FileCommands::FileCommands(frmMain &window, DocumentController &controller, UserDialogs &dialogs,
+                           SettingsStore &settings, QMenu *fileMenu, QAction *exitItem)
+    : QObject(&window)
+    , m_window(window)
+    , m_controller(controller)
+    , m_dialogs(dialogs)
+    , m_settings(settings)
+    , m_recentFiles(new RecentFilesMenu(fileMenu, exitItem, settings,
+                                        [this](const QString &path) { mnuFile_Recent_Click(path); }))
 {
-    MouseDownX = -1;
-    MouseDownY = -1;
-    lvBlank->setEnabled(false);
-    // On the screen before any file is read: a long load shows its progress.
-    show();
+    // Before the window shows the new document's first table, so that it is sorted once, by
+    // Name. Only an open does this; New keeps the list's order.
+    connect(&m_controller, &DocumentController::documentReset, this, [this] {
+        if (!m_opening)
+            return;
+        m_window.listProxy().setSortKey(ByName);
+        m_window.listProxy().setSorted(true);
+    });
+}
 
+void FileCommands::startWith(const QString &argument)
+{
     const StartupFile startup = resolveStartupArgument(argument);
     if (!startup.warning.isEmpty())
         qWarning().noquote() << startup.warning;
     // A file that failed to open has been reported; the editor then starts as without one.
     if (startup.path.isEmpty() || !OpenGxtFile(startup.path))
         mnuFile_New_Click();
-    lvStrings->setFocus();
 }
 
-bool frmMain::OpenGxtFile(const QString &path)
+bool FileCommands::OpenGxtFile(const QString &path)
 {
-    const bool hadFocus = lvStrings->hasFocus();
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    // The list stays out of sight, and so out of reach, while the table may change under it.
-    lvBlank->show();
-    lvStrings->hide();
-
-    const Result result = LoadGxt(path, m_document, loadOptions(), fileOperationHooks());
-
+    QWidget *list = m_window.listWidget();
+    const bool hadFocus = list->hasFocus();
+    m_window.beginLoad();
+    m_opening = true;
+    const Result result = m_controller.open(path, m_window.fileOperationHooks());
+    m_opening = false;
     // Whatever became of the load, the window is back to normal; a failed load has left the
-    // table as it was, and everything else is only changed below, after a success.
-    QGuiApplication::restoreOverrideCursor();
-    lvStrings->show();
-    lvBlank->hide();
+    // document as it was.
+    m_window.endLoad();
     if (hadFocus)
-        lvStrings->setFocus();
-    ProgressBar->setValue(0);
+        list->setFocus();
     if (!result) {
         tellFailure(QStringLiteral("Could not open %1: %2").arg(QDir::toNativeSeparators(path), result.errorString()));
         return false;
     }
-
-    showTable(0);
-    m_history.clear();
-    SaveFileLocation(*m_settings, path);
+    SaveFileLocation(m_settings, path);
     m_recentFiles->add(path);
-    CurrentFile = path;
-    StringsChanged = false;
-    SetWindowTitle(path);
+    tellWarnings(path, result.warnings());
     return true;
 }
 
-void frmMain::SetWindowTitle(const QString &path)
+void FileCommands::tellFailure(const QString &text)
 {
-    setWindowTitle(m_document.hasTables() ? WindowTitle(path, m_document.tableName(shownTable())) : WindowTitle(path));
+    m_dialogs.message(&m_window,
+                      {text, QString::fromLatin1(AppIdentity::Title), QMessageBox::Ok, QMessageBox::Critical, QMessageBox::Ok});
 }
 
-void frmMain::showTitle()
+void FileCommands::tellWarnings(const QString &path, const QStringList &warnings)
 {
-    SetWindowTitle(CurrentFile.isEmpty() ? QStringLiteral("Untitled") : CurrentFile);
+    if (warnings.isEmpty())
+        return;
+    QString text = QStringLiteral("%1 opened, with %2:\n")
+                       .arg(QFileInfo(path).fileName(),
+                            warnings.size() == 1 ? QStringLiteral("a warning") : QStringLiteral("%1 warnings").arg(warnings.size()));
+    for (const QString &warning : warnings)
+        text += QStringLiteral("\n• ") + warning;
+    // Once the window has shown the file: a note beside it, not a question in its way.
+    const UserDialogs::Message note{text, QStringLiteral("Opened with Warnings"), QMessageBox::Ok,
+                                    QMessageBox::Information, QMessageBox::Ok};
+    QMetaObject::invokeMethod(
+        this, [this, note] { m_dialogs.note(&m_window, note); }, Qt::QueuedConnection);
 }
 
-void frmMain::tellFailure(const QString &text)
+bool FileCommands::PromptSaveChanges()
 {
-    m_dialogs->message(this, {text, QString::fromLatin1(AppIdentity::Title), QMessageBox::Ok,
-                              QMessageBox::Critical, QMessageBox::Ok});
-}
-
-bool frmMain::PromptSaveChanges()
-{
-    if (!StringsChanged)
+    if (!m_controller.StringsChanged())
         return true;
     const UserDialogs::Message prompt{QStringLiteral("Current File has changed. Do you want to save changes?"),
                                       QStringLiteral("Save Changes?"),
-                                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                      QMessageBox::Warning, QMessageBox::Yes};
-    switch (m_dialogs->message(this, prompt)) {
+                                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Warning,
+                                      QMessageBox::Yes};
+    switch (m_dialogs.message(&m_window, prompt)) {
     case QMessageBox::Yes:
         // A save that did not happen stops the asking command: going on would lose the very
         // changes the user has just asked to keep.
@@ -138,155 +144,89 @@ bool frmMain::PromptSaveChanges()
     }
 }
 
-void frmMain::mnuFile_New_Click()
+void FileCommands::mnuFile_New_Click()
 {
-    if (!PromptSaveChanges())
+    if (m_controller.FileOperation() || !PromptSaveChanges())
         return;
-    CurrentFile.clear();
-    m_document.clear();
-    m_history.clear();
-    showTable(0);
-    lvStrings->show();
-    lvBlank->hide();
-    SetWindowTitle(QStringLiteral("Untitled"));
-    // An empty table holds nothing that could be lost.
-    m_document.setModified(false);
-    StringsChanged = false;
+    m_controller.newDocument();
+    m_window.showList();
 }
 
-void frmMain::mnuFile_Open_Click()
+void FileCommands::mnuFile_Open_Click()
 {
-    if (!PromptSaveChanges())
+    if (m_controller.FileOperation() || !PromptSaveChanges())
         return;
     UserDialogs::FileRequest request;
     request.title = QStringLiteral("Select GXT File");
     request.filter = OpenFilter;
     request.defaultSuffix = DefaultSuffix;
-    request.initialFolder = GetFileLocation(*m_settings);
+    request.initialFolder = GetFileLocation(m_settings);
     request.mustExist = true;
-    const QString path = m_dialogs->openFileName(this, request);
+    const QString path = m_dialogs.openFileName(&m_window, request);
     if (!path.isEmpty())
         OpenGxtFile(path);
 }
 
-void frmMain::mnuFile_Recent_Click(const QString &path)
+void FileCommands::mnuFile_Recent_Click(const QString &path)
 {
-    if (FileOperation || !PromptSaveChanges())
+    if (m_controller.FileOperation() || !PromptSaveChanges())
         return;
     // A file that no longer opens has been reported, and leaves the list.
     if (!OpenGxtFile(path))
         m_recentFiles->remove(path);
 }
 
-QString frmMain::askForSavePath()
+QString FileCommands::askForSavePath()
 {
     UserDialogs::FileRequest request;
     request.title = QStringLiteral("Select Location for File");
     request.filter = SaveFilter;
     request.defaultSuffix = DefaultSuffix;
-    request.initialFolder = GetFileLocation(*m_settings);
-    request.fileName = QFileInfo(CurrentFile).fileName();
+    request.initialFolder = GetFileLocation(m_settings);
+    request.fileName = QFileInfo(m_controller.CurrentFile()).fileName();
     request.confirmOverwrite = true;
-    return m_dialogs->saveFileName(this, request);
+    return m_dialogs.saveFileName(&m_window, request);
 }
 
-bool frmMain::writeTable(const QString &path)
+bool FileCommands::writeTable(const QString &path)
 {
     const bool existed = QFileInfo(path).isFile();
-    const Result result = SaveGxt(path, m_document, fileOperationHooks());
+    const Result result = m_controller.save(path, m_window.fileOperationHooks());
     if (!result) {
         // Only a file that was there can be "as it was"; a new name simply was not written.
-        const QString outcome = existed ? QStringLiteral("The file on disk is as it was.")
-                                        : QStringLiteral("Nothing was written.");
+        const QString outcome =
+            existed ? QStringLiteral("The file on disk is as it was.") : QStringLiteral("Nothing was written.");
         tellFailure(QStringLiteral("Could not save %1: %2\n\n%3")
                         .arg(QDir::toNativeSeparators(path), result.errorString(), outcome));
         return false;
     }
-    CurrentFile = path;
     m_recentFiles->add(path);
-    // The title names the file that the next Save writes.
-    SetWindowTitle(path);
-    m_history.setClean();
-    m_document.setModified(false);
-    StringsChanged = false;
     return true;
 }
 
-bool frmMain::mnuFile_Save_Click()
+bool FileCommands::mnuFile_Save_Click()
 {
-    const ListDisabled outOfReach(lvStrings);
-    const QString path = CurrentFile.isEmpty() ? askForSavePath() : CurrentFile;
+    if (m_controller.FileOperation())
+        return false;
+    const ListDisabled outOfReach(m_window.listWidget());
+    const QString current = m_controller.CurrentFile();
+    const QString path = current.isEmpty() ? askForSavePath() : current;
     return !path.isEmpty() && writeTable(path);
 }
 
-void frmMain::mnuFile_SaveAs_Click()
+void FileCommands::mnuFile_SaveAs_Click()
 {
-    const ListDisabled outOfReach(lvStrings);
+    if (m_controller.FileOperation())
+        return;
+    const ListDisabled outOfReach(m_window.listWidget());
     const QString path = askForSavePath();
     if (!path.isEmpty())
         writeTable(path);
 }
 
-void frmMain::mnuFile_Exit_Click()
+void FileCommands::mnuFile_Exit_Click()
 {
-    close();
-}
-
-void frmMain::closeEvent(QCloseEvent *event)
-{
-    // During a load or a save the table is half read or half written; nothing can be saved
-    // or kept at that point, so the window stays, without a word.
-    if (FileOperation || !PromptSaveChanges()) {
-        event->ignore();
-        return;
-    }
-    // The editor ends with this window: every other one goes first. Guarded pointers, as
-    // closing one window may delete another.
-    QList<QPointer<QWidget>> others;
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    for (QWidget *window : windows) {
-        if (window != this && window->isVisible())
-            others.append(window);
-    }
-    for (const QPointer<QWidget> &window : others) {
-        if (window)
-            window->close();
-    }
-    event->accept();
-}
-
-QString frmMain::droppedGxtFile(const QMimeData *mime) const
-{
-    if (FileOperation || !mime->hasUrls())
-        return {};
-    const QList<QUrl> urls = mime->urls();
-    if (urls.size() != 1 || !urls.constFirst().isLocalFile())
-        return {};
-    const QString path = urls.constFirst().toLocalFile();
-    return path.endsWith(QStringLiteral(".gxt"), Qt::CaseInsensitive) && QFileInfo(path).isFile() ? path : QString();
-}
-
-void frmMain::dragEnterEvent(QDragEnterEvent *event)
-{
-    if (!droppedGxtFile(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
-}
-
-void frmMain::dropEvent(QDropEvent *event)
-{
-    const QString path = droppedGxtFile(event->mimeData());
-    if (path.isEmpty())
-        return;
-    event->acceptProposedAction();
-    // The drag ends first: a save prompt inside the drop would hold up the program the file
-    // came from until it is answered.
-    QMetaObject::invokeMethod(
-        this,
-        [this, path] {
-            if (!FileOperation && PromptSaveChanges())
-                OpenGxtFile(path);
-        },
-        Qt::QueuedConnection);
+    m_window.close();
 }
 
 } // namespace quillet

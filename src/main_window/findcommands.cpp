@@ -1,12 +1,16 @@
-// Undo and Redo, Find and Replace: the Strings menu's items for them, and how a search goes
-// through the document's tables and a replacement into its values.
-#include "frmmain.h"
+#include "findcommands.h"
 
+#include "documentcommands.h"
+#include "documentcontroller.h"
 #include "frmfind.h"
+#include "frmmain.h"
+#include "gxtformat.h"
+#include "stringtable.h"
 #include "textsearch.h"
 #include "userdialogs.h"
 
 #include <QAction>
+#include <QMenu>
 
 namespace quillet {
 
@@ -21,64 +25,49 @@ QString menuText(const QString &verb, const QString &what)
     return verb + QLatin1Char(' ') + shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
-// A table shows in the order the user chose for the last one (see showTable). A search, or
-// an undo that shows where it changed a row, goes to a row in that order: in any other,
-// the row would move as the table shows.
-void orderTablesAs(GxtDocument &document, const StringTable &shown)
-{
-    for (int t = 0; t < document.tableCount(); ++t) {
-        StringTable *table = document.table(t);
-        if (table == &shown)
-            continue;
-        table->setSortKey(shown.sortKey());
-        table->setSortOrder(shown.sortOrder());
-        table->setSorted(shown.isSorted());
-    }
-}
-
 } // namespace
 
-void frmMain::setUpEditCommands()
+FindCommands::FindCommands(frmMain &window, DocumentController &controller, UserDialogs &dialogs, QMenu *stringsMenu)
+    : QObject(&window)
+    , m_window(window)
+    , m_controller(controller)
+    , m_dialogs(dialogs)
 {
-    m_commands.setHistory(&m_history);
-
-    const auto item = [this](const char *name, const QString &text, const QList<QKeySequence> &keys) {
-        QAction *action = mnuStrings->addAction(text);
+    const auto item = [stringsMenu](const char *name, const QString &text, const QList<QKeySequence> &keys) {
+        QAction *action = stringsMenu->addAction(text);
         action->setObjectName(QLatin1String(name));
         action->setShortcuts(keys);
         return action;
     };
-    mnuStrings->addSeparator()->setObjectName(QStringLiteral("mnuStrings_Sep2"));
+    stringsMenu->addSeparator()->setObjectName(QStringLiteral("mnuStrings_Sep2"));
     mnuStrings_Undo = item("mnuStrings_Undo", QStringLiteral("&Undo"), {QKeySequence(Qt::CTRL | Qt::Key_Z)});
     mnuStrings_Redo = item("mnuStrings_Redo", QStringLiteral("&Redo"),
                            {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    mnuStrings->addSeparator()->setObjectName(QStringLiteral("mnuStrings_Sep3"));
+    stringsMenu->addSeparator()->setObjectName(QStringLiteral("mnuStrings_Sep3"));
     mnuStrings_Find = item("mnuStrings_Find", QStringLiteral("&Find..."), {QKeySequence(Qt::CTRL | Qt::Key_F)});
     mnuStrings_FindNext = item("mnuStrings_FindNext", QStringLiteral("Find &Next"), {QKeySequence(Qt::Key_F3)});
     mnuStrings_FindPrevious =
         item("mnuStrings_FindPrevious", QStringLiteral("Find &Previous"), {QKeySequence(Qt::SHIFT | Qt::Key_F3)});
     mnuStrings_Replace = item("mnuStrings_Replace", QStringLiteral("Re&place..."), {QKeySequence(Qt::CTRL | Qt::Key_H)});
 
-    connect(mnuStrings_Undo, &QAction::triggered, this, &frmMain::mnuStrings_Undo_Click);
-    connect(mnuStrings_Redo, &QAction::triggered, this, &frmMain::mnuStrings_Redo_Click);
-    connect(mnuStrings_Find, &QAction::triggered, this, &frmMain::mnuStrings_Find_Click);
-    connect(mnuStrings_FindNext, &QAction::triggered, this, &frmMain::mnuStrings_FindNext_Click);
-    connect(mnuStrings_FindPrevious, &QAction::triggered, this, &frmMain::mnuStrings_FindPrevious_Click);
-    connect(mnuStrings_Replace, &QAction::triggered, this, &frmMain::mnuStrings_Replace_Click);
+    connect(mnuStrings_Undo, &QAction::triggered, this, &FindCommands::mnuStrings_Undo_Click);
+    connect(mnuStrings_Redo, &QAction::triggered, this, &FindCommands::mnuStrings_Redo_Click);
+    connect(mnuStrings_Find, &QAction::triggered, this, &FindCommands::mnuStrings_Find_Click);
+    connect(mnuStrings_FindNext, &QAction::triggered, this, &FindCommands::mnuStrings_FindNext_Click);
+    connect(mnuStrings_FindPrevious, &QAction::triggered, this, &FindCommands::mnuStrings_FindPrevious_Click);
+    connect(mnuStrings_Replace, &QAction::triggered, this, &FindCommands::mnuStrings_Replace_Click);
 
-    QUndoStack &stack = m_history.stack();
+    QUndoStack &stack = m_controller.undoStack();
     for (auto signal : {&QUndoStack::canUndoChanged, &QUndoStack::canRedoChanged})
-        connect(&stack, signal, this, &frmMain::updateEditCommands);
-    connect(&stack, &QUndoStack::indexChanged, this, &frmMain::updateEditCommands);
-    // Texts shown anew no longer read as the history recorded them.
-    connect(&m_document, &GxtDocument::redisplayed, &m_history, &EditHistory::restart);
-    updateEditCommands();
+        connect(&stack, signal, this, &FindCommands::update);
+    connect(&stack, &QUndoStack::indexChanged, this, &FindCommands::update);
+    update();
 }
 
-void frmMain::updateEditCommands()
+void FindCommands::update()
 {
-    const QUndoStack &stack = m_history.stack();
-    const bool free = !FileOperation;
+    const QUndoStack &stack = m_controller.undoStack();
+    const bool free = !m_controller.FileOperation();
     mnuStrings_Undo->setEnabled(free && stack.canUndo());
     mnuStrings_Undo->setText(menuText(QStringLiteral("&Undo"), stack.canUndo() ? stack.undoText() : QString()));
     mnuStrings_Redo->setEnabled(free && stack.canRedo());
@@ -92,77 +81,59 @@ void frmMain::updateEditCommands()
         m_find->setEnabled(free);
 }
 
-void frmMain::showTouched()
+void FindCommands::showTouched(int commandIndex)
 {
-    const int index = m_document.indexOfTable(m_history.touchedTable());
-    if (index < 0)
+    const auto *command = dynamic_cast<const DocumentCommand *>(m_controller.undoStack().command(commandIndex));
+    if (!command)
         return;
-    showTable(index);
-    selectPosition(m_history.touchedPosition());
+    const CommandTouch touched = command->touched();
+    m_window.showEntry(touched.table, touched.entry);
 }
 
-void frmMain::mnuStrings_Undo_Click()
+void FindCommands::mnuStrings_Undo_Click()
 {
-    if (FileOperation || !m_history.stack().canUndo())
+    QUndoStack &stack = m_controller.undoStack();
+    if (m_controller.FileOperation() || !stack.canUndo())
         return;
-    orderTablesAs(m_document, *m_table);
-    m_history.undo();
-    showTouched();
+    stack.undo();
+    // The command taken back is the one the stack's index now stands at.
+    showTouched(stack.index());
 }
 
-void frmMain::mnuStrings_Redo_Click()
+void FindCommands::mnuStrings_Redo_Click()
 {
-    if (FileOperation || !m_history.stack().canRedo())
+    QUndoStack &stack = m_controller.undoStack();
+    if (m_controller.FileOperation() || !stack.canRedo())
         return;
-    orderTablesAs(m_document, *m_table);
-    m_history.redo();
-    showTouched();
+    stack.redo();
+    showTouched(stack.index() - 1);
 }
 
-void frmMain::showFindDialog(bool replace)
+void FindCommands::showFindDialog(bool replace)
 {
-    if (FileOperation)
+    if (m_controller.FileOperation())
         return;
     if (!m_find) {
-        m_find = new frmFind(this);
-        connect(m_find, &frmFind::findRequested, this, &frmMain::findMatch);
-        connect(m_find, &frmFind::replaceRequested, this, &frmMain::replaceSelected);
-        connect(m_find, &frmFind::replaceAllRequested, this, &frmMain::replaceAll);
-        connect(m_find, &frmFind::searchChanged, this, &frmMain::updateEditCommands);
+        m_find = new frmFind(&m_window);
+        connect(m_find, &frmFind::findRequested, this, &FindCommands::findMatch);
+        connect(m_find, &frmFind::replaceRequested, this, &FindCommands::replaceSelected);
+        connect(m_find, &frmFind::replaceAllRequested, this, &FindCommands::replaceAll);
+        connect(m_find, &frmFind::searchChanged, this, &FindCommands::update);
     }
     m_find->showFind(replace);
-    updateEditCommands();
+    update();
 }
 
-void frmMain::mnuStrings_Find_Click()
+bool FindCommands::findMatch(bool backwards)
 {
-    showFindDialog(false);
-}
-
-void frmMain::mnuStrings_Replace_Click()
-{
-    showFindDialog(true);
-}
-
-void frmMain::mnuStrings_FindNext_Click()
-{
-    findMatch(false);
-}
-
-void frmMain::mnuStrings_FindPrevious_Click()
-{
-    findMatch(true);
-}
-
-bool frmMain::findMatch(bool backwards)
-{
-    if (FileOperation || !m_find)
+    if (m_controller.FileOperation() || !m_find)
         return false;
     const TextSearch search = m_find->search();
     if (search.isEmpty())
         return false;
-    orderTablesAs(m_document, *m_table);
-    const SearchHit hit = findInDocument(m_document, search, shownTable(), selectedPosition(), backwards);
+    const SearchHit hit =
+        findInDocument(m_controller.document(), m_controller.rules(), search, m_window.shownTable(),
+                       m_window.selectedEntry(), backwards, [this](int table) { return m_window.listOrder(table); });
     if (!hit) {
         m_find->setStatus(QStringLiteral("Cannot find \"%1\".").arg(search.text));
         // F3 from the window: the answer is in the dialog, so the dialog shows.
@@ -173,78 +144,90 @@ bool frmMain::findMatch(bool backwards)
     m_find->setStatus(!hit.wrapped ? QString()
                       : backwards  ? QStringLiteral("Passed the start and went on from the end.")
                                    : QStringLiteral("Passed the end and went on from the start."));
-    showTable(hit.table);
-    selectPosition(hit.position);
+    m_window.showEntry(m_controller.document().table(hit.table), hit.entry);
     return true;
 }
 
-bool frmMain::refuseReplacement(int table, int position, const QString &value)
+bool FindCommands::refuseReplacement(const StringTable &table, int row, const QString &value)
 {
-    const Result fits = m_document.rules().checkValue(value);
+    const Result fits = m_controller.rules().checkValue(value);
     if (fits)
         return false;
-    const QString where = describeEntry(m_document.layout(), m_document.tableName(table), position,
-                                        m_document.table(table)->name(position));
-    m_dialogs->message(this, {QStringLiteral("Nothing was replaced: in %1, %2.").arg(where, fits.errorString()),
-                              m_find->windowTitle(), QMessageBox::Ok, QMessageBox::Warning, QMessageBox::Ok});
+    const GxtDocument &document = m_controller.document();
+    const QString where = describeEntry(document.format(), document.tableName(document.indexOf(&table)), row + 1,
+                                        m_controller.rules().keyText(table.at(row)));
+    m_dialogs.message(&m_window, {QStringLiteral("Nothing was replaced: in %1, %2.").arg(where, fits.errorString()),
+                                  m_find->windowTitle(), QMessageBox::Ok, QMessageBox::Warning, QMessageBox::Ok});
     return true;
 }
 
-void frmMain::replaceSelected()
+void FindCommands::replaceSelected()
 {
-    if (FileOperation || !m_find)
+    if (m_controller.FileOperation() || !m_find)
         return;
     const TextSearch search = m_find->search();
     if (search.isEmpty() || !search.inValues())
         return;
-    const int position = selectedPosition();
-    if (position > 0 && search.valueMatches(m_table->value(position))) {
-        const StringEntry before = m_table->entry(position);
-        const StringEntry after{before.name, search.replacedIn(before.value, m_find->replacement())};
-        if (refuseReplacement(shownTable(), position, after.value))
-            return;
-        if (after != before) {
-            m_history.push(new RowsCommand(m_history, QStringLiteral("Replace"),
-                                           {{m_history.handle(m_table), before, after}}));
-            selectPosition(m_history.touchedPosition());
+    StringTable &table = m_window.table();
+    const EntryRules &rules = m_controller.rules();
+    const int row = table.rowOf(m_window.selectedEntry());
+    if (row >= 0) {
+        const StringEntry &before = table.at(row);
+        const QString value = rules.valueText(before);
+        if (search.valueMatches(value)) {
+            const QString replaced = search.replacedIn(value, m_find->replacement());
+            if (refuseReplacement(table, row, replaced))
+                return;
+            StringEntry after = before;
+            if (rules.encodeValue(replaced, after.units) && !after.sameContent(before)) {
+                m_controller.push(new EntriesCommand(QStringLiteral("Replace"), {EntryChange{&table, before, after, -1}}));
+                m_window.showEntry(&table, before.id);
+            }
         }
     }
     findMatch(false);
 }
 
-void frmMain::replaceAll()
+void FindCommands::replaceAll()
 {
-    if (FileOperation || !m_find)
+    if (m_controller.FileOperation() || !m_find)
         return;
     const TextSearch search = m_find->search();
     if (search.isEmpty() || !search.inValues())
         return;
+    const EntryRules &rules = m_controller.rules();
+    GxtDocument &document = m_controller.document();
     // Every new value is checked before any is written: one that the document cannot store
-    // stops them all.
-    std::vector<RowEdit> edits;
-    for (int t = 0; t < m_document.tableCount(); ++t) {
-        const StringTable &table = *m_document.table(t);
-        TableHandle slot;
-        for (int position = 1; position <= table.count(); ++position) {
-            const StringEntry &row = table.entry(position);
-            if (!search.valueMatches(row.value))
+    // stops them all. The first change is the first match in the list's order.
+    std::vector<EntryChange> changes;
+    for (int t = 0; t < document.tableCount(); ++t) {
+        StringTable &table = *document.table(t);
+        bool any = false;
+        for (int row = 0; row < table.count() && !any; ++row)
+            any = search.valueMatches(rules.valueText(table.at(row)));
+        if (!any)
+            continue;
+        for (int row : m_window.listOrder(t)) {
+            const StringEntry &entry = table.at(row);
+            const QString value = rules.valueText(entry);
+            if (!search.valueMatches(value))
                 continue;
-            const StringEntry after{row.name, search.replacedIn(row.value, m_find->replacement())};
-            if (after == row)
-                continue;
-            if (refuseReplacement(t, position, after.value))
+            StringEntry after = entry;
+            const QString replaced = search.replacedIn(value, m_find->replacement());
+            if (!rules.encodeValue(replaced, after.units)) {
+                refuseReplacement(table, row, replaced);
                 return;
-            if (!slot)
-                slot = m_history.handle(m_document.table(t));
-            edits.push_back({slot, row, after});
+            }
+            if (!after.sameContent(entry))
+                changes.push_back(EntryChange{&table, entry, after, -1});
         }
     }
-    if (edits.empty()) {
+    if (changes.empty()) {
         m_find->setStatus(QStringLiteral("No value holds \"%1\".").arg(search.text));
         return;
     }
-    const qsizetype count = qsizetype(edits.size());
-    m_history.push(new RowsCommand(m_history, QStringLiteral("Replace All"), std::move(edits)));
+    const qsizetype count = qsizetype(changes.size());
+    m_controller.push(new EntriesCommand(QStringLiteral("Replace All"), std::move(changes)));
     m_find->setStatus(count == 1 ? QStringLiteral("Replaced 1 value.") : QStringLiteral("Replaced %1 values.").arg(count));
 }
 

@@ -1,9 +1,9 @@
 #include "layoutsettings.h"
 
+#include "characternumbering.h"
 #include "fileio.h"
 #include "filelocation.h"
-
-#include <QFileInfo>
+#include "gxtformat.h"
 
 namespace quillet {
 
@@ -13,36 +13,16 @@ const QString KeyNamesGroup = QStringLiteral("Key Names");
 const QString KeyNamesKey = QStringLiteral("File");
 } // namespace
 
-QString LayoutSettings::numberingChoice(GxtLayout layout) const
+QString LayoutSettings::numberingChoice(const GxtFormat &format) const
 {
-    const QString fallback = CharacterNumbering::defaultFor(layout)->name();
-    const QString stored = m_store.value(NumberingGroup, layoutName(layout), fallback);
+    const QString fallback = CharacterNumbering::defaultFor(format)->name();
+    const QString stored = m_store.value(NumberingGroup, format.id(), fallback);
     return stored.isEmpty() ? fallback : stored;
 }
 
-void LayoutSettings::rememberNumbering(GxtLayout layout, const QString &choice)
+void LayoutSettings::rememberNumbering(const GxtFormat &format, const QString &choice)
 {
-    m_store.setValue(NumberingGroup, layoutName(layout), choice);
-}
-
-Result LayoutSettings::numberingFor(const QString &choice, GxtLayout layout,
-                                    std::shared_ptr<const CharacterNumbering> &out)
-{
-    if (choice == Windows1252) {
-        out = CharacterNumbering::windows1252();
-        return {};
-    }
-    if (choice == Western) {
-        out = CharacterNumbering::western(layout);
-        return {};
-    }
-    QByteArray text;
-    Result read = readFileBytes(choice, text);
-    if (read)
-        read = CharacterNumbering::fromMap(text, QFileInfo(choice).fileName(), *CharacterNumbering::defaultFor(layout), out);
-    if (!read)
-        return Result::failure(QStringLiteral("%1: %2").arg(choice, read.errorString()));
-    return read;
+    m_store.setValue(NumberingGroup, format.id(), choice);
 }
 
 QString LayoutSettings::keyNamesFile() const
@@ -61,9 +41,7 @@ Result LayoutSettings::readKeyNames(const QString &path, KeyNames &out)
     Result read = readFileBytes(path, text);
     if (read)
         read = KeyNames::fromText(text, out);
-    if (!read)
-        return Result::failure(QStringLiteral("%1: %2").arg(path, read.errorString()));
-    return read;
+    return read.within(path);
 }
 
 } // namespace quillet

@@ -1,12 +1,13 @@
-// File, "Character Numbering" and "Key Names...": how the texts' glyph numbers and the
-// hashed keys are shown. Neither changes a unit or a key of the document, so neither is a
-// change to save.
-#include "frmmain.h"
+#include "numberingcommands.h"
 
 #include "appidentity.h"
+#include "documentcontroller.h"
 #include "filelocation.h"
+#include "frmmain.h"
+#include "numberingchoice.h"
 #include "userdialogs.h"
 
+#include <QAction>
 #include <QActionGroup>
 #include <QDir>
 
@@ -17,90 +18,70 @@ const QString MapFilter = QStringLiteral("Character Maps (*.txt *.map *.tsv);;Al
 const QString NameListFilter = QStringLiteral("Name Lists (*.txt *.ini);;All Files (*)");
 } // namespace
 
-LoadOptions frmMain::loadOptions()
+NumberingCommands::NumberingCommands(frmMain &window, DocumentController &controller, UserDialogs &dialogs,
+                                     SettingsStore &settings, QAction *windows1252, QAction *western, QAction *fromFile)
+    : QObject(&window)
+    , m_window(window)
+    , m_controller(controller)
+    , m_dialogs(dialogs)
+    , m_settings(settings)
+    , m_windows1252(windows1252)
+    , m_western(western)
+    , m_fromFile(fromFile)
+    , m_group(new QActionGroup(this))
 {
-    LoadOptions options;
-    options.numberingFor = [this](GxtLayout layout) -> std::shared_ptr<const CharacterNumbering> {
-        std::shared_ptr<const CharacterNumbering> numbering;
-        const Result made = LayoutSettings::numberingFor(m_layoutSettings.numberingChoice(layout), layout, numbering);
-        if (!made) {
-            // A map that has gone away costs the user nothing but the letters it showed: the
-            // layout's own numbering shows the same units.
-            qWarning().noquote() << QStringLiteral("%1: the character map could not be read (%2); using %3")
-                                        .arg(QString::fromLatin1(AppIdentity::ExecutableName), made.errorString(),
-                                             CharacterNumbering::defaultFor(layout)->name());
-            return nullptr;
-        }
-        return numbering;
-    };
-    if (!m_keyNames) {
-        KeyNames names;
-        const QString file = m_layoutSettings.keyNamesFile();
-        if (!file.isEmpty() && !LayoutSettings::readKeyNames(file, names))
-            names = KeyNames();
-        m_keyNames = names;
-    }
-    options.keyNames = *m_keyNames;
-    return options;
+    for (QAction *choice : {m_windows1252, m_western, m_fromFile})
+        m_group->addAction(choice);
+    connect(&m_controller, &DocumentController::rulesChanged, this, &NumberingCommands::showNumberingChoice);
+    connect(&m_controller, &DocumentController::documentReset, this, &NumberingCommands::showNumberingChoice);
+    showNumberingChoice();
 }
 
-void frmMain::showNumberingChoice()
+void NumberingCommands::showNumberingChoice()
 {
-    const QString name = m_document.numbering()->name();
-    QAction *shown = name == LayoutSettings::Windows1252 ? mnuFile_Numbering_Windows1252
-                     : name == LayoutSettings::Western   ? mnuFile_Numbering_Western
-                                                         : mnuFile_Numbering_FromFile;
+    const QString choice = m_controller.numberingChoice();
+    QAction *shown = choice == NumberingChoice::Windows1252 ? m_windows1252
+                     : choice == NumberingChoice::Western   ? m_western
+                                                            : m_fromFile;
     shown->setChecked(true);
 }
 
-void frmMain::applyNumbering(const QString &choice)
+void NumberingCommands::tellFailure(const QString &text)
 {
-    const GxtLayout layout = m_document.layout();
-    std::shared_ptr<const CharacterNumbering> numbering;
-    const Result made = LayoutSettings::numberingFor(choice, layout, numbering);
-    if (!made) {
+    m_dialogs.message(&m_window,
+                      {text, QString::fromLatin1(AppIdentity::Title), QMessageBox::Ok, QMessageBox::Critical, QMessageBox::Ok});
+}
+
+void NumberingCommands::applyNumbering(const QString &choice)
+{
+    const Result made = m_controller.setNumberingChoice(choice);
+    if (!made)
         tellFailure(QStringLiteral("Could not read the character map %1").arg(QDir::toNativeSeparators(made.errorString())));
-        showNumberingChoice();
-        return;
-    }
-    m_layoutSettings.rememberNumbering(layout, choice);
-    // The rows are shown anew; the one the user was on stays in sight.
-    const int position = selectedPosition();
-    const StringEntry was = position > 0 ? m_table->entry(position) : StringEntry();
-    m_document.setNumbering(numbering);
     showNumberingChoice();
-    if (position > 0) {
-        for (int p = 1; p <= m_table->count(); ++p) {
-            if (m_table->name(p) == was.name) {
-                selectPosition(p);
-                break;
-            }
-        }
-    }
 }
 
-void frmMain::mnuFile_Numbering_Windows1252_Click()
+void NumberingCommands::mnuFile_Numbering_Windows1252_Click()
 {
-    if (!FileOperation)
-        applyNumbering(LayoutSettings::Windows1252);
+    if (!m_controller.FileOperation())
+        applyNumbering(NumberingChoice::Windows1252);
 }
 
-void frmMain::mnuFile_Numbering_Western_Click()
+void NumberingCommands::mnuFile_Numbering_Western_Click()
 {
-    if (!FileOperation)
-        applyNumbering(LayoutSettings::Western);
+    if (!m_controller.FileOperation())
+        applyNumbering(NumberingChoice::Western);
 }
 
-void frmMain::mnuFile_Numbering_FromFile_Click()
+void NumberingCommands::mnuFile_Numbering_FromFile_Click()
 {
-    if (FileOperation)
+    if (m_controller.FileOperation())
         return;
     UserDialogs::FileRequest request;
     request.title = QStringLiteral("Select Character Map");
     request.filter = MapFilter;
-    request.initialFolder = GetFileLocation(*m_settings);
+    request.initialFolder = GetFileLocation(m_settings);
     request.mustExist = true;
-    const QString path = m_dialogs->openFileName(this, request);
+    const QString path = m_dialogs.openFileName(&m_window, request);
     if (path.isEmpty()) {
         showNumberingChoice();
         return;
@@ -108,27 +89,21 @@ void frmMain::mnuFile_Numbering_FromFile_Click()
     applyNumbering(path);
 }
 
-void frmMain::mnuFile_KeyNames_Click()
+void NumberingCommands::mnuFile_KeyNames_Click()
 {
-    if (FileOperation)
+    if (m_controller.FileOperation())
         return;
     UserDialogs::FileRequest request;
     request.title = QStringLiteral("Select Key Name List");
     request.filter = NameListFilter;
-    request.initialFolder = GetFileLocation(*m_settings);
+    request.initialFolder = GetFileLocation(m_settings);
     request.mustExist = true;
-    const QString path = m_dialogs->openFileName(this, request);
+    const QString path = m_dialogs.openFileName(&m_window, request);
     if (path.isEmpty())
         return;
-    KeyNames names;
-    const Result read = LayoutSettings::readKeyNames(path, names);
-    if (!read) {
+    const Result read = m_controller.loadKeyNames(path);
+    if (!read)
         tellFailure(QStringLiteral("Could not read the name list %1").arg(QDir::toNativeSeparators(read.errorString())));
-        return;
-    }
-    m_keyNames = names;
-    m_layoutSettings.rememberKeyNamesFile(path);
-    m_document.setKeyNames(names);
 }
 
 } // namespace quillet

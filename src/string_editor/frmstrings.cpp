@@ -1,8 +1,8 @@
 #include "frmstrings.h"
 
 #include "colourcodes.h"
-#include "gxtdocument.h"
-#include "keynames.h"
+#include "entryrules.h"
+#include "hashtext.h"
 #include "namefilter.h"
 #include "stringtable.h"
 #include "ui_frmstrings.h"
@@ -21,14 +21,16 @@
 
 namespace quillet {
 
-frmStrings::frmStrings(GxtDocument &document, StringTable &table, UserDialogs &dialogs, QWidget *owner)
+frmStrings::frmStrings(const EntryRules &rules, const StringTable &table, UserDialogs &dialogs, QWidget *owner)
     : QDialog(owner)
     , m_ui(std::make_unique<Ui::frmStrings>())
-    , m_document(document)
+    , m_rules(rules)
     , m_table(table)
     , m_dialogs(dialogs)
+    , m_nameValidator(new NameValidator(rules.format().keyRule(), this))
 {
     m_ui->setupUi(this);
+    txtName()->setValidator(m_nameValidator);
     // A fixed frame with a title bar, window menu and close box, nothing to minimise or
     // maximise, and no help button.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -100,6 +102,14 @@ void frmStrings::Form_Load()
     comboTextStyle()->setCurrentIndex(0);
 }
 
+void frmStrings::showEntry(const StringEntry &entry)
+{
+    const QString name = m_rules.keyText(entry);
+    m_nameValidator->setKeptLength(name.size());
+    txtName()->setText(name);
+    txtValue()->setValue(m_rules.valueText(entry));
+}
+
 void frmStrings::applyViewLook(View view)
 {
     comboTextStyle()->setEnabled(view == DesignView);
@@ -153,49 +163,32 @@ void frmStrings::cmdOk_Click()
         return;
     }
     const QString value = txtValue()->value();
-    if (refuseUnsavable(name, value) || refuseTakenHash(name))
+    StringEntry entry;
+    if (refuseUnsavable(name, value, entry) || refuseTakenHash(entry, name))
         return;
-
-    const bool update = cmdOk()->text() == QLatin1String("&Update");
-    // The caller guarantees that RenameElement names a row; should it not, the entry is
-    // added rather than written past the table, so that the user's text is not lost.
-    Q_ASSERT(!update || (RenameElement >= 1 && RenameElement <= m_table.count()));
-    const bool rewrite = update && RenameElement >= 1 && RenameElement <= m_table.count();
-    if (!confirmRepeatedName(name, rewrite ? RenameElement : 0)) {
+    if (!confirmRepeatedName(entry, name)) {
         txtName()->setFocus();
         return;
     }
-
-    m_table.setSorted(false);
-    int position = 0;
-    if (rewrite) {
-        position = RenameElement;
-        m_table.setEntry(position, {name, value});
-    } else {
-        m_table.addRow({name, value});
-        position = m_table.count();
-    }
-    m_document.rememberKeyName(name);
-
-    const auto follow = connect(&m_table, &StringTable::reordered, this, [&position](const QList<int> &newRowOfOld) {
-        position = newRowOfOld.value(position - 1, position - 1) + 1;
-    });
-    m_table.setSorted(true);
-    disconnect(follow);
-    m_writtenPosition = position;
+    // An update keeps the entry's identity; the caller's command gives an added one its own.
+    entry.id = updatedEntry();
+    m_committed = entry;
+    m_committedName = name;
     accept();
 }
 
-bool frmStrings::confirmRepeatedName(const QString &name, int editedPosition)
+bool frmStrings::confirmRepeatedName(const StringEntry &entry, const QString &name)
 {
-    // A row that keeps its own name makes no second entry, even where a file already
-    // repeats that name; such files stay editable as they are.
-    if (editedPosition > 0 && m_table.name(editedPosition) == name)
+    // An entry that keeps its own key makes no second entry, even where a file already
+    // repeats that key; such files stay editable as they are.
+    const EntryId updated = updatedEntry();
+    const StringEntry *edited = updated ? m_table.find(updated) : nullptr;
+    if (edited && edited->sameKey(entry))
         return true;
-    const std::vector<StringEntry> &rows = m_table.rows();
-    if (std::none_of(rows.cbegin(), rows.cend(), [&name](const StringEntry &row) { return row.name == name; }))
+    const std::vector<StringEntry> &entries = m_table.entries();
+    if (std::none_of(entries.cbegin(), entries.cend(), [&](const StringEntry &other) { return other.sameKey(entry); }))
         return true;
-    // The game finds only one of two entries of a name, so a second is made on purpose only.
+    // The game finds only one of two entries of a key, so a second is made on purpose only.
     const UserDialogs::Message question{QStringLiteral("An entry named '") + name
                                             + QStringLiteral("' already exists. Keep both?"),
                                         QString(), QMessageBox::Yes | QMessageBox::No, QMessageBox::Question,
@@ -203,16 +196,15 @@ bool frmStrings::confirmRepeatedName(const QString &name, int editedPosition)
     return m_dialogs.message(this, question) == QMessageBox::Yes;
 }
 
-bool frmStrings::refuseUnsavable(const QString &name, const QString &value)
+bool frmStrings::refuseUnsavable(const QString &name, const QString &value, StringEntry &entry)
 {
-    // The same rule a save applies: what passes here can be saved, so a commit never leaves
-    // the user with a table the next save refuses.
-    const EntryRules rules = m_document.rules();
+    // The same rule a save and an import apply: what passes here can be saved, so a commit
+    // never leaves the user with a table the next save refuses.
     qsizetype bad = -1;
-    Result checked = rules.checkName(name, &bad);
+    Result checked = m_rules.encodeKey(name, entry, &bad);
     QWidget *box = txtName();
     if (checked) {
-        checked = rules.checkValue(value, &bad);
+        checked = m_rules.encodeValue(value, entry.units, &bad);
         box = txtValue();
     }
     if (checked)
@@ -221,8 +213,7 @@ bool frmStrings::refuseUnsavable(const QString &name, const QString &value)
     reason[0] = reason[0].toUpper();
     // A character can be replaced; a length or a form can only be changed.
     reason += bad >= 0 ? QStringLiteral(". Remove it or put another character in its place.") : QStringLiteral(".");
-    m_dialogs.message(this, {reason, QString(),
-                             QMessageBox::Ok, QMessageBox::Warning, QMessageBox::NoButton});
+    m_dialogs.message(this, {reason, QString(), QMessageBox::Ok, QMessageBox::Warning, QMessageBox::NoButton});
     if (box == txtValue() && bad >= 0) {
         // Show the user where it is: the box holds the value character for character.
         const qsizetype length = value.at(bad).isHighSurrogate() && bad + 1 < value.size() ? 2 : 1;
@@ -235,20 +226,21 @@ bool frmStrings::refuseUnsavable(const QString &name, const QString &value)
     return true;
 }
 
-bool frmStrings::refuseTakenHash(const QString &name)
+bool frmStrings::refuseTakenHash(const StringEntry &entry, const QString &name)
 {
     if (!takesHashes())
         return false;
-    const std::optional<quint32> hash = KeyNames::hashOf(name);
-    const bool update = cmdOk()->text() == QLatin1String("&Update");
-    for (int p = 1; hash && p <= m_table.count(); ++p) {
-        if ((update && p == RenameElement) || KeyNames::hashOf(m_table.name(p)) != hash)
+    const EntryId updated = updatedEntry();
+    const std::vector<StringEntry> &entries = m_table.entries();
+    for (size_t row = 0; row < entries.size(); ++row) {
+        const StringEntry &other = entries[row];
+        if (other.hash != entry.hash || (updated != 0 && other.id == updated))
             continue;
         m_dialogs.message(this, {QStringLiteral("The key %1 has the hash %2, which entry %3 (%4) of this table has "
                                                 "already. A table holds each hashed key once.")
-                                     .arg(name, KeyNames::hashText(*hash))
-                                     .arg(p)
-                                     .arg(m_table.name(p)),
+                                     .arg(name, hashText(entry.hash))
+                                     .arg(row + 1)
+                                     .arg(m_rules.keyText(other)),
                                  QString(), QMessageBox::Ok, QMessageBox::Warning, QMessageBox::NoButton});
         txtName()->setFocus();
         return true;
@@ -290,33 +282,36 @@ void frmStrings::txtValue_KeyPress(char16_t &keyAscii)
     }
 }
 
+EntryId frmStrings::updatedEntry() const
+{
+    return cmdOk()->text() == QLatin1String("&Update") ? RenameElement : 0;
+}
+
 bool frmStrings::takesHashes() const
 {
-    return m_document.layout() == GxtLayout::Hashed;
+    return m_rules.format().keyRule().takesHashText;
 }
 
 void frmStrings::insertIntoName(const QString &typed)
 {
     QLineEdit *box = txtName();
     const qsizetype start = box->hasSelectedText() ? box->selectionStart() : box->cursorPosition();
-    const QString accepted = admitIntoName(box->text(), start, box->selectedText().size(), typed, takesHashes());
-    if (!accepted.isEmpty())
-        box->insert(accepted);
+    const QString text = box->text();
+    const QString before = text.left(start);
+    const QString after = text.mid(start + box->selectedText().size());
+    for (qsizetype n = typed.size(); n > 0; --n) {
+        QString candidate = before + typed.left(n) + after;
+        int pos = 0;
+        if (m_nameValidator->validate(candidate, pos) != QValidator::Invalid) {
+            box->insert(typed.left(n));
+            return;
+        }
+    }
 }
 
 void frmStrings::pasteIntoName(const QString &text)
 {
-    QString filtered;
-    for (QChar c : text) {
-        if (takesHashes() && c == u'#') {
-            filtered += c;
-            continue;
-        }
-        const char16_t code = filterNameKey(c.unicode());
-        if (code != 0 && code != 8)
-            filtered += QChar(code);
-    }
-    insertIntoName(filtered);
+    insertIntoName(filterPastedName(text, takesHashes()));
 }
 
 QMenu *frmStrings::createNameContextMenu()
@@ -357,11 +352,10 @@ bool frmStrings::nameKeyPress(QKeyEvent *event)
         if (code != 0 && code != 8)
             typed += QChar(code);
     }
-    // Keys come whole or not at all: half of what one key press typed is another name.
-    QLineEdit *box = txtName();
-    const qsizetype start = box->hasSelectedText() ? box->selectionStart() : box->cursorPosition();
-    if (!typed.isEmpty() && admitIntoName(box->text(), start, box->selectedText().size(), typed, takesHashes()) == typed)
-        box->insert(typed);
+    // Keys come whole or not at all: half of what one key press typed is another name. The
+    // box's validator refuses an insertion that breaks the rule.
+    if (!typed.isEmpty())
+        txtName()->insert(typed);
     return true;
 }
 

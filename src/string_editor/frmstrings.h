@@ -1,9 +1,12 @@
 #pragma once
 
+#include "stringentry.h"
+
 #include <QDialog>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QComboBox;
 class QKeyEvent;
@@ -19,15 +22,17 @@ class frmStrings;
 
 namespace quillet {
 
-class GxtDocument;
+class EntryRules;
+class NameValidator;
 class StringTable;
 class UserDialogs;
 class ValueEdit;
 
 // The dialog in which one entry is added or updated. The caption of cmdOk is its only sign
-// of the mode: "&Update" rewrites the row at RenameElement, anything else appends a row.
-// A commit checks the entry against what the document can store, writes it into the table
-// and re-sorts it; the document notices the change itself. A cancel writes nothing.
+// of the mode: "&Update" rewrites the entry RenameElement names, anything else adds one. A
+// commit checks the entry against what the document can store (the rules' one rule) and
+// closes with the entry as keys and units (committedEntry()); whoever opened the dialog
+// hands it to a command. The dialog itself writes nothing. A cancel gives nothing.
 class frmStrings : public QDialog
 {
     Q_OBJECT
@@ -35,12 +40,16 @@ class frmStrings : public QDialog
 public:
     enum View { SourceView = 0, DesignView = 1 };
 
-    // `table` is one of `document`'s tables, the one the entry goes into.
-    frmStrings(GxtDocument &document, StringTable &table, UserDialogs &dialogs, QWidget *owner = nullptr);
+    // `table` is the table the entry goes into, `rules` how its keys and texts read; both
+    // must outlive the dialog.
+    frmStrings(const EntryRules &rules, const StringTable &table, UserDialogs &dialogs, QWidget *owner = nullptr);
     ~frmStrings() override;
 
-    // Position, counted from 1 in the table's current order, of the row an update rewrites.
-    int RenameElement = 0;
+    // The identity of the entry an update rewrites; 0 for an added one.
+    EntryId RenameElement = 0;
+    // Puts an entry's name and value into the boxes as they read, for an update; a name
+    // longer than a typed one stays whole.
+    void showEntry(const StringEntry &entry);
 
     QLineEdit *txtName() const;
     ValueEdit *txtValue() const;
@@ -66,8 +75,10 @@ public:
     void txtName_KeyPress(char16_t &keyAscii);
     void txtValue_KeyPress(char16_t &keyAscii);
 
-    // Where the row the commit wrote stands after the re-sort; 0 until a commit succeeds.
-    int writtenPosition() const { return m_writtenPosition; }
+    // What a commit made of the boxes: the entry's key and units (and, for an update, its
+    // identity), and the name as typed; nothing until a commit succeeds.
+    const std::optional<StringEntry> &committedEntry() const { return m_committed; }
+    QString committedName() const { return m_committedName; }
 
     // Text pasted into the name box goes through the key filter and the typed length limit.
     void pasteIntoName(const QString &text);
@@ -83,20 +94,25 @@ private:
     void applyViewLook(View view);
     bool nameKeyPress(QKeyEvent *event);
     bool takesHashes() const;
+    // The entry an update rewrites; 0 while the dialog adds one, whatever RenameElement says.
+    EntryId updatedEntry() const;
+    // Inserts the longest start of `typed` that keeps a name the box takes.
     void insertIntoName(const QString &typed);
     // In a table of hashed keys each hash stands once; true when the name's is taken.
-    bool refuseTakenHash(const QString &name);
-    bool refuseUnsavable(const QString &name, const QString &value);
-    // True when the commit may go on: `name` is new, or the user keeps both entries.
-    // `editedPosition` is the row an update rewrites, 0 for an added row.
-    bool confirmRepeatedName(const QString &name, int editedPosition);
+    bool refuseTakenHash(const StringEntry &entry, const QString &name);
+    bool refuseUnsavable(const QString &name, const QString &value, StringEntry &entry);
+    // True when the commit may go on: the key is new to the table, or the user keeps both
+    // entries.
+    bool confirmRepeatedName(const StringEntry &entry, const QString &name);
 
     std::unique_ptr<Ui::frmStrings> m_ui;
-    GxtDocument &m_document;
-    StringTable &m_table;
+    const EntryRules &m_rules;
+    const StringTable &m_table;
     UserDialogs &m_dialogs;
+    NameValidator *m_nameValidator;
     View m_shownView = SourceView;
-    int m_writtenPosition = 0;
+    std::optional<StringEntry> m_committed;
+    QString m_committedName;
 };
 
 } // namespace quillet

@@ -1,7 +1,5 @@
 #include "namefilter.h"
 
-#include <algorithm>
-
 namespace quillet {
 
 char16_t filterNameKey(char16_t code)
@@ -12,10 +10,14 @@ char16_t filterNameKey(char16_t code)
     return passes ? code : char16_t(0);
 }
 
-QString filterPastedName(const QString &text)
+QString filterPastedName(const QString &text, bool hashes)
 {
     QString result;
     for (QChar c : text) {
+        if (hashes && c == u'#') {
+            result += c;
+            continue;
+        }
         const char16_t code = filterNameKey(c.unicode());
         if (code != 0 && code != 8)
             result += QChar(code);
@@ -23,36 +25,27 @@ QString filterPastedName(const QString &text)
     return result;
 }
 
-int nameRoom(qsizetype currentLength, qsizetype selectedLength)
+NameValidator::NameValidator(const NameRule &rule, QObject *parent)
+    : QValidator(parent)
+    , m_rule(rule)
 {
-    return int(std::max<qsizetype>(0, TypedNameLimit - (currentLength - selectedLength)));
 }
 
-namespace {
-
-bool takesName(const QString &name, bool hashes)
+QValidator::State NameValidator::validate(QString &input, int &pos) const
 {
-    if (hashes && name.startsWith(u'#')) {
-        return name.size() <= TypedHashLength && std::all_of(name.cbegin() + 1, name.cend(), [](QChar c) {
-                   return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F');
-               });
+    Q_UNUSED(pos);
+    // Nothing is rewritten here: a name read from the file goes into the box through
+    // setText, which a rewriting validator would turn into another key ("lower" into
+    // "LOWER") unseen. Typed and pasted letters are upper-cased by the key filter first.
+    switch (m_rule.checkTyped(input, m_keptLength)) {
+    case NameRule::Typed::Acceptable:
+        return Acceptable;
+    case NameRule::Typed::Intermediate:
+        return Intermediate;
+    case NameRule::Typed::Invalid:
+        break;
     }
-    return name.size() <= TypedNameLimit && !name.contains(u'#');
-}
-
-} // namespace
-
-QString admitIntoName(const QString &text, qsizetype start, qsizetype selected, const QString &typed, bool hashes)
-{
-    const QString before = text.left(start);
-    const QString after = text.mid(start + selected);
-    QString accepted;
-    for (QChar c : typed) {
-        if (!takesName(before + accepted + c + after, hashes))
-            break;
-        accepted += c;
-    }
-    return accepted;
+    return Invalid;
 }
 
 } // namespace quillet

@@ -26,6 +26,15 @@ QMessageBox::StandardButton QtUserDialogs::message(QWidget *parent, const Messag
     return QMessageBox::StandardButton(messageBox(parent, message)->exec());
 }
 
+void QtUserDialogs::note(QWidget *parent, const Message &message)
+{
+    QMessageBox *box = messageBox(parent, message).release();
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
+
 namespace {
 
 QString runFileDialog(QWidget *parent, const UserDialogs::FileRequest &request, QFileDialog::AcceptMode mode)

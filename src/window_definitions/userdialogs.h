@@ -43,6 +43,8 @@ public:
     virtual ~UserDialogs();
 
     virtual QMessageBox::StandardButton message(QWidget *parent, const Message &message) = 0;
+    // A message that waits for nothing: it shows beside the window until the user closes it.
+    virtual void note(QWidget *parent, const Message &message) = 0;
     // The chosen path, or an empty text when the user cancelled.
     virtual QString openFileName(QWidget *parent, const FileRequest &request) = 0;
     virtual QString saveFileName(QWidget *parent, const FileRequest &request) = 0;
@@ -60,6 +62,7 @@ public:
     static std::unique_ptr<QMessageBox> messageBox(QWidget *parent, const Message &message);
 
     QMessageBox::StandardButton message(QWidget *parent, const Message &message) override;
+    void note(QWidget *parent, const Message &message) override;
     QString openFileName(QWidget *parent, const FileRequest &request) override;
     QString saveFileName(QWidget *parent, const FileRequest &request) override;
     std::optional<QString> askText(QWidget *parent, const TextRequest &request) override;
@@ -77,11 +80,13 @@ public:
     void setNextText(const std::optional<QString> &text) { m_texts.append(text); }
 
     QMessageBox::StandardButton message(QWidget *parent, const Message &message) override;
+    void note(QWidget *, const Message &message) override { notes.append(message); }
     QString openFileName(QWidget *parent, const FileRequest &request) override;
     QString saveFileName(QWidget *parent, const FileRequest &request) override;
     std::optional<QString> askText(QWidget *parent, const TextRequest &request) override;
 
     QList<Message> messages;          // every message box shown, in order
+    QList<Message> notes;             // every note shown, in order
     QList<FileRequest> openRequests;  // every open dialog shown
     QList<FileRequest> saveRequests;  // every save dialog shown
     QList<TextRequest> textRequests;  // every text asked for

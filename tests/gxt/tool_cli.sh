@@ -88,6 +88,23 @@ printf 'TKEY\x18\x00\x00\x00\x00\x00\x00\x00B\0\0\0\0\0\0\0\x04\x00\x00\x00A\0\0
 check "keys out of order" "$(printf 'quillet-gxt: %s: warning: the keys are not in the order the game searches them: B stands before A\nquillet-gxt: %s: note: units that the character numbering windows-1252 does not show read as \xe2\x9f\xa8XXXX\xe2\x9f\xa9 escapes, in 1 entry (the first: entry 2 (A))' "$dir/order.gxt" "$dir/order.gxt")" \
   "$("$tool" check "$dir/order.gxt" 2>&1 >/dev/null)"
 
+# A table name twice: the game finds only the first.
+printf '{layout tabled 16}\n{table MAIN}\n[A]\nx\n{table T}\n[B]\ny\n{table T}\n[C]\nz\n' > "$dir/twice.txt"
+"$tool" import "$dir/twice.txt" -o "$dir/twice.gxt" 2>/dev/null
+check "table twice" "quillet-gxt: $dir/twice.gxt: warning: the table T appears 2 times; the game finds only the first" \
+  "$("$tool" check "$dir/twice.gxt" 2>&1 >/dev/null)"
+
+# The third game keeps 200 tables: 200 pass in silence, 201 are warned of.
+tables() { printf '{layout hashed 8}\n{table MAIN}\n'; for i in $(seq 2 "$1"); do printf '{table T%03d}\n' "$i"; done; }
+tables 200 > "$dir/t200.txt"
+tables 201 > "$dir/t201.txt"
+"$tool" import "$dir/t200.txt" -o "$dir/t200.gxt"
+"$tool" import "$dir/t201.txt" -o "$dir/t201.gxt" 2>/dev/null
+check "200 hashed tables" "" "$("$tool" check "$dir/t200.gxt" 2>&1 >/dev/null)"
+check "201 hashed tables" "quillet-gxt: $dir/t201.gxt: warning: the file has 201 tables; the game keeps at most 200" \
+  "$("$tool" check "$dir/t201.gxt" 2>&1 >/dev/null)"
+check "201 hashed tables still read" 0 "$(status "$tool" check "$dir/t201.gxt")"
+
 # No command writes over what it reads, nor text into a name of another kind; nothing changes.
 cp "$dir/hashed.gxt" "$dir/keep.gxt"
 cp "$dir/hashed.json" "$dir/keep.json"

@@ -1,12 +1,18 @@
 #include "codepage.h"
 #include "exchangeformats.h"
+#include "jsontext.h"
+#include "keyhash.h"
 #include "keynames.h"
 #include "testfiles.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QRandomGenerator>
 #include <QTest>
 
 using namespace quillet;
+using testfiles::RowDocument;
+using testfiles::Rows;
 
 namespace {
 
@@ -32,17 +38,17 @@ QStringList awkwardTexts(int bits)
     return texts;
 }
 
-RawEntry keyed(QByteArrayView key, const QString &text)
+StringEntry keyed(QByteArrayView key, const QString &text)
 {
-    RawEntry entry;
-    entry.key = RawName::fromBytes(key);
+    StringEntry entry;
+    entry.name = RawName::fromBytes(key);
     entry.units = text;
     return entry;
 }
 
-RawEntry hashedEntry(quint32 hash, const QString &text)
+StringEntry hashedEntry(quint32 hash, const QString &text)
 {
-    RawEntry entry;
+    StringEntry entry;
     entry.hash = hash;
     entry.units = text;
     return entry;
@@ -50,25 +56,27 @@ RawEntry hashedEntry(quint32 hash, const QString &text)
 
 // A document of every layout as the writer makes it, with repeated keys, an empty table and
 // table names the forms must quote.
-RawDocument sampleDocument(GxtLayout layout, int bits)
+RawDocument sampleDocument(const GxtFormat &format, int bits)
 {
     RawDocument raw;
-    raw.layout = layout;
+    raw.format = &format;
     raw.bits = bits;
+    raw.hash = format.traits().hash;
+    const bool hashed = format.storesHashes();
     const QStringList texts = awkwardTexts(bits);
     RawTable main;
     main.name = RawName::fromBytes("MAIN");
     const QList<QByteArray> keys{"A", "B,\"Q", "]K[", "REP", "REP", "", "L\xE9N"};
-    const QList<quint32> hashes{keyHash("YES"), 0x01234567, 0xFFFFFFFF, 0x0000BEEF, 0x0000BEEF, 7, 8};
+    const QList<quint32> hashes{KeyHash::crc32()("YES"), 0x01234567, 0xFFFFFFFF, 0x0000BEEF, 0x0000BEEF, 7, 8};
     for (qsizetype i = 0; i < texts.size(); ++i) {
-        main.entries.push_back(layout == GxtLayout::Hashed ? hashedEntry(hashes[i % hashes.size()] + quint32(i / hashes.size()), texts[i])
-                                                           : keyed(keys[i % keys.size()] + QByteArray(int(i / keys.size()), 'x'), texts[i]));
+        main.entries.push_back(hashed ? hashedEntry(hashes[i % hashes.size()] + quint32(i / hashes.size()), texts[i])
+                                      : keyed(keys[i % keys.size()] + QByteArray(int(i / keys.size()), 'x'), texts[i]));
     }
     raw.tables.push_back(main);
-    if (layout != GxtLayout::Flat) {
+    if (format.hasTables()) {
         RawTable extra;
         extra.name = RawName::fromBytes("A,B \"C\"");
-        extra.entries.push_back(layout == GxtLayout::Hashed ? hashedEntry(keyHash("YES"), texts[0]) : keyed("T ", texts[0]));
+        extra.entries.push_back(hashed ? hashedEntry(KeyHash::crc32()("YES"), texts[0]) : keyed("T ", texts[0]));
         raw.tables.push_back(extra);
         RawTable empty;
         empty.name = RawName::fromBytes("EMPTY");
@@ -77,7 +85,7 @@ RawDocument sampleDocument(GxtLayout layout, int bits)
     return inWriterOrder(raw);
 }
 
-std::shared_ptr<const CharacterNumbering> numberingNamed(const QString &name, GxtLayout layout)
+std::shared_ptr<const CharacterNumbering> numberingNamed(const QString &name, const GxtFormat &format)
 {
     if (name == QLatin1String("windows-1252"))
         return CharacterNumbering::windows1252();
@@ -85,46 +93,51 @@ std::shared_ptr<const CharacterNumbering> numberingNamed(const QString &name, Gx
         // A line break at its own glyph, the escape's bracket as a character, a letter moved.
         std::shared_ptr<const CharacterNumbering> made;
         const Result parsed = CharacterNumbering::fromMap("0104=0083\n000A=00B5\n27E8=0090\n", QStringLiteral("test.map"),
-                                                          *CharacterNumbering::defaultFor(layout), made);
+                                                          *CharacterNumbering::defaultFor(format), made);
         if (!parsed)
             qFatal("the test map is refused: %s", qPrintable(parsed.errorString()));
         return made;
     }
-    return CharacterNumbering::defaultFor(layout);
+    return CharacterNumbering::defaultFor(format);
 }
 
-QByteArray exported(const std::vector<StringEntry> &rows, ExchangeFormat format)
+// A document of rows as a form, keys and texts read through `numbering` (the format's own
+// when none is given) and `names`.
+QByteArray exported(const RowDocument &document, ExchangeFormat form, const CharacterNumbering *numbering = nullptr,
+                    const KeyNames *names = nullptr)
 {
-    ExchangeWriter writer;
+    const CharacterNumbering &shownIn = numbering ? *numbering : *CharacterNumbering::defaultFor(testfiles::format(document.format));
+    RawDocument raw;
+    Result result = testfiles::encode(document, shownIn, raw, names);
     QByteArray out;
-    if (!writer.write(rows, format, out))
-        qWarning() << writer.errorString();
+    if (result)
+        result = writeExchange(raw, EntryRules::of(raw, shownIn, names), form, out);
+    if (!result)
+        qWarning() << result.errorString();
     return out;
 }
 
-QByteArray exported(const GxtDocumentData &data, ExchangeFormat format,
-                    const CharacterNumbering &numbering = *CharacterNumbering::windows1252())
+QByteArray exported(const Rows &rows, ExchangeFormat form)
 {
-    ExchangeWriter writer;
-    QByteArray out;
-    if (!writer.write(data, format, numbering, out))
-        qWarning() << writer.errorString();
-    return out;
+    return exported(RowDocument{QStringLiteral("flat"), 16, {{mainTableName(), rows}}}, form);
 }
 
-std::vector<StringEntry> imported(const QByteArray &source, ExchangeFormat format, QString *error = nullptr)
+// A form read back as rows, in the numbering the reader chose; empty when it refuses.
+RowDocument importedDocument(const QByteArray &source, ExchangeFormat form, QString *error = nullptr,
+                             const NumberingFor &numberingFor = {}, const KeyNames *names = nullptr)
 {
-    ExchangeReader reader;
-    std::vector<StringEntry> rows;
-    const bool ok = reader.read(source, format, rows);
+    RawDocument raw;
+    std::shared_ptr<const CharacterNumbering> numbering;
+    const Result read = readExchange(source, form, raw, numberingFor, &numbering);
     if (error)
-        *error = ok ? QString() : reader.errorString();
-    return rows;
+        *error = read.errorString();
+    return read ? testfiles::rowsOf(raw, *numbering, names) : RowDocument{QString(), 16, {}};
 }
 
-GxtDocumentData document(GxtLayout layout, int bits, std::vector<GxtTableData> tables)
+Rows imported(const QByteArray &source, ExchangeFormat form, QString *error = nullptr)
 {
-    return GxtDocumentData{layout, bits, std::move(tables)};
+    const RowDocument document = importedDocument(source, form, error);
+    return document.tables.empty() ? Rows() : document.tables.front().rows;
 }
 
 } // namespace
@@ -136,16 +149,18 @@ class TestExchangeFormats : public QObject
 private Q_SLOTS:
     void writtenForms()
     {
-        const auto doc = document(GxtLayout::Hashed, 8,
-                                  {{"MAIN", {{"YES", "say \"hi\", ~r~now"}, {"#01234567", ""}}}, {"EMPTY", {}}, {"X,Y", {{"NO", "Café"}}}});
-        const auto western = CharacterNumbering::western(GxtLayout::Hashed);
-        QCOMPARE(exported(doc, ExchangeFormat::Txt, *western),
+        const RowDocument doc{"hashed", 8, {{"MAIN", {{"YES", "say \"hi\", ~r~now"}, {"#01234567", ""}}}, {"EMPTY", {}}, {"X,Y", {{"NO", "Café"}}}}};
+        KeyNames names;
+        names.add(QStringLiteral("yes"));
+        names.add(QStringLiteral("no"));
+        const CharacterNumbering &western = *CharacterNumbering::western(testfiles::format("hashed"));
+        QCOMPARE(exported(doc, ExchangeFormat::Txt, &western, &names),
                  QByteArray("{layout hashed 8}\n{table MAIN}\n[YES]\nsay \"hi\", ~r~now\n[#01234567]\n\n{table EMPTY}\n"
                             "{table X,Y}\n[NO]\nCaf\xC3\xA9\n"));
-        QCOMPARE(exported(doc, ExchangeFormat::Csv, *western),
+        QCOMPARE(exported(doc, ExchangeFormat::Csv, &western, &names),
                  QByteArray("layout,hashed,8\r\ntable,name,value\r\nMAIN,YES,\"say \"\"hi\"\", ~r~now\"\r\nMAIN,#01234567,\r\n"
                             "EMPTY\r\n\"X,Y\",NO,Caf\xC3\xA9\r\n"));
-        QCOMPARE(exported(doc, ExchangeFormat::Json, *western),
+        QCOMPARE(exported(doc, ExchangeFormat::Json, &western, &names),
                  QByteArray("{\n    \"layout\": \"hashed\",\n    \"bits\": 8,\n    \"tables\": [\n"
                             "        {\"name\": \"MAIN\", \"entries\": [\n"
                             "            {\"name\": \"YES\", \"value\": \"say \\\"hi\\\", ~r~now\"},\n"
@@ -153,8 +168,10 @@ private Q_SLOTS:
                             "        {\"name\": \"EMPTY\", \"entries\": []},\n"
                             "        {\"name\": \"X,Y\", \"entries\": [\n"
                             "            {\"name\": \"NO\", \"value\": \"Caf\xC3\xA9\"}\n        ]}\n    ]\n}\n"));
+        // Without the names, a hashed key shows as its hash.
+        QVERIFY(exported(doc, ExchangeFormat::Txt, &western).contains("[#1CBF88DC]\n"));
         // A flat table keeps the forms it always had.
-        const std::vector<StringEntry> rows{{"B", "x\ny"}, {"A1", ""}};
+        const Rows rows{{"B", "x\ny"}, {"A1", ""}};
         QCOMPARE(exported(rows, ExchangeFormat::Txt), QByteArray("[B]\nx\xE2\x9F\xA8" "000A\xE2\x9F\xA9y\n[A1]\n\n"));
         QCOMPARE(exported(rows, ExchangeFormat::Csv), QByteArray("name,value\r\nB,\"x\ny\"\r\nA1,\r\n"));
         QCOMPARE(exported(rows, ExchangeFormat::Json),
@@ -163,97 +180,96 @@ private Q_SLOTS:
 
     void formsRefuseWhatTheyCannotHold()
     {
-        ExchangeWriter writer;
+        RawDocument raw = testfiles::raw(RowDocument{"flat", 16, {{"MAIN", {{"OK", "fine"}, {"B\nR", "x"}}}}});
+        const EntryRules rules = EntryRules::of(raw, *CharacterNumbering::windows1252());
         QByteArray out;
-        QVERIFY(!writer.write(std::vector<StringEntry>{{"OK", "fine"}, {"B\nR", "x"}}, ExchangeFormat::Txt, out));
-        QCOMPARE(writer.errorString(), QStringLiteral("entry 2 (B\nR): the name holds a line break, which the txt form "
+        Result result = writeExchange(raw, rules, ExchangeFormat::Txt, out);
+        QCOMPARE(result.errorString(), QStringLiteral("entry 2 (B\nR): the name holds a line break, which the txt form "
                                                       "cannot hold; export as json instead"));
         QVERIFY(out.isEmpty());
-        // A line break the numbering has no unit for cannot become an escape.
-        const auto doc = document(GxtLayout::Tabled, 16, {{"MAIN", {{"K", "a\nb"}}}});
-        QVERIFY(!writer.write(doc, ExchangeFormat::Txt, *CharacterNumbering::western(GxtLayout::Tabled), out));
-        QVERIFY2(writer.errorString().startsWith(QStringLiteral("table MAIN, entry 1 (K): the value holds a line break")),
-                 qPrintable(writer.errorString()));
+        QVERIFY(writeExchange(raw, rules, ExchangeFormat::Json, out));
         // A table is a run of csv rows, so two tables of one name cannot be told apart there.
-        const auto twice = document(GxtLayout::Tabled, 16, {{"MAIN", {}}, {"T", {{"A", "1"}}}, {"T", {{"B", "2"}}}});
-        QVERIFY(!writer.write(twice, ExchangeFormat::Csv, *CharacterNumbering::western(GxtLayout::Tabled), out));
-        QCOMPARE(writer.errorString(), QStringLiteral("the file holds two tables named \"T\", which the csv form cannot "
+        raw = testfiles::raw(RowDocument{"tabled", 16, {{"MAIN", {}}, {"T", {{"A", "1"}}}, {"T", {{"B", "2"}}}}});
+        result = writeExchange(raw, rules, ExchangeFormat::Csv, out);
+        QCOMPARE(result.errorString(), QStringLiteral("the file holds two tables named \"T\", which the csv form cannot "
                                                       "hold; export as txt or json instead"));
-        QVERIFY(writer.write(twice, ExchangeFormat::Txt, *CharacterNumbering::western(GxtLayout::Tabled), out));
+        QVERIFY(out.isEmpty());
+        QVERIFY(writeExchange(raw, rules, ExchangeFormat::Txt, out));
     }
 
-    // Export then import gives back the bytes a load and a save give, whatever the layout,
+    // Export then import gives back the bytes a load and a save give, whatever the format,
     // the width, the numbering and the form.
     void exportThenImportIsLossFree_data()
     {
-        QTest::addColumn<int>("layout");
+        QTest::addColumn<QString>("format");
         QTest::addColumn<int>("bits");
         QTest::addColumn<QString>("numbering");
-        QTest::addColumn<int>("format");
-        const QList<std::tuple<const char *, GxtLayout, int>> layouts{
-            {"flat", GxtLayout::Flat, 16}, {"tabled", GxtLayout::Tabled, 16},
-            {"hashed16", GxtLayout::Hashed, 16}, {"hashed8", GxtLayout::Hashed, 8}};
-        for (const auto &[name, layout, bits] : layouts) {
+        QTest::addColumn<int>("form");
+        const QList<std::tuple<const char *, const char *, int>> formats{
+            {"flat", "flat", 16}, {"tabled", "tabled", 16}, {"hashed16", "hashed", 16}, {"hashed8", "hashed", 8}};
+        for (const auto &[name, format, bits] : formats) {
             for (const char *numbering : {"default", "windows-1252", "map"}) {
-                for (auto format : {ExchangeFormat::Txt, ExchangeFormat::Csv, ExchangeFormat::Json}) {
-                    QTest::addRow("%s %s %s", name, numbering, qPrintable(exchangeFormatName(format)))
-                        << int(layout) << bits << QString::fromLatin1(numbering) << int(format);
+                for (auto form : {ExchangeFormat::Txt, ExchangeFormat::Csv, ExchangeFormat::Json}) {
+                    QTest::addRow("%s %s %s", name, numbering, qPrintable(exchangeFormatName(form)))
+                        << QString::fromLatin1(format) << bits << QString::fromLatin1(numbering) << int(form);
                 }
             }
         }
     }
     void exportThenImportIsLossFree()
     {
-        QFETCH(int, layout);
+        QFETCH(QString, format);
         QFETCH(int, bits);
         QFETCH(QString, numbering);
-        QFETCH(int, format);
-        const auto chosen = numberingNamed(numbering, GxtLayout(layout));
+        QFETCH(int, form);
+        const GxtFormat &f = testfiles::format(format);
+        const auto chosen = numberingNamed(numbering, f);
         QByteArray bytes;
-        QVERIFY(writeGxt(sampleDocument(GxtLayout(layout), bits), bytes));
+        QVERIFY(writeGxt(sampleDocument(f, bits), bytes));
         RawDocument loaded;
         QVERIFY(readGxt(bytes, loaded));
         QByteArray saved;
         QVERIFY(writeGxt(loaded, saved));
         KeyNames names;
         names.add(QStringLiteral("yes"));
-        const GxtDocumentData shown = decodeRawDocument(std::move(loaded), *chosen, names);
 
-        ExchangeWriter writer;
         QByteArray text;
-        QVERIFY2(writer.write(shown, ExchangeFormat(format), *chosen, text), qPrintable(writer.errorString()));
-        ExchangeReader reader;
-        GxtDocumentData back;
-        QVERIFY2(reader.read(text, ExchangeFormat(format), back, [&](GxtLayout) { return chosen; }),
-                 qPrintable(reader.errorString()));
-        QVERIFY(back == shown);
-        RawDocument encoded;
-        QVERIFY(encodeDocumentData(back, *chosen, encoded));
+        const Result wrote = writeExchange(loaded, EntryRules::of(loaded, *chosen, &names), ExchangeFormat(form), text);
+        QVERIFY2(wrote, qPrintable(wrote.errorString()));
+        RawDocument back;
+        std::shared_ptr<const CharacterNumbering> used;
+        const Result read = readExchange(text, ExchangeFormat(form), back, [&](const GxtFormat &) { return chosen; }, &used);
+        QVERIFY2(read, qPrintable(read.errorString()));
+        QCOMPARE(used, chosen);
+        QVERIFY(back == loaded);
         QByteArray again;
-        QVERIFY(writeGxt(encoded, again));
+        QVERIFY(writeGxt(back, again));
         QCOMPARE(again, saved);
     }
 
     // A carriage return alone ends a csv record unless the field is quoted.
     void csvQuotesALoneCarriageReturn_data()
     {
-        QTest::addColumn<int>("layout");
+        QTest::addColumn<QString>("format");
         QTest::addColumn<int>("bits");
-        QTest::newRow("flat") << int(GxtLayout::Flat) << 16;
-        QTest::newRow("tabled") << int(GxtLayout::Tabled) << 16;
-        QTest::newRow("hashed8") << int(GxtLayout::Hashed) << 8;
+        QTest::newRow("flat") << "flat" << 16;
+        QTest::newRow("tabled") << "tabled" << 16;
+        QTest::newRow("hashed8") << "hashed" << 8;
     }
     void csvQuotesALoneCarriageReturn()
     {
-        QFETCH(int, layout);
+        QFETCH(QString, format);
         QFETCH(int, bits);
-        const auto doc = document(GxtLayout(layout), bits, {{"MAIN", {{"CR", "a\rb"}, {"LAST", "\r"}}}});
-        const QByteArray csv = exported(doc, ExchangeFormat::Csv);
+        const RowDocument doc{format, bits, {{"MAIN", {{"CR", "a\rb"}, {"LAST", "\r"}}}}};
+        KeyNames names;
+        names.add(QStringLiteral("CR"));
+        names.add(QStringLiteral("LAST"));
+        const QByteArray csv = exported(doc, ExchangeFormat::Csv, CharacterNumbering::windows1252().get(), &names);
         QVERIFY2(csv.contains("CR,\"a\rb\"\r\n") && csv.endsWith("LAST,\"\r\"\r\n"), csv.constData());
-        ExchangeReader reader;
-        GxtDocumentData back;
-        QVERIFY2(reader.read(csv, ExchangeFormat::Csv, back, [](GxtLayout) { return CharacterNumbering::windows1252(); }),
-                 qPrintable(reader.errorString()));
+        QString error;
+        const RowDocument back = importedDocument(
+            csv, ExchangeFormat::Csv, &error, [](const GxtFormat &) { return CharacterNumbering::windows1252(); }, &names);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
         QVERIFY(back == doc);
     }
 
@@ -319,16 +335,15 @@ private Q_SLOTS:
         QFETCH(int, format);
         QFETCH(QByteArray, source);
         QFETCH(QString, error);
-        ExchangeReader reader;
-        GxtDocumentData data;
-        QVERIFY(!reader.read(source, ExchangeFormat(format), data));
-        QCOMPARE(reader.errorString(), error);
+        RawDocument data;
+        QCOMPARE(readExchange(source, ExchangeFormat(format), data).errorString(), error);
+        QVERIFY(data == RawDocument());
     }
 
     void lenientWhereItIsSafe()
     {
         // A byte-order mark, CRLF endings, blank lines between entries, no final newline.
-        const std::vector<StringEntry> rows{{"A", "one"}, {"B", "two"}};
+        const Rows rows{{"A", "one"}, {"B", "two"}};
         QCOMPARE(imported("\xEF\xBB\xBF[A]\r\none\r\n\r\n[B]\r\ntwo", ExchangeFormat::Txt), rows);
         QCOMPARE(imported("name,value\nA,one\n\nB,two", ExchangeFormat::Csv), rows);
         // An escape in a source reads as the character the numbering shows for its unit.
@@ -342,21 +357,52 @@ private Q_SLOTS:
         QRandomGenerator random(1234);
         const CodePage &page = CodePage::windows1252();
         for (int round = 0; round < 30; ++round) {
-            std::vector<StringEntry> rows;
+            Rows rows;
             const int count = random.bounded(0, 40);
             for (int i = 0; i < count; ++i) {
-                StringEntry e;
+                testfiles::Row e;
                 const int nameLength = random.bounded(1, 9);
                 for (int c = 0; c < nameLength; ++c)
                     e.name += page.decode(static_cast<unsigned char>(random.bounded(0x21, 256)));
                 const int valueLength = random.bounded(0, 80);
                 for (int c = 0; c < valueLength; ++c)
                     e.value += page.decode(static_cast<unsigned char>(random.bounded(0x01, 256)));
-                rows.push_back(e);
+                rows.append(e);
             }
             for (auto f : {ExchangeFormat::Txt, ExchangeFormat::Csv, ExchangeFormat::Json})
                 QCOMPARE(imported(exported(rows, f), f), rows);
         }
+    }
+
+    // The one writer of JSON strings: what JSON requires escaped, and nothing else, so that
+    // a reader of JSON gets the very text back.
+    void jsonStrings_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("quoted");
+        QTest::newRow("plain") << "abc" << "\"abc\"";
+        QTest::newRow("quotes and backslash") << "say \"hi\" \\ now" << "\"say \\\"hi\\\" \\\\ now\"";
+        QTest::newRow("a slash stays") << "a/b" << "\"a/b\"";
+        QTest::newRow("named controls") << "\n\r\t\b\f" << "\"\\n\\r\\t\\b\\f\"";
+        QTest::newRow("other controls") << QStringLiteral("\u0001\u001F\u007F") + QChar(0) << "\"\\u0001\\u001f\\u007f\\u0000\"";
+        QTest::newRow("letters beyond ASCII stay") << "é€あ\u0080" << "\"é€あ\u0080\"";
+        QTest::newRow("a surrogate pair stays") << "\U0001F600" << "\"\U0001F600\"";
+        QTest::newRow("a lone high surrogate") << QString(QChar(0xD800)) + "x" << "\"\\ud800x\"";
+        QTest::newRow("a lone low surrogate") << "x" + QString(QChar(0xDC00)) << "\"x\\udc00\"";
+        QTest::newRow("a pair the wrong way round") << QString(QChar(0xDC00)) + QChar(0xD800) << "\"\\udc00\\ud800\"";
+        QTest::newRow("a high surrogate last") << "\U0001F600" + QString(QChar(0xD83D)) << "\"\U0001F600\\ud83d\"";
+    }
+    void jsonStrings()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, quoted);
+        const QString written = jsonQuoted(text);
+        QCOMPARE(written, quoted);
+        // Read by JSON as the text itself: UTF-8 cannot carry a lone surrogate unescaped.
+        QJsonParseError error{};
+        const QJsonDocument parsed = QJsonDocument::fromJson("[" + written.toUtf8() + "]", &error);
+        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
+        QCOMPARE(parsed.array().at(0).toString(), text);
     }
 };
 

@@ -1,23 +1,38 @@
+#include "testfiles.h"
+
 #include "gxtdiff.h"
 
 #include <QTest>
 
 using namespace quillet;
+using testfiles::RowDocument;
 
-Q_DECLARE_METATYPE(quillet::GxtDocumentData)
+Q_DECLARE_METATYPE(testfiles::RowDocument)
 
 namespace {
 
-GxtDocumentData doc(GxtLayout layout, int bits, std::vector<GxtTableData> tables)
+const QString tabled = QStringLiteral("tabled");
+const QString hashed = QStringLiteral("hashed");
+
+RowDocument doc(const QString &format, int bits, std::vector<testfiles::RowTable> tables)
 {
-    return GxtDocumentData{layout, bits, std::move(tables)};
+    return RowDocument{format, bits, std::move(tables)};
 }
 
-QStringList linesOf(const GxtDocumentData &before, const GxtDocumentData &after)
+// The differences between two documents, each read in its format's own numbering.
+std::vector<GxtDifference> diff(const RowDocument &before, const RowDocument &after)
 {
-    const bool showTables = before.layout != GxtLayout::Flat || after.layout != GxtLayout::Flat;
+    const RawDocument a = testfiles::raw(before);
+    const RawDocument b = testfiles::raw(after);
+    return diffDocuments(a, EntryRules::of(a, *CharacterNumbering::defaultFor(*a.format)), b,
+                         EntryRules::of(b, *CharacterNumbering::defaultFor(*b.format)));
+}
+
+QStringList linesOf(const RowDocument &before, const RowDocument &after)
+{
+    const bool showTables = before.format != QLatin1String("flat") || after.format != QLatin1String("flat");
     QStringList lines;
-    for (const GxtDifference &d : diffDocuments(before, after))
+    for (const GxtDifference &d : diff(before, after))
         lines.append(formatDifference(d, showTables));
     return lines;
 }
@@ -31,11 +46,9 @@ class TestGxtDiff : public QObject
 private Q_SLOTS:
     void differences_data()
     {
-        QTest::addColumn<GxtDocumentData>("before");
-        QTest::addColumn<GxtDocumentData>("after");
+        QTest::addColumn<RowDocument>("before");
+        QTest::addColumn<RowDocument>("after");
         QTest::addColumn<QStringList>("expected");
-        const auto tabled = GxtLayout::Tabled;
-        const auto hashed = GxtLayout::Hashed;
 
         const auto base = doc(tabled, 16, {{"MAIN", {{"B", "2"}, {"A", "1"}, {"REP", "x"}, {"REP", "y"}}},
                                            {"GONE", {{"K", "k"}}},
@@ -48,11 +61,11 @@ private Q_SLOTS:
                                    << QStringList();
         QTest::newRow("tables and keys")
             << base
-            << doc(tabled, 16, {{"MAIN", {{"C", "say \"hi\"\nnow"}, {"B", "2!"}, {"A", "1"}, {"REP", "x"}}},
+            << doc(tabled, 16, {{"MAIN", {{"C", "say \"hi\"⟨000A⟩now"}, {"B", "2!"}, {"A", "1"}, {"REP", "x"}}},
                                 {"KEEP", {{"Z", "same"}}},
                                 {"NEW", {}}})
             << QStringList{QStringLiteral("changed: MAIN/B = \"2\" -> \"2!\""),
-                           QStringLiteral("added: MAIN/C = \"say \\\"hi\\\"\\nnow\""),
+                           QStringLiteral("added: MAIN/C = \"say \\\"hi\\\"⟨000A⟩now\""),
                            QStringLiteral("removed: MAIN/REP = \"y\""), QStringLiteral("table removed: GONE, 1 entry"),
                            QStringLiteral("table added: NEW, 0 entries")};
         // A table that repeats is matched by its place among those of its name.
@@ -67,17 +80,17 @@ private Q_SLOTS:
             << QStringList{QStringLiteral("layout: tabled, 16-bit texts -> hashed, 8-bit texts"),
                            QStringLiteral("added: MAIN/#01234567 = \"x\""), QStringLiteral("removed: MAIN/NO = \"Non\"")};
         QTest::newRow("flat shows no table")
-            << doc(GxtLayout::Flat, 16, {{"MAIN", {{"A", "1\t\x01"}}}}) << doc(GxtLayout::Flat, 16, {{"MAIN", {{"A", "1"}}}})
-            << QStringList{QStringLiteral("changed: A = \"1\\t\\u0001\" -> \"1\"")};
+            << doc("flat", 16, {{"MAIN", {{"A", "1\t\n\x01"}}}}) << doc("flat", 16, {{"MAIN", {{"A", "1"}}}})
+            << QStringList{QStringLiteral("changed: A = \"1\\t\\n\\u0001\" -> \"1\"")};
     }
     void differences()
     {
-        QFETCH(GxtDocumentData, before);
-        QFETCH(GxtDocumentData, after);
+        QFETCH(RowDocument, before);
+        QFETCH(RowDocument, after);
         QFETCH(QStringList, expected);
         QCOMPARE(linesOf(before, after), expected);
         // Each difference has its mirror the other way round, so the count holds too.
-        QCOMPARE(diffDocuments(after, before).size(), size_t(expected.size()));
+        QCOMPARE(diff(after, before).size(), size_t(expected.size()));
     }
 };
 

@@ -1,11 +1,15 @@
 // Find, Replace, Undo and Redo, driven through the window's commands and the Find dialog's
 // own boxes and buttons, on files our own writer made.
 #include "testfiles.h"
+#include "windowdriver.h"
 
+#include "filecommands.h"
 #include "filelocation.h"
+#include "findcommands.h"
 #include "frmfind.h"
 #include "frmmain.h"
 #include "frmstrings.h"
+#include "stringcommands.h"
 #include "userdialogs.h"
 #include "valueedit.h"
 
@@ -21,27 +25,26 @@
 #include <memory>
 
 using namespace quillet;
+using namespace windowdriver;
+using testfiles::RowDocument;
 
 namespace {
 
 // MAIN, BOAT, EMPTY, INTRO in file order. "boat" is in a value of MAIN behind a colour
 // code, and in both values of BOAT; a search passes over the empty table.
-GxtDocumentData tabled()
+RowDocument tabled()
 {
-    GxtDocumentData data;
-    data.layout = GxtLayout::Tabled;
-    data.tables.push_back({"MAIN", {{"YES", "Ja"}, {"B", "JÄGER ~r~boat"}, {"A", "zwei"}}});
-    data.tables.push_back({"INTRO", {{"I1", "intro"}}});
-    data.tables.push_back({"BOAT", {{"B1", "boat"}, {"B2", "Boat two"}}});
-    data.tables.push_back({"EMPTY", {}});
-    return data;
+    return {"tabled",
+            16,
+            {{"MAIN", {{"YES", "Ja"}, {"B", "JÄGER ~r~boat"}, {"A", "zwei"}}},
+             {"INTRO", {{"I1", "intro"}}},
+             {"BOAT", {{"B1", "boat"}, {"B2", "Boat two"}}},
+             {"EMPTY", {}}}};
 }
 
-GxtDocumentData flat(std::vector<StringEntry> rows)
+RowDocument flat(const testfiles::Rows &rows)
 {
-    GxtDocumentData data;
-    data.tables.push_back({"MAIN", std::move(rows)});
-    return data;
+    return {"flat", 16, {{"MAIN", rows}}};
 }
 
 } // namespace
@@ -55,37 +58,41 @@ class TestFindUndo : public QObject
     std::unique_ptr<MemorySettingsStore> settings;
     std::unique_ptr<frmMain> w;
 
-    QString open(const GxtDocumentData &data, const QString &name = QStringLiteral("t.gxt"))
+    QString open(const RowDocument &document, const QString &name = QStringLiteral("t.gxt"))
     {
         const QString path = dir->filePath(name);
-        if (!testfiles::writeFile(path, testfiles::written(data, *CharacterNumbering::defaultFor(data.layout))))
+        if (!testfiles::writeFile(path, testfiles::written(document)))
             qFatal("cannot write %s", qPrintable(path));
         w->Form_Load(path);
         return path;
     }
-    QString tableShown() const { return w->document().tableName(w->shownTable()); }
-    // The selected row as TABLE:NAME, or "-".
-    QString selected() const
+    GxtDocument &document() const { return w->controller().document(); }
+    bool changed() const { return w->controller().StringsChanged(); }
+    QAction *item(const char *name) const { return windowdriver::item(*w, name); }
+    // The document's keys and units as its format's own numbering reads them, in file order:
+    // what a file of the same content reads back as.
+    RowDocument content() const
     {
-        const int position = w->selectedPosition();
-        return position ? tableShown() + ':' + w->table().name(position) : QStringLiteral("-");
+        return testfiles::rowsOf(document().toRaw(), *CharacterNumbering::defaultFor(document().format()));
+    }
+    RowDocument onDisk(const QString &path) const { return testfiles::readBack(testfiles::readFile(path)); }
+    // The selected row as TABLE:NAME, or "-".
+    QString place() const
+    {
+        const QString name = selectedName(*w);
+        return name.isEmpty() ? QStringLiteral("-") : tableShown(*w) + ':' + name;
     }
     // A table's rows in an order of their own, whatever order the list shows.
     QStringList rowsOf(int table) const
     {
         QStringList rows;
-        for (const StringEntry &row : w->document().table(table)->rows())
-            rows << row.name + '=' + row.value;
+        const EntryRules &rules = w->controller().rules();
+        for (const StringEntry &entry : document().table(table)->entries())
+            rows << rules.keyText(entry) + '=' + rules.valueText(entry);
         rows.sort();
         return rows;
     }
-    void select(const QString &name)
-    {
-        const auto &rows = w->table().rows();
-        const auto it = std::find_if(rows.begin(), rows.end(), [&](const StringEntry &row) { return row.name == name; });
-        QVERIFY2(it != rows.end(), qPrintable(name));
-        w->lvStrings->setCurrentIndex(w->lvStrings->model()->index(int(it - rows.begin()), 0));
-    }
+    void select(const QString &name) { QVERIFY2(windowdriver::select(*w, name), qPrintable(name)); }
     // Edit on the named row: the dialog takes the new value and commits.
     void edit(const QString &name, const QString &value)
     {
@@ -96,24 +103,28 @@ class TestFindUndo : public QObject
             if (dialog.isVisible())
                 dialog.cmdCancel_Click();
         });
-        w->mnuStrings_Edit->trigger();
+        item("mnuStrings_Edit")->trigger();
+    }
+    void sortByValueDescending()
+    {
+        w->lvStrings_ColumnClick(QStringLiteral("Value"));
+        w->lvStrings_ColumnClick(QStringLiteral("Value"));
     }
     // Opens Find or Replace and types into its boxes.
     frmFind *search(const QString &text, int lookIn = TextSearch::NamesAndValues, bool matchCase = false,
                     const QString &with = QString())
     {
-        (with.isNull() ? w->mnuStrings_Find : w->mnuStrings_Replace)->trigger();
-        frmFind *find = w->findDialog();
+        item(with.isNull() ? "mnuStrings_Find" : "mnuStrings_Replace")->trigger();
+        frmFind *find = w->findCommands().findDialog();
         find->txtFind()->clear();
         QTest::keyClicks(find->txtFind(), text);
         find->cboLookIn()->setCurrentIndex(lookIn);
         find->chkMatchCase()->setChecked(matchCase);
-        if (!with.isNull()) {
+        if (!with.isNull())
             find->txtReplace()->setText(with);
-        }
         return find;
     }
-    QString undoText() const { return w->mnuStrings_Undo->text(); }
+    QString undoText() const { return item("mnuStrings_Undo")->text(); }
 
 private Q_SLOTS:
     void init()
@@ -147,6 +158,9 @@ private Q_SLOTS:
         QTest::newRow("backwards from nothing starts at the table's end")
             << "boat" << 0 << false << "PPN" << QStringList{"MAIN:B", "BOAT:B2", "MAIN:B"}
             << "Passed the end and went on from the start." << false;
+        // From the first entry of the first table back to the last entry of the last.
+        QTest::newRow("Shift+F3 past the start") << "i" << 2 << false << "NB" << QStringList{"MAIN:A", "INTRO:I1"}
+                                                 << "Passed the start and went on from the end." << false;
         QTest::newRow("F3 and Shift+F3 in the window") << "boat" << 0 << false << "FFB"
                                                         << QStringList{"MAIN:B", "BOAT:B1", "MAIN:B"} << "" << false;
         QTest::newRow("keys in the dialog") << "boat" << 0 << false << "EKSE"
@@ -176,14 +190,12 @@ private Q_SLOTS:
         QFETCH(QString, status);
         QFETCH(bool, byValueDescending);
         open(tabled());
-        if (byValueDescending) {
-            w->lvStrings_ColumnClick(QStringLiteral("Value"));
-            w->lvStrings_ColumnClick(QStringLiteral("Value"));
-        }
-        QVERIFY(!w->mnuStrings_FindNext->isEnabled());
+        if (byValueDescending)
+            sortByValueDescending();
+        QVERIFY(!item("mnuStrings_FindNext")->isEnabled());
         frmFind *find = search(text, lookIn, matchCase);
         QCOMPARE(find->windowTitle(), QStringLiteral("Find"));
-        QVERIFY(w->mnuStrings_FindNext->isEnabled());
+        QVERIFY(item("mnuStrings_FindNext")->isEnabled());
         if (steps.contains(QRegularExpression("[EKS]")))
             QVERIFY(QTest::qWaitForWindowActive(find));
         QStringList seen;
@@ -191,13 +203,13 @@ private Q_SLOTS:
             switch (step.unicode()) {
             case 'N': QTest::mouseClick(find->cmdFindNext(), Qt::LeftButton); break;
             case 'P': QTest::mouseClick(find->cmdFindPrevious(), Qt::LeftButton); break;
-            case 'F': w->mnuStrings_FindNext->trigger(); break;
-            case 'B': w->mnuStrings_FindPrevious->trigger(); break;
+            case 'F': item("mnuStrings_FindNext")->trigger(); break;
+            case 'B': item("mnuStrings_FindPrevious")->trigger(); break;
             case 'E': QTest::keyClick(find->txtFind(), Qt::Key_Enter); break;
             case 'K': QTest::keyClick(find->txtFind(), Qt::Key_F3); break;
             case 'S': QTest::keyClick(find->txtFind(), Qt::Key_F3, Qt::ShiftModifier); break;
             }
-            seen << selected();
+            seen << place();
         }
         QCOMPARE(seen, found);
         QCOMPARE(find->lblStatus()->text(), status);
@@ -211,37 +223,52 @@ private Q_SLOTS:
         QCOMPARE(find->windowTitle(), QStringLiteral("Replace"));
         // Nothing selected: Replace only finds.
         QTest::mouseClick(find->cmdReplace(), Qt::LeftButton);
-        QCOMPARE(selected(), QStringLiteral("MAIN:B"));
-        QVERIFY(!w->StringsChanged);
+        QCOMPARE(place(), QStringLiteral("MAIN:B"));
+        QVERIFY(!changed());
         QTest::mouseClick(find->cmdReplace(), Qt::LeftButton);
-        QCOMPARE(w->document().table(0)->rows(), (std::vector<StringEntry>{{"A", "zwei"}, {"B", "JÄGER ~r~ship"}, {"YES", "Ja"}}));
-        QCOMPARE(selected(), QStringLiteral("BOAT:B1"));
+        QCOMPARE(rowsOf(0), (QStringList{"A=zwei", "B=JÄGER ~r~ship", "YES=Ja"}));
+        QCOMPARE(place(), QStringLiteral("BOAT:B1"));
         QCOMPARE(undoText(), QStringLiteral("&Undo Replace"));
         // Names are keys: a search in names alone replaces nothing.
         find->cboLookIn()->setCurrentIndex(TextSearch::Names);
         QVERIFY(!find->cmdReplace()->isEnabled() && !find->cmdReplaceAll()->isEnabled());
     }
 
+    // Replace All is one step; taking it back selects its first change in the list's order.
+    void replaceAllAndUndoIt_data()
+    {
+        QTest::addColumn<bool>("byNameDescending");
+        QTest::addColumn<QString>("first");
+        QTest::newRow("by Name") << false << "MAIN:B";
+        QTest::newRow("by Name, descending") << true << "MAIN:YES";
+    }
     void replaceAllAndUndoIt()
     {
+        QFETCH(bool, byNameDescending);
+        QFETCH(QString, first);
         const QString path = open(tabled());
-        frmFind *find = search(QStringLiteral("BOAT"), TextSearch::NamesAndValues, false, QStringLiteral("ship"));
+        if (byNameDescending)
+            w->lvStrings_ColumnClick(QStringLiteral("Name"));
+        frmFind *find = search(QStringLiteral("A"), TextSearch::Values, false, QStringLiteral("@"));
         QTest::mouseClick(find->cmdReplaceAll(), Qt::LeftButton);
-        QCOMPARE(find->lblStatus()->text(), QStringLiteral("Replaced 3 values."));
-        QCOMPARE(rowsOf(1), (QStringList{"B1=ship", "B2=ship two"}));
-        QVERIFY(w->StringsChanged);
+        QCOMPARE(find->lblStatus()->text(), QStringLiteral("Replaced 4 values."));
+        QCOMPARE(rowsOf(0), (QStringList{"A=zwei", "B=JÄGER ~r~bo@t", "YES=J@"}));
+        QCOMPARE(rowsOf(1), (QStringList{"B1=bo@t", "B2=Bo@t two"}));
+        QVERIFY(changed());
         QCOMPARE(undoText(), QStringLiteral("&Undo Replace All"));
-        w->mnuStrings_Undo->trigger();
-        QCOMPARE(w->document().data(), testfiles::readBack(testfiles::readFile(path)));
-        QVERIFY(!w->StringsChanged);
-        QTest::mouseClick(find->cmdReplaceAll(), Qt::LeftButton);
-        w->mnuStrings_Undo->trigger();
+        item("mnuStrings_Undo")->trigger();
+        QCOMPARE(content(), onDisk(path));
+        QCOMPARE(place(), first);
+        QVERIFY(!changed());
+        item("mnuStrings_Redo")->trigger();
+        QCOMPARE(place(), first);
+        item("mnuStrings_Undo")->trigger();
         // Nothing left to change: nothing to take back.
-        find->txtFind()->setText(QStringLiteral("ship"));
+        find->txtFind()->setText(QStringLiteral("@"));
         QTest::mouseClick(find->cmdReplaceAll(), Qt::LeftButton);
-        QCOMPARE(find->lblStatus()->text(), QStringLiteral("No value holds \"ship\"."));
+        QCOMPARE(find->lblStatus()->text(), QStringLiteral("No value holds \"@\"."));
         QCOMPARE(undoText(), QStringLiteral("&Undo"));
-        QVERIFY(!w->mnuStrings_Undo->isEnabled());
+        QVERIFY(!item("mnuStrings_Undo")->isEnabled());
     }
 
     void replaceAllIsRefusedAsAWhole_data()
@@ -257,7 +284,7 @@ private Q_SLOTS:
         QFETCH(QString, with);
         QFETCH(QString, where);
         QFETCH(QString, reason);
-        const GxtDocumentData data = flat({{"A", "a cat"}, {"B", "cat" + QString(32763, u'x')}, {"C", "cat"}});
+        const RowDocument data = flat({{"A", "a cat"}, {"B", "cat" + QString(32763, u'x')}, {"C", "cat"}});
         open(data);
         frmFind *find = search(QStringLiteral("cat"), TextSearch::Values, false, with);
         dialogs->setNextAnswer(QMessageBox::Ok);
@@ -265,141 +292,240 @@ private Q_SLOTS:
         QCOMPARE(dialogs->messages.size(), 1);
         const QString said = dialogs->messages.constFirst().text;
         QVERIFY2(said.contains(where) && said.contains(reason), qPrintable(said.left(200)));
-        QCOMPARE(w->document().data(), data);
-        QVERIFY(!w->StringsChanged && !w->mnuStrings_Undo->isEnabled());
+        QCOMPARE(content(), data);
+        QVERIFY(!changed() && !item("mnuStrings_Undo")->isEnabled());
     }
 
-    // Add, Edit and Delete are taken back and done again after the list re-sorted.
-    void undoFindsTheRowAfterAReSort_data()
+    // Add, Edit and Delete are taken back and done again by the entry's identity, whatever
+    // the list's order did meanwhile: the list shows By Value descending while the command
+    // runs and moves its row, and by Name when it is taken back. A and Z share a value, so
+    // only the identity tells them apart.
+    void undoFindsTheEntryAfterAReSort_data()
     {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("undoText");
         QTest::addColumn<QStringList>("after");
-        QTest::newRow("add") << "add" << "&Undo Add NEW" << QStringList{"A=x", "NEW=zzz", "QU_FAIL=y", "Z=x"};
-        QTest::newRow("edit") << "edit" << "&Undo Edit A" << QStringList{"A=zzz", "QU_FAIL=y", "Z=x"};
-        QTest::newRow("delete") << "delete" << "&Undo Delete QU_FAIL" << QStringList{"A=x", "Z=x"};
+        // The entry selected after Undo and after Redo; "": the step took it away, and the
+        // list's own choice of a neighbour stands.
+        QTest::addColumn<QString>("selectedAfterUndo");
+        QTest::addColumn<QString>("selectedAfterRedo");
+        QTest::newRow("add") << "add" << "&Undo Add NEW" << QStringList{"A=x", "NEW=zzz", "QU_FAIL=y", "Z=x"} << ""
+                             << "NEW=zzz";
+        QTest::newRow("edit") << "edit" << "&Undo Edit Z" << QStringList{"A=x", "QU_FAIL=y", "Z=zzz"} << "Z=x"
+                              << "Z=zzz";
+        QTest::newRow("delete") << "delete" << "&Undo Delete QU_FAIL" << QStringList{"A=x", "Z=x"} << "QU_FAIL=y"
+                                << "";
     }
-    void undoFindsTheRowAfterAReSort()
+    void undoFindsTheEntryAfterAReSort()
     {
         QFETCH(QString, command);
         QFETCH(QString, undoText);
         QFETCH(QStringList, after);
-        open(flat({{"A", "x"}, {"QU_FAIL", "y"}, {"Z", "x"}}));
+        QFETCH(QString, selectedAfterUndo);
+        QFETCH(QString, selectedAfterRedo);
+        const QString path = open(flat({{"A", "x"}, {"QU_FAIL", "y"}, {"Z", "x"}}));
         const QStringList before = rowsOf(0);
+        sortByValueDescending();
         if (command == "add") {
             w->stringCommands().setDialogRunner([](frmStrings &dialog) {
                 QTest::keyClicks(dialog.txtName(), QStringLiteral("new"));
                 dialog.txtValue()->setValue(QStringLiteral("zzz"));
                 dialog.cmdOk_Click();
             });
-            w->mnuStrings_Add->trigger();
+            item("mnuStrings_Add")->trigger();
         } else if (command == "edit") {
-            edit(QStringLiteral("A"), QStringLiteral("zzz"));
+            edit(QStringLiteral("Z"), QStringLiteral("zzz"));
         } else {
             select(QStringLiteral("QU_FAIL"));
             dialogs->setNextAnswer(QMessageBox::Yes);
-            w->mnuStrings_Delete->trigger();
+            item("mnuStrings_Delete")->trigger();
         }
         QCOMPARE(rowsOf(0), after);
         QCOMPARE(this->undoText(), undoText);
-        // By Value, descending: every row stands elsewhere now.
-        w->lvStrings_ColumnClick(QStringLiteral("Value"));
-        w->lvStrings_ColumnClick(QStringLiteral("Value"));
-        w->mnuStrings_Undo->trigger();
+        w->lvStrings_ColumnClick(QStringLiteral("Name"));
+        item("mnuStrings_Undo")->trigger();
         QCOMPARE(rowsOf(0), before);
-        QVERIFY(!w->StringsChanged);
-        QCOMPARE(w->mnuStrings_Redo->text(), QString(undoText).replace("&Undo", "&Redo"));
-        w->mnuStrings_Redo->trigger();
+        if (!selectedAfterUndo.isEmpty())
+            QCOMPARE(selected(*w), selectedAfterUndo);
+        QVERIFY(!changed());
+        QCOMPARE(content(), onDisk(path));
+        QCOMPARE(item("mnuStrings_Redo")->text(), QString(undoText).replace("&Undo", "&Redo"));
+        sortByValueDescending();
+        item("mnuStrings_Redo")->trigger();
         QCOMPARE(rowsOf(0), after);
-        QVERIFY(w->StringsChanged);
-        if (command != "delete")
-            QCOMPARE(w->table().value(w->selectedPosition()), QStringLiteral("zzz"));
+        if (!selectedAfterRedo.isEmpty())
+            QCOMPARE(selected(*w), selectedAfterRedo);
+        QVERIFY(changed());
     }
 
-    void undoFollowsTheSavedState()
+    // A deleted entry comes back where it stood in the file, not at its end: of two entries
+    // of one key, a save writes them in the table's order.
+    void undoOfADeleteKeepsTheFileOrder_data()
     {
-        const QString path = open(flat({{"A", "1"}, {"B", "2"}}));
-        edit(QStringLiteral("A"), QStringLiteral("one"));
-        QVERIFY(w->mnuFile_Save_Click());
-        // The save gives Undo back as it was, not simply on.
-        QVERIFY(w->mnuStrings_Undo->isEnabled() && !w->mnuStrings_Redo->isEnabled());
-        edit(QStringLiteral("B"), QStringLiteral("two"));
-        QVERIFY(w->StringsChanged);
-        w->mnuStrings_Undo->trigger();
-        QVERIFY(!w->StringsChanged);
-        w->mnuStrings_Undo->trigger();
-        QVERIFY(w->StringsChanged); // older than the file on disk
-        QCOMPARE(rowsOf(0), (QStringList{"A=1", "B=2"}));
-        w->mnuStrings_Redo->trigger();
-        QVERIFY(!w->StringsChanged);
-        QCOMPARE(w->document().data(), testfiles::readBack(testfiles::readFile(path)));
-
-        // An update that changes nothing is no step.
-        edit(QStringLiteral("B"), QStringLiteral("2"));
-        QVERIFY(!w->StringsChanged);
-        QCOMPARE(undoText(), QStringLiteral("&Undo Edit A"));
-
-        // Texts shown in another numbering start the history anew, and an unsaved change
-        // stays unsaved.
-        edit(QStringLiteral("B"), QStringLiteral("zwei"));
-        w->mnuFile_Numbering_Western->trigger();
-        QVERIFY(!w->mnuStrings_Undo->isEnabled());
-        QVERIFY(w->StringsChanged);
-        edit(QStringLiteral("A"), QStringLiteral("eins"));
-        w->mnuStrings_Undo->trigger();
-        QVERIFY(w->StringsChanged);
+        QTest::addColumn<int>("row"); // of the list, by Name: A=1, A=2, B=3
+        QTest::newRow("the first of two of a key") << 0;
+        QTest::newRow("the second of two of a key") << 1;
+        QTest::newRow("the last") << 2;
+    }
+    void undoOfADeleteKeepsTheFileOrder()
+    {
+        QFETCH(int, row);
+        const QString path = open(flat({{"A", "1"}, {"A", "2"}, {"B", "3"}}));
+        const QByteArray before = testfiles::readFile(path);
+        list(*w)->setCurrentIndex(list(*w)->model()->index(row, 0));
+        dialogs->setNextAnswer(QMessageBox::Yes);
+        QVERIFY(w->stringCommands().remove());
+        QCOMPARE(w->table().count(), 2);
+        item("mnuStrings_Undo")->trigger();
+        QCOMPARE(rows(*w), (QStringList{"A=1", "A=2", "B=3"}));
+        QCOMPARE(list(*w)->currentIndex().row(), row);
+        QVERIFY(!changed());
+        // Saved anyway, it writes the very bytes the file had.
+        QVERIFY(w->fileCommands().mnuFile_Save_Click());
+        QCOMPARE(testfiles::readFile(path), before);
     }
 
-    // An edit in a table, then the table deleted: undo brings the table back as a new
-    // object, and the edit's undo must still find its row there.
+    // Several entries deleted in one step, in whatever order they were chosen, come back each
+    // to the very place in the file it left; redone and undone again, the same.
+    void undoOfSeveralDeletesKeepsTheFileOrder_data()
+    {
+        QTest::addColumn<QList<int>>("deleted"); // rows of the file, in the order chosen
+        QTest::newRow("first, middle and last, in file order") << QList<int>{0, 2, 5};
+        QTest::newRow("the same, the other way round") << QList<int>{5, 2, 0};
+        QTest::newRow("neighbours, mixed") << QList<int>{3, 1, 2, 4};
+        QTest::newRow("every entry") << QList<int>{4, 0, 5, 1, 3, 2};
+    }
+    void undoOfSeveralDeletesKeepsTheFileOrder()
+    {
+        QFETCH(QList<int>, deleted);
+        const QString path = open(flat({{"C", "3"}, {"A", "1"}, {"F", "6"}, {"A", "2"}, {"E", "5"}, {"D", "4"}}));
+        const QByteArray before = testfiles::readFile(path);
+        const RowDocument opened = content();
+        StringTable &table = w->table();
+        std::vector<EntryChange> changes;
+        for (int row : deleted)
+            changes.push_back({&table, table.at(row), std::nullopt, -1});
+        w->controller().push(new EntriesCommand(QStringLiteral("Delete"), std::move(changes)));
+        QCOMPARE(table.count(), 6 - int(deleted.size()));
+        for (int round = 0; round < 2; ++round) {
+            item("mnuStrings_Undo")->trigger();
+            QCOMPARE(content(), opened);
+            item("mnuStrings_Redo")->trigger();
+            QCOMPARE(table.count(), 6 - int(deleted.size()));
+        }
+        item("mnuStrings_Undo")->trigger();
+        QVERIFY(!changed());
+        QVERIFY(w->fileCommands().mnuFile_Save_Click());
+        QCOMPARE(testfiles::readFile(path), before);
+    }
+
+    // The document counts as changed exactly when the history stands elsewhere than where the
+    // file was opened or saved; showing it another way moves nothing in the history.
+    void changedFollowsTheHistory_data()
+    {
+        // E: Edit A to a new value; Q: Edit A to the value it has; U, R: Undo, Redo; S: Save;
+        // N: the other character numbering; K: a key name list loaded.
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("changed"); // after each step: + changed, - not
+        QTest::newRow("edit, undo, redo, save, undo") << "EURSU" << "+-+-+";
+        QTest::newRow("past the save and back") << "ESEUUR" << "+-+-+-";
+        QTest::newRow("an edit to the same value is no step") << "ESQU" << "+--+";
+        QTest::newRow("numbering and key names keep the history") << "ENKUR" << "+++-+";
+        QTest::newRow("after a save") << "ESNKUR" << "+---+-";
+    }
+    void changedFollowsTheHistory()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QString, changed);
+        const QString path = open(flat({{"A", "1"}, {"B", "2"}}));
+        const QString names = dir->filePath(QStringLiteral("names.txt"));
+        QVERIFY(testfiles::writeFile(names, "YES\n"));
+        int edits = 0;
+        for (qsizetype i = 0; i < steps.size(); ++i) {
+            const int depth = w->controller().undoStack().count();
+            switch (steps[i].unicode()) {
+            case 'E': edit(QStringLiteral("A"), QStringLiteral("v%1").arg(++edits)); break;
+            case 'Q':
+                select(QStringLiteral("A"));
+                edit(QStringLiteral("A"), selected(*w).section('=', 1));
+                break;
+            case 'U': item("mnuStrings_Undo")->trigger(); break;
+            case 'R': item("mnuStrings_Redo")->trigger(); break;
+            case 'S': QVERIFY(w->fileCommands().mnuFile_Save_Click()); break;
+            case 'N':
+                item(w->controller().numberingChoice() == QLatin1String("western") ? "mnuFile_Numbering_Windows1252"
+                                                                                  : "mnuFile_Numbering_Western")
+                    ->trigger();
+                break;
+            case 'K':
+                dialogs->setNextFileName(names);
+                item("mnuFile_KeyNames")->trigger();
+                break;
+            }
+            const QString where = QStringLiteral("after step %1 of %2").arg(i + 1).arg(steps);
+            QVERIFY2(this->changed() == (changed[i] == u'+'), qPrintable(where));
+            if (QStringLiteral("QNK").contains(steps[i]))
+                QVERIFY2(w->controller().undoStack().count() == depth, qPrintable(where));
+            if (changed[i] == u'-')
+                QVERIFY2(content() == onDisk(path), qPrintable(where));
+            // A save gives Undo and Redo back as they were, not simply on.
+            QVERIFY2(item("mnuStrings_Undo")->isEnabled() == w->controller().undoStack().canUndo(), qPrintable(where));
+            QVERIFY2(item("mnuStrings_Redo")->isEnabled() == w->controller().undoStack().canRedo(), qPrintable(where));
+        }
+        QCOMPARE(dialogs->messages.size(), 0);
+    }
+
+    // An edit in a table, then the table renamed, deleted and another added: each undo finds
+    // what its command changed, the table brought back being the very table that went.
     void undoADeletedTableThenAnEditInIt()
     {
         const QString path = open(tabled());
-        const GxtDocumentData opened = w->document().data();
-        w->showTable(w->document().indexOfTable(QStringLiteral("BOAT")));
+        const RowDocument opened = content();
+        w->showTable(document().indexOfTable(QStringLiteral("BOAT")));
         edit(QStringLiteral("B1"), QStringLiteral("raft"));
         dialogs->setNextText(QStringLiteral("HARBOUR"));
-        w->mnuTables_Rename->trigger();
+        item("mnuTables_Rename")->trigger();
         dialogs->setNextAnswer(QMessageBox::Yes);
-        w->mnuTables_Delete->trigger();
+        item("mnuTables_Delete")->trigger();
         dialogs->setNextText(QStringLiteral("EXTRA"));
-        w->mnuTables_Add->trigger();
-        QCOMPARE(w->document().tableCount(), 4);
+        item("mnuTables_Add")->trigger();
+        QCOMPARE(document().tableCount(), 4);
 
         const QStringList undone{"&Undo Add Table EXTRA", "&Undo Delete Table HARBOUR", "&Undo Rename Table BOAT",
                                  "&Undo Edit B1"};
-        const QStringList shownAfter{"INTRO", "HARBOUR", "BOAT", "BOAT"};
+        const QStringList shownAfter{"INTRO", "HARBOUR", "BOAT", "BOAT:B1"};
         for (int i = 0; i < undone.size(); ++i) {
             QCOMPARE(undoText(), undone[i]);
-            w->mnuStrings_Undo->trigger();
-            QCOMPARE(tableShown(), shownAfter[i]);
+            item("mnuStrings_Undo")->trigger();
+            QCOMPARE(shownAfter[i].contains(':') ? place() : tableShown(*w), shownAfter[i]);
         }
-        QCOMPARE(w->document().data(), opened);
-        QVERIFY(!w->StringsChanged);
+        QCOMPARE(selected(*w), QStringLiteral("B1=boat"));
+        QCOMPARE(content(), opened);
+        QVERIFY(!changed());
         for (int i = 0; i < undone.size(); ++i)
-            w->mnuStrings_Redo->trigger();
-        QCOMPARE(w->document().tableCount(), 4);
-        QCOMPARE(w->document().tableName(3), QStringLiteral("EXTRA"));
-        // And back once more through the new table objects.
+            item("mnuStrings_Redo")->trigger();
+        QCOMPARE(document().tableCount(), 4);
+        QCOMPARE(document().tableName(3), QStringLiteral("EXTRA"));
+        // And back once more.
         for (int i = 0; i < undone.size(); ++i)
-            w->mnuStrings_Undo->trigger();
-        QCOMPARE(w->document().data(), opened);
-        QVERIFY(w->mnuFile_Save_Click());
-        QCOMPARE(testfiles::readBack(testfiles::readFile(path)).tables.size(), size_t(4));
+            item("mnuStrings_Undo")->trigger();
+        QCOMPARE(content(), opened);
+        QVERIFY(w->fileCommands().mnuFile_Save_Click());
+        QCOMPARE(onDisk(path).tables.size(), size_t(4));
     }
 
     // Undo shows the row it changed, in the order the list shows that row's table in.
     void undoShowsTheRowInAnotherTable()
     {
         open(tabled());
-        w->showTable(w->document().indexOfTable(QStringLiteral("BOAT")));
+        w->showTable(document().indexOfTable(QStringLiteral("BOAT")));
         edit(QStringLiteral("B1"), QStringLiteral("raft"));
         w->showTable(0);
-        w->lvStrings_ColumnClick(QStringLiteral("Value"));
-        w->lvStrings_ColumnClick(QStringLiteral("Value"));
-        w->mnuStrings_Undo->trigger();
-        QCOMPARE(selected(), QStringLiteral("BOAT:B1"));
-        QCOMPARE(w->table().value(w->selectedPosition()), QStringLiteral("boat"));
+        sortByValueDescending();
+        item("mnuStrings_Undo")->trigger();
+        QCOMPARE(place(), QStringLiteral("BOAT:B1"));
+        QCOMPARE(selected(*w), QStringLiteral("B1=boat"));
+        QCOMPARE(list(*w)->currentIndex().row(), 1); // "boat" after "Boat two", going down
     }
 
     void newAndOpenClearTheHistory_data()
@@ -413,23 +539,23 @@ private Q_SLOTS:
         QFETCH(bool, openAnother);
         open(flat({{"A", "1"}}));
         edit(QStringLiteral("A"), QStringLiteral("one"));
-        w->mnuStrings_Undo->trigger();
-        QVERIFY(w->mnuStrings_Redo->isEnabled());
+        item("mnuStrings_Undo")->trigger();
+        QVERIFY(item("mnuStrings_Redo")->isEnabled());
         edit(QStringLiteral("A"), QStringLiteral("uno"));
         dialogs->setNextAnswer(QMessageBox::No);
         if (openAnother) {
             const QString other = dir->filePath(QStringLiteral("other.gxt"));
             QVERIFY(testfiles::writeFile(other, testfiles::written(flat({{"O", "x"}}))));
             dialogs->setNextFileName(other);
-            w->mnuFile_Open_Click();
-            QCOMPARE(w->currentFile(), other);
+            w->fileCommands().mnuFile_Open_Click();
+            QCOMPARE(w->controller().CurrentFile(), other);
         } else {
-            w->mnuFile_New_Click();
+            w->fileCommands().mnuFile_New_Click();
         }
-        QVERIFY(!w->mnuStrings_Undo->isEnabled() && !w->mnuStrings_Redo->isEnabled());
+        QVERIFY(!item("mnuStrings_Undo")->isEnabled() && !item("mnuStrings_Redo")->isEnabled());
         QCOMPARE(undoText(), QStringLiteral("&Undo"));
-        w->mnuStrings_Undo_Click(); // the command itself is guarded too
-        QVERIFY(!w->StringsChanged);
+        w->findCommands().mnuStrings_Undo_Click(); // the command itself is guarded too
+        QVERIFY(!changed());
     }
 };
 

@@ -2,21 +2,28 @@
 // save prompt, failures, the busy state of a load or save, and the string list's mouse,
 // header and keyboard behaviour. Dialogs answer from a script; settings live in memory.
 #include "testfiles.h"
+#include "windowdriver.h"
 
 #include "commandline.h"
+#include "filecommands.h"
 #include "filelocation.h"
 #include "frmmain.h"
 #include "frmstrings.h"
 #include "listcolumns.h"
 #include "recentfiles.h"
+#include "stringcommands.h"
+#include "stringlistproxy.h"
+#include "stringtablemodel.h"
 #include "userdialogs.h"
 #include "valueedit.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,22 +32,20 @@
 #include <memory>
 
 using namespace quillet;
+using namespace windowdriver;
 
 namespace {
 
-std::vector<StringEntry> entries(int count)
+testfiles::Rows entries(int count)
 {
-    std::vector<StringEntry> rows;
+    testfiles::Rows rows;
     for (int i = count; i >= 1; --i)
-        rows.push_back({QStringLiteral("N%1").arg(i, 4, 10, QLatin1Char('0')), QStringLiteral("value %1").arg(i)});
+        rows.append({QStringLiteral("N%1").arg(i, 4, 10, QLatin1Char('0')), QStringLiteral("value %1").arg(i)});
     return rows;
 }
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+// One more unit than a text of the file can hold: a change that every save refuses.
+const QString TooLong(32767, u'x');
 
 } // namespace
 
@@ -75,6 +80,8 @@ private Q_SLOTS:
     void shortcuts();
     void columnClicks_data();
     void columnClicks();
+    void openSortsByNameInTheListsDirection_data();
+    void openSortsByNameInTheListsDirection();
     void popup_data();
     void popup();
     void doubleClickRunsEdit();
@@ -87,24 +94,25 @@ private Q_SLOTS:
     void deleteMarksTheTableChanged();
 
 private:
-    QString writeGxt(const QString &name, const std::vector<StringEntry> &rows)
+    QString writeTable(const QString &name, const testfiles::Rows &rows)
     {
         const QString path = m_dir->filePath(name);
         if (!testfiles::writeFile(path, testfiles::written(rows)))
             qFatal("cannot write %s", qPrintable(path));
         return path;
     }
-    QStringList names() const
+    QStringList names() const { return windowdriver::names(*w); }
+    bool changed() const { return w->controller().StringsChanged(); }
+    QString currentFile() const { return w->controller().CurrentFile(); }
+    QAction *item(const char *name) const { return windowdriver::item(*w, name); }
+    QMenu *menu(const char *name) const { return windowdriver::menu(*w, name); }
+    QTreeView *list() const { return windowdriver::list(*w); }
+    QTreeView *blank() const { return control<QTreeView>(*w, "lvBlank"); }
+    QProgressBar *progressBar() const { return control<QProgressBar>(*w, "ProgressBar"); }
+    // A change the history keeps: an entry added, whose value a save refuses when `unsavable`.
+    void markChanged(bool unsavable = false)
     {
-        QStringList list;
-        for (const StringEntry &row : w->table().rows())
-            list.append(row.name);
-        return list;
-    }
-    void markChanged(const QString &value = QStringLiteral("new"))
-    {
-        w->table().addRow(StringEntry{QStringLiteral("NEW"), value});
-        w->StringsChanged = true;
+        addEntry(*w, QStringLiteral("NEW"), QStringLiteral("new"), unsavable ? &TooLong : nullptr);
     }
     bool drop(const QString &path)
     {
@@ -123,16 +131,16 @@ private:
     QStringList recentItems() const
     {
         QStringList shown;
-        const QList<QAction *> items = w->mnuFile->actions();
-        for (qsizetype i = items.indexOf(w->mnuFile_Sep3) + 1; i < items.indexOf(w->mnuFile_Exit); ++i)
+        const QList<QAction *> items = menu("mnuFile")->actions();
+        for (qsizetype i = items.indexOf(item("mnuFile_Sep3")) + 1; i < items.indexOf(item("mnuFile_Exit")); ++i)
             shown << (items[i]->isSeparator() ? QStringLiteral("-") : items[i]->text() + '|' + items[i]->statusTip());
         return shown;
     }
     QAction *recentItem(const QString &caption) const
     {
-        for (QAction *item : w->mnuFile->actions()) {
-            if (item->text() == caption)
-                return item;
+        for (QAction *action : menu("mnuFile")->actions()) {
+            if (action->text() == caption)
+                return action;
         }
         return nullptr;
     }
@@ -143,19 +151,19 @@ private:
     }
     void expectNormalState()
     {
-        QVERIFY(!w->FileOperation);
-        QVERIFY(w->lvStrings->isVisible() && w->lvStrings->isEnabled());
-        QVERIFY(w->lvBlank->isHidden());
-        QVERIFY(w->mnuFile->isEnabled() && w->mnuStrings->isEnabled());
+        QVERIFY(!w->controller().FileOperation());
+        QVERIFY(list()->isVisible() && list()->isEnabled());
+        QVERIFY(blank()->isHidden());
+        QVERIFY(menu("mnuFile")->isEnabled() && menu("mnuStrings")->isEnabled());
         // Undo, Redo and Find Next wait for something to take back or look for.
-        const QList<QAction *> waiting{w->mnuStrings_Undo, w->mnuStrings_Redo, w->mnuStrings_FindNext,
-                                       w->mnuStrings_FindPrevious};
-        for (QAction *item : w->mnuFile->actions() + w->mnuStrings->actions())
-            QVERIFY2(item->isEnabled() || waiting.contains(item), qPrintable(item->objectName()));
-        QCOMPARE(w->mnuStrings_Undo->isEnabled(), w->history().stack().canUndo());
-        QCOMPARE(w->mnuStrings_Redo->isEnabled(), w->history().stack().canRedo());
+        const QList<QAction *> waiting{item("mnuStrings_Undo"), item("mnuStrings_Redo"), item("mnuStrings_FindNext"),
+                                       item("mnuStrings_FindPrevious")};
+        for (QAction *action : menu("mnuFile")->actions() + menu("mnuStrings")->actions())
+            QVERIFY2(action->isEnabled() || waiting.contains(action), qPrintable(action->objectName()));
+        QCOMPARE(item("mnuStrings_Undo")->isEnabled(), w->controller().undoStack().canUndo());
+        QCOMPARE(item("mnuStrings_Redo")->isEnabled(), w->controller().undoStack().canRedo());
         QVERIFY(!QGuiApplication::overrideCursor());
-        QCOMPARE(w->ProgressBar->value(), 0);
+        QCOMPARE(progressBar()->value(), 0);
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -200,43 +208,42 @@ void TestFrmMain::definition()
     QVERIFY(w->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
     QVERIFY(w->windowIcon().availableSizes().contains(QSize(32, 32)));
     // The stand-in list covers exactly the string list, with the same columns.
-    for (QTreeView *list : {w->lvStrings, w->lvBlank}) {
-        QCOMPARE(list->geometry(), QRect(8, 8, 649, 425));
-        QCOMPARE(list->model()->columnCount(), 2);
-        QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Name"));
-        QCOMPARE(list->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Value"));
-        QCOMPARE(list->header()->sectionSize(0), w->lvStrings->header()->sectionSize(0));
-        QCOMPARE(list->header()->sectionSize(0) + list->header()->sectionSize(1), list->viewport()->width());
+    for (QTreeView *view : {list(), blank()}) {
+        QCOMPARE(view->geometry(), QRect(8, 8, 649, 425));
+        QCOMPARE(view->model()->columnCount(), 2);
+        QCOMPARE(view->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Name"));
+        QCOMPARE(view->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Value"));
+        QCOMPARE(view->header()->sectionSize(0), list()->header()->sectionSize(0));
+        QCOMPARE(view->header()->sectionSize(0) + view->header()->sectionSize(1), view->viewport()->width());
     }
     // After start-up: the stand-in list is disabled and out of sight, no right press waits.
-    QVERIFY(w->lvBlank->isHidden() && !w->lvBlank->isEnabled() && w->lvStrings->isVisible());
+    QVERIFY(blank()->isHidden() && !blank()->isEnabled() && list()->isVisible());
     QCOMPARE(QPoint(w->mouseDownX(), w->mouseDownY()), QPoint(-1, -1));
 
-    auto items = [](QMenu *menu) {
-        QStringList list;
-        for (QAction *item : menu->actions())
-            list << QStringLiteral("%1|%2|%3").arg(item->objectName(), item->text(), item->shortcut().toString());
-        return list;
+    auto items = [](QMenu *shown) {
+        QStringList rows;
+        for (QAction *action : shown->actions())
+            rows << QStringLiteral("%1|%2|%3").arg(action->objectName(), action->text(), action->shortcut().toString());
+        return rows;
     };
-    QCOMPARE(w->menuBar()->actions(), QList<QAction *>({w->mnuFile->menuAction(), w->mnuTables->menuAction(),
-                                                        w->mnuStrings->menuAction()}));
+    QCOMPARE(w->menuBar()->actions(), QList<QAction *>({menu("mnuFile")->menuAction(), menu("mnuTables")->menuAction(),
+                                                        menu("mnuStrings")->menuAction()}));
     // The Tables menu is for files of tables only.
-    QVERIFY(!w->mnuTables->menuAction()->isVisible());
-    QCOMPARE(w->mnuFile->title(), QStringLiteral("&File"));
-    QCOMPARE(w->mnuStrings->title(), QStringLiteral("&Strings"));
-    QCOMPARE(items(w->mnuFile),
+    QVERIFY(!menu("mnuTables")->menuAction()->isVisible());
+    QCOMPARE(menu("mnuFile")->title(), QStringLiteral("&File"));
+    QCOMPARE(menu("mnuStrings")->title(), QStringLiteral("&Strings"));
+    QCOMPARE(items(menu("mnuFile")),
              QStringList({"mnuFile_New|&New...|Ctrl+N", "mnuFile_Sep1||", "mnuFile_Open|&Open...|Ctrl+O",
                           "mnuFile_Save|&Save|Ctrl+S", "mnuFile_SaveAs|Save &As...|", "mnuFile_Sep2||",
                           "|&Character Numbering|", "mnuFile_KeyNames|&Key Names...|", "mnuFile_Sep3||",
                           "mnuFile_Exit|E&xit|"}));
-    QCOMPARE(items(w->mnuStrings), QStringList({"mnuStrings_Add|&Add String|Ctrl+A", "mnuStrings_Edit|&Edit|Ctrl+E",
-                                                "mnuStrings_Sep1||", "mnuStrings_Delete|&Delete|Ctrl+D",
-                                                "mnuStrings_Sep2||", "mnuStrings_Undo|&Undo|Ctrl+Z",
-                                                "mnuStrings_Redo|&Redo|Ctrl+Y", "mnuStrings_Sep3||",
-                                                "mnuStrings_Find|&Find...|Ctrl+F", "mnuStrings_FindNext|Find &Next|F3",
-                                                "mnuStrings_FindPrevious|Find &Previous|Shift+F3",
-                                                "mnuStrings_Replace|Re&place...|Ctrl+H"}));
-    QVERIFY(w->mnuFile_Sep1->isSeparator() && w->mnuStrings_Sep1->isSeparator());
+    QCOMPARE(items(menu("mnuStrings")),
+             QStringList({"mnuStrings_Add|&Add String|Ctrl+A", "mnuStrings_Edit|&Edit|Ctrl+E", "mnuStrings_Sep1||",
+                          "mnuStrings_Delete|&Delete|Ctrl+D", "mnuStrings_Sep2||", "mnuStrings_Undo|&Undo|Ctrl+Z",
+                          "mnuStrings_Redo|&Redo|Ctrl+Y", "mnuStrings_Sep3||", "mnuStrings_Find|&Find...|Ctrl+F",
+                          "mnuStrings_FindNext|Find &Next|F3", "mnuStrings_FindPrevious|Find &Previous|Shift+F3",
+                          "mnuStrings_Replace|Re&place...|Ctrl+H"}));
+    QVERIFY(item("mnuFile_Sep1")->isSeparator() && item("mnuStrings_Sep1")->isSeparator());
 }
 
 void TestFrmMain::commandLine_data()
@@ -316,17 +323,21 @@ void TestFrmMain::listColumns()
     QFETCH(QString, family);
     QFETCH(qreal, points);
     QFETCH(bool, bold);
-    std::vector<StringEntry> rows;
+    testfiles::Rows rows;
     for (QChar c : QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_"))
-        rows.push_back({QString(8, c), QStringLiteral("v")});
-    w->Form_Load(QString());
+        rows.append({QString(8, c), QStringLiteral("v")});
+    const std::shared_ptr<const CharacterNumbering> numbering = CharacterNumbering::windows1252();
+    const EntryRules rules(GxtFormat::untitled(), 16, *numbering);
     StringTable table;
-    StringTableModel model(&table);
+    StringTableModel model;
+    model.setRules(rules);
+    model.setTable(&table);
     QTreeView other;
-    QTreeView *list = w->lvStrings;
+    QTreeView *view = list();
     if (family.isEmpty()) {
-        w->table().assign(rows);
+        w->Form_Load(writeTable(QStringLiteral("t.gxt"), rows));
     } else {
+        w->Form_Load(QString());
         QFont font(family);
         font.setPointSizeF(points);
         font.setBold(bold);
@@ -335,19 +346,25 @@ void TestFrmMain::listColumns()
         other.setModel(&model);
         other.resize(400, 200);
         fitListColumns(other, nameColumnWidth(other));
-        table.assign(rows);
+        std::vector<StringEntry> entries;
+        for (const testfiles::Row &row : std::as_const(rows)) {
+            StringEntry entry;
+            QVERIFY(rules.encode(row.name, row.value, entry));
+            entries.push_back(entry);
+        }
+        table.assign(entries);
         other.show();
         QVERIFY(QTest::qWaitForWindowExposed(&other));
-        list = &other;
+        view = &other;
     }
-    const QHeaderView *header = list->header();
+    const QHeaderView *header = view->header();
     // QTreeView's own measure, public through the base class.
-    const int needed = static_cast<const QAbstractItemView *>(list)->sizeHintForColumn(0);
+    const int needed = static_cast<const QAbstractItemView *>(view)->sizeHintForColumn(0);
     QVERIFY2(header->sectionSize(0) >= needed, qPrintable(QStringLiteral("%1 < %2").arg(header->sectionSize(0)).arg(needed)));
     QVERIFY2(header->sectionSize(0) <= needed + 1, qPrintable(QStringLiteral("%1 > %2").arg(header->sectionSize(0)).arg(needed)));
-    QTRY_VERIFY(list->verticalScrollBar()->isVisible());
-    QTRY_COMPARE(header->sectionSize(0) + header->sectionSize(1), list->viewport()->width());
-    QVERIFY(!list->horizontalScrollBar()->isVisible());
+    QTRY_VERIFY(view->verticalScrollBar()->isVisible());
+    QTRY_COMPARE(header->sectionSize(0) + header->sectionSize(1), view->viewport()->width());
+    QVERIFY(!view->horizontalScrollBar()->isVisible());
 }
 
 void TestFrmMain::startup_data()
@@ -373,8 +390,8 @@ void TestFrmMain::startup()
     QFETCH(QString, opened);
     QFETCH(QString, warning);
     QFETCH(bool, failureShown);
-    writeGxt(QStringLiteral("t.gxt"), entries(3));
-    writeGxt(QStringLiteral("ab"), entries(2));
+    writeTable(QStringLiteral("t.gxt"), entries(3));
+    writeTable(QStringLiteral("ab"), entries(2));
     QFile bad(m_dir->filePath(QStringLiteral("bad.gxt")));
     QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("TKEY\x07\0\0\0", 8) == 8);
     bad.close();
@@ -390,10 +407,10 @@ void TestFrmMain::startup()
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(warning)));
     w->Form_Load(argument.replace(QStringLiteral("DIR"), m_dir->path()));
 
-    QCOMPARE(w->currentFile(), opened.isEmpty() ? QString() : m_dir->filePath(opened));
+    QCOMPARE(currentFile(), opened.isEmpty() ? QString() : m_dir->filePath(opened));
     QCOMPARE(w->windowTitle(), QStringLiteral("Quillet - ") + (opened.isEmpty() ? QStringLiteral("Untitled") : opened));
     QCOMPARE(w->table().count(), opened == QLatin1String("t.gxt") ? 3 : opened.isEmpty() ? 0 : 2);
-    QVERIFY(!w->StringsChanged);
+    QVERIFY(!changed());
     QCOMPARE(dialogs->messages.size(), failureShown ? 1 : 0);
     if (failureShown)
         QVERIFY(dialogs->messages[0].text.contains(m_dir->filePath(QStringLiteral("bad.gxt"))));
@@ -426,14 +443,13 @@ void TestFrmMain::savePrompt()
     QFETCH(QString, situation);
     QFETCH(bool, proceeds);
     QFETCH(bool, written);
-    const QString a = writeGxt(QStringLiteral("a.gxt"), entries(3));
-    const QString b = writeGxt(QStringLiteral("b.gxt"), {{QStringLiteral("B1"), QStringLiteral("b")}});
-    const QByteArray before = contents(a);
+    const QString a = writeTable(QStringLiteral("a.gxt"), entries(3));
+    const QString b = writeTable(QStringLiteral("b.gxt"), {{QStringLiteral("B1"), QStringLiteral("b")}});
+    const QByteArray before = testfiles::readFile(a);
     const bool untitled = situation.contains(QLatin1String("untitled"));
     w->Form_Load(untitled ? QString() : a);
-    // A deletion-like change leaves the table unchanged in the prompt's eyes.
-    markChanged(situation.contains(QLatin1String("fails")) ? QStringLiteral("\u30A2") : QStringLiteral("new"));
-    w->StringsChanged = situation != QLatin1String("unchanged");
+    if (situation != QLatin1String("unchanged"))
+        markChanged(situation.contains(QLatin1String("fails")));
     const QString titleBefore = w->windowTitle();
 
     if (situation == QLatin1String("Cancel"))
@@ -451,9 +467,9 @@ void TestFrmMain::savePrompt()
 
     bool closed = false;
     if (command == QLatin1String("New"))
-        w->mnuFile_New->trigger();
+        item("mnuFile_New")->trigger();
     else if (command == QLatin1String("Open"))
-        w->mnuFile_Open->trigger();
+        item("mnuFile_Open")->trigger();
     else if (command == QLatin1String("Close"))
         closed = w->close();
     else
@@ -470,24 +486,24 @@ void TestFrmMain::savePrompt()
     } else {
         QVERIFY(dialogs->messages.isEmpty());
     }
-    QCOMPARE(contents(a) != before, written);
+    QCOMPARE(testfiles::readFile(a) != before, written);
     if (situation.contains(QLatin1String("fails"))) {
         QCOMPARE(dialogs->messages.size(), 2);
         QVERIFY(dialogs->messages[1].text.startsWith(QStringLiteral("Could not save ") + a));
     }
     if (!proceeds) {
         QVERIFY(w->isVisible() && !closed);
-        QVERIFY(names().contains(QStringLiteral("NEW")) && w->StringsChanged);
-        QCOMPARE(w->currentFile(), untitled ? QString() : a);
+        QVERIFY(names().contains(QStringLiteral("NEW")) && changed());
+        QCOMPARE(currentFile(), untitled ? QString() : a);
         QCOMPARE(w->windowTitle(), titleBefore);
         QVERIFY(dialogs->openRequests.isEmpty());
     } else if (command == QLatin1String("Close")) {
         QVERIFY(closed && !w->isVisible());
     } else {
-        QVERIFY(!w->StringsChanged);
+        QVERIFY(!changed());
         const bool isNew = command == QLatin1String("New");
         QCOMPARE(names(), isNew ? QStringList() : QStringList({"B1"}));
-        QCOMPARE(w->currentFile(), isNew ? QString() : b);
+        QCOMPARE(currentFile(), isNew ? QString() : b);
         QCOMPARE(w->windowTitle(), isNew ? QStringLiteral("Quillet - Untitled") : QStringLiteral("Quillet - b.gxt"));
     }
 }
@@ -498,7 +514,7 @@ void TestFrmMain::saveCommands()
     const QString second = m_dir->filePath(QStringLiteral("second.gxt"));
     auto saved = [](const QString &path) {
         QString error;
-        const std::vector<StringEntry> rows = testfiles::readRows(testfiles::readFile(path), &error);
+        const testfiles::Rows rows = testfiles::readRows(testfiles::readFile(path), &error);
         return error.isEmpty() ? int(rows.size()) : -1;
     };
     w->Form_Load(QString());
@@ -506,7 +522,7 @@ void TestFrmMain::saveCommands()
 
     // The first Save of an untitled table asks where; the title then names that file.
     dialogs->setNextFileName(first);
-    QVERIFY(w->mnuFile_Save_Click());
+    QVERIFY(w->fileCommands().mnuFile_Save_Click());
     const UserDialogs::FileRequest request = dialogs->saveRequests.value(0);
     QCOMPARE(request.title, QStringLiteral("Select Location for File"));
     QCOMPARE(request.filter, QStringLiteral("GXT File (*.gxt);;All Files (*)"));
@@ -514,22 +530,22 @@ void TestFrmMain::saveCommands()
     QCOMPARE(request.initialFolder, QCoreApplication::applicationDirPath());
     QVERIFY(request.confirmOverwrite && !request.mustExist);
     QCOMPARE(saved(first), 1);
-    QCOMPARE(w->currentFile(), first);
+    QCOMPARE(currentFile(), first);
     QCOMPARE(w->windowTitle(), QStringLiteral("Quillet - first.gxt"));
-    QVERIFY(!w->StringsChanged);
+    QVERIFY(!changed());
 
     // Later Saves write without asking.
     markChanged();
-    w->mnuFile_Save->trigger();
+    item("mnuFile_Save")->trigger();
     QCOMPARE(dialogs->saveRequests.size(), 1);
     QCOMPARE(saved(first), 2);
 
     // Save As moves the table to the new file, and later Saves follow it.
     dialogs->setNextFileName(second);
-    w->mnuFile_SaveAs->trigger();
+    item("mnuFile_SaveAs")->trigger();
     QCOMPARE(dialogs->saveRequests.value(1).fileName, QStringLiteral("first.gxt"));
     markChanged();
-    w->mnuFile_Save->trigger();
+    item("mnuFile_Save")->trigger();
     QCOMPARE(saved(first), 2);
     QCOMPARE(saved(second), 3);
     QCOMPARE(w->windowTitle(), QStringLiteral("Quillet - second.gxt"));
@@ -539,30 +555,31 @@ void TestFrmMain::saveCommands()
 
     // A cancelled Save As stays silent.
     dialogs->setNextFileName(QString());
-    w->mnuFile_SaveAs->trigger();
+    item("mnuFile_SaveAs")->trigger();
     QVERIFY(dialogs->messages.isEmpty());
 
     // A failed Save says why, keeps the change and leaves the file as it was.
-    const QByteArray before = contents(second);
-    markChanged(QStringLiteral("\u30A2"));
+    const QByteArray before = testfiles::readFile(second);
+    markChanged(true);
     dialogs->setNextAnswer(QMessageBox::Ok);
-    QVERIFY(!w->mnuFile_Save_Click());
+    QVERIFY(!w->fileCommands().mnuFile_Save_Click());
     QCOMPARE(dialogs->messages.size(), 1);
-    QVERIFY(dialogs->messages[0].text.contains(second) && dialogs->messages[0].text.contains(QStringLiteral("U+30A2")));
-    QVERIFY(dialogs->messages[0].text.endsWith(QStringLiteral("The file on disk is as it was.")));
-    QVERIFY(w->StringsChanged);
-    QCOMPARE(contents(second), before);
+    const QString said = dialogs->messages[0].text;
+    QVERIFY2(said.contains(second) && said.contains(QStringLiteral("a GXT text holds at most 32766")), qPrintable(said));
+    QVERIFY(said.endsWith(QStringLiteral("The file on disk is as it was.")));
+    QVERIFY(changed());
+    QCOMPARE(testfiles::readFile(second), before);
 
     // A failed Save As tells it too, and the table still belongs to the file it had.
     const QString nowhere = m_dir->filePath(QStringLiteral("missing/x.gxt"));
-    w->table().removeRow(w->table().count());
+    item("mnuStrings_Undo")->trigger();
     dialogs->setNextFileName(nowhere);
     dialogs->setNextAnswer(QMessageBox::Ok);
-    w->mnuFile_SaveAs->trigger();
+    item("mnuFile_SaveAs")->trigger();
     QCOMPARE(dialogs->messages.size(), 2);
     QVERIFY(dialogs->messages[1].text.startsWith(QStringLiteral("Could not save ") + nowhere));
     QVERIFY(dialogs->messages[1].text.endsWith(QStringLiteral("Nothing was written.")));
-    QCOMPARE(w->currentFile(), second);
+    QCOMPARE(currentFile(), second);
     QCOMPARE(w->windowTitle(), QStringLiteral("Quillet - second.gxt"));
     expectNormalState();
 }
@@ -579,7 +596,7 @@ void TestFrmMain::failedOpen()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, reason);
-    const QString good = writeGxt(QStringLiteral("good.gxt"), entries(3));
+    const QString good = writeTable(QStringLiteral("good.gxt"), entries(3));
     const QString bad = m_dir->filePath(QStringLiteral("bad.gxt"));
     if (!bytes.isEmpty()) {
         QFile file(bad);
@@ -588,20 +605,20 @@ void TestFrmMain::failedOpen()
     w->Form_Load(good);
     w->lvStrings_ColumnClick(QStringLiteral("Name"));
     markChanged();
-    const std::vector<StringEntry> rowsBefore = w->table().rows();
+    const QStringList rowsBefore = rows(*w);
     dialogs->setNextAnswer(QMessageBox::No);
     dialogs->setNextAnswer(QMessageBox::Ok);
     dialogs->setNextFileName(bad);
-    w->mnuFile_Open->trigger();
+    item("mnuFile_Open")->trigger();
 
     QCOMPARE(dialogs->messages.size(), 2);
     const QString message = dialogs->messages[1].text;
     QVERIFY2(message.startsWith(QStringLiteral("Could not open ") + bad) && message.contains(reason), qPrintable(message));
-    QVERIFY(w->table().rows() == rowsBefore);
-    QCOMPARE(w->table().sortOrder(), int(StringTable::Descending));
-    QCOMPARE(w->currentFile(), good);
+    QCOMPARE(rows(*w), rowsBefore);
+    QCOMPARE(w->listProxy().sortOrder(), int(Descending));
+    QCOMPARE(currentFile(), good);
     QCOMPARE(w->windowTitle(), QStringLiteral("Quillet - good.gxt"));
-    QVERIFY(w->StringsChanged);
+    QVERIFY(changed());
     expectNormalState();
 }
 
@@ -613,11 +630,11 @@ void TestFrmMain::everyUnitSurvivesOpenAndSave()
     const QString path = m_dir->filePath(QStringLiteral("odd.gxt"));
     QVERIFY(testfiles::writeFile(path, bytes));
     w->Form_Load(path);
-    QCOMPARE(w->currentFile(), path);
+    QCOMPARE(currentFile(), path);
     QCOMPARE(dialogs->messages.size(), 0);
-    QCOMPARE(w->table().value(1), QStringLiteral("⟨0141⟩B"));
+    QCOMPARE(rows(*w), QStringList{QStringLiteral("A=⟨0141⟩B")});
     QVERIFY(testfiles::writeFile(path, QByteArray()));
-    QVERIFY(w->mnuFile_Save_Click());
+    QVERIFY(w->fileCommands().mnuFile_Save_Click());
     QCOMPARE(testfiles::readFile(path), bytes);
 }
 
@@ -633,11 +650,11 @@ void TestFrmMain::busyDuringFileOperations_data()
 void TestFrmMain::busyDuringFileOperations()
 {
     QFETCH(QString, operation);
-    const QString big = writeGxt(QStringLiteral("big.gxt"), entries(120));
+    const QString big = writeTable(QStringLiteral("big.gxt"), entries(120));
     if (operation != QLatin1String("start-up")) {
         w->Form_Load(operation == QLatin1String("save") || operation == QLatin1String("recent") ? big : QString());
         if (operation == QLatin1String("recent"))
-            w->mnuFile_New->trigger();
+            item("mnuFile_New")->trigger();
         activate();
     }
     struct {
@@ -645,37 +662,37 @@ void TestFrmMain::busyDuringFileOperations()
         bool commandsDisabled = false, waitCursor = false, closed = true, dropTaken = true;
         int maximum = 0;
     } seen;
-    QSignalSpy newCommand(w->mnuFile_New, &QAction::triggered);
+    QSignalSpy newCommand(item("mnuFile_New"), &QAction::triggered);
     // Runs inside the first pass of event processing that the operation makes.
     QTimer::singleShot(0, w.get(), [&] {
-        seen.fileOperation = w->FileOperation;
+        seen.fileOperation = w->controller().FileOperation();
         seen.visible = w->isVisible();
-        seen.listHidden = w->lvStrings->isHidden() && w->lvBlank->isVisible();
-        seen.listDisabled = !w->lvStrings->isEnabled();
-        seen.commandsDisabled = !w->mnuFile->isEnabled() && !w->mnuStrings->isEnabled();
-        for (QAction *item : w->mnuFile->actions() + w->mnuStrings->actions())
-            seen.commandsDisabled = seen.commandsDisabled && !item->isEnabled();
+        seen.listHidden = list()->isHidden() && blank()->isVisible();
+        seen.listDisabled = !list()->isEnabled();
+        seen.commandsDisabled = !menu("mnuFile")->isEnabled() && !menu("mnuStrings")->isEnabled();
+        for (QAction *action : menu("mnuFile")->actions() + menu("mnuStrings")->actions())
+            seen.commandsDisabled = seen.commandsDisabled && !action->isEnabled();
         seen.waitCursor = QGuiApplication::overrideCursor() && QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor;
-        seen.maximum = w->ProgressBar->maximum();
+        seen.maximum = progressBar()->maximum();
         seen.closed = w->close();
         seen.dropTaken = drop(big);
         QTest::keyClick(w.get(), Qt::Key_N, Qt::ControlModifier);
         for (Qt::Key key : {Qt::Key_Delete, Qt::Key_F2, Qt::Key_Return})
-            QTest::keyClick(w->lvStrings, key);
+            QTest::keyClick(list(), key);
     });
     if (operation == QLatin1String("start-up")) {
         w->Form_Load(big);
     } else if (operation == QLatin1String("open")) {
         dialogs->setNextFileName(big);
-        w->mnuFile_Open->trigger();
+        item("mnuFile_Open")->trigger();
     } else if (operation == QLatin1String("recent")) {
-        QAction *item = recentItem(QStringLiteral("&1 big.gxt"));
-        QVERIFY(item);
-        item->trigger(); // disabled, with the others, while it loads
+        QAction *recent = recentItem(QStringLiteral("&1 big.gxt"));
+        QVERIFY(recent);
+        recent->trigger(); // disabled, with the others, while it loads
     } else {
         markChanged();
-        w->lvStrings->setCurrentIndex(w->lvStrings->model()->index(0, 0)); // a row for the keys to act on
-        QVERIFY(w->mnuFile_Save_Click());
+        list()->setCurrentIndex(list()->model()->index(0, 0)); // a row for the keys to act on
+        QVERIFY(w->fileCommands().mnuFile_Save_Click());
     }
 
     QVERIFY(seen.fileOperation && seen.visible);
@@ -700,26 +717,26 @@ void TestFrmMain::rememberedFolder()
     const QString folder = m_dir->filePath(QStringLiteral("tables"));
     QVERIFY(QDir().mkpath(folder));
     const QString path = folder + QStringLiteral("/t.gxt");
-    QVERIFY(testfiles::writeFile(path, testfiles::written(std::vector<StringEntry>())));
+    QVERIFY(testfiles::writeFile(path, testfiles::written(testfiles::Rows())));
     w->Form_Load(path);
     QCOMPARE(settings->value(QStringLiteral("Main"), QStringLiteral("File Location"), QString()), folder + QLatin1Char('/'));
 
     dialogs->setNextFileName(QString());
-    w->mnuFile_Open->trigger();
+    item("mnuFile_Open")->trigger();
     const UserDialogs::FileRequest request = dialogs->openRequests.value(0);
     QCOMPARE(request.initialFolder, folder + QLatin1Char('/'));
     QCOMPARE(request.title, QStringLiteral("Select GXT File"));
     QCOMPARE(request.filter, QStringLiteral("GXT File (*.gxt);;All Files (*)"));
     QCOMPARE(request.defaultSuffix, QStringLiteral("gxt"));
     QVERIFY(request.mustExist && request.fileName.isEmpty());
-    QCOMPARE(w->currentFile(), path); // the cancelled dialog changed nothing
+    QCOMPARE(currentFile(), path); // the cancelled dialog changed nothing
 
     // A remembered folder that has since gone sends every dialog to the application folder.
     QVERIFY(QDir(folder).removeRecursively());
     dialogs->setNextFileName(QString());
-    w->mnuFile_Open->trigger();
+    item("mnuFile_Open")->trigger();
     dialogs->setNextFileName(QString());
-    w->mnuFile_SaveAs->trigger();
+    item("mnuFile_SaveAs")->trigger();
     QCOMPARE(dialogs->openRequests.value(1).initialFolder, QCoreApplication::applicationDirPath());
     QCOMPARE(dialogs->saveRequests.value(0).initialFolder, QCoreApplication::applicationDirPath());
 }
@@ -770,19 +787,19 @@ void TestFrmMain::recentFilesList()
 // from it after the save prompt, and leave it when they no longer open.
 void TestFrmMain::recentFilesMenu()
 {
-    const QString a = writeGxt(QStringLiteral("a.gxt"), entries(1));
-    const QString b = writeGxt(QStringLiteral("R&D.gxt"), entries(2));
+    const QString a = writeTable(QStringLiteral("a.gxt"), entries(1));
+    const QString b = writeTable(QStringLiteral("R&D.gxt"), entries(2));
     const QString c = m_dir->filePath(QStringLiteral("c.gxt"));
     w->Form_Load(QString());
     QCOMPARE(recentItems(), QStringList());
     w->Form_Load(a);
     dialogs->setNextFileName(b);
-    w->mnuFile_Open->trigger();
+    item("mnuFile_Open")->trigger();
     dialogs->setNextFileName(c);
-    w->mnuFile_SaveAs->trigger();
+    item("mnuFile_SaveAs")->trigger();
     const QStringList three{"&1 c.gxt|" + c, "&2 R&&D.gxt|" + b, "&3 a.gxt|" + a, "-"};
     QCOMPARE(recentItems(), three);
-    QCOMPARE(w->mnuFile->actions().constLast(), w->mnuFile_Exit);
+    QCOMPARE(menu("mnuFile")->actions().constLast(), item("mnuFile_Exit"));
 
     // The next window finds them in the settings.
     w = std::make_unique<frmMain>(dialogs.get(), settings.get());
@@ -793,10 +810,10 @@ void TestFrmMain::recentFilesMenu()
     markChanged();
     dialogs->setNextAnswer(QMessageBox::Cancel);
     recentItem("&3 a.gxt")->trigger();
-    QCOMPARE(w->currentFile(), QString());
+    QCOMPARE(currentFile(), QString());
     dialogs->setNextAnswer(QMessageBox::No);
     recentItem("&3 a.gxt")->trigger();
-    QCOMPARE(w->currentFile(), a);
+    QCOMPARE(currentFile(), a);
     QCOMPARE(names(), QStringList{"N0001"});
     QCOMPARE(dialogs->messages.size(), 2);
     QCOMPARE(recentItems(), QStringList({"&1 a.gxt|" + a, "&2 c.gxt|" + c, "&3 R&&D.gxt|" + b, "-"}));
@@ -806,7 +823,7 @@ void TestFrmMain::recentFilesMenu()
     dialogs->setNextAnswer(QMessageBox::Ok);
     recentItem("&2 c.gxt")->trigger();
     QVERIFY(dialogs->messages.last().text.startsWith("Could not open " + c + ": "));
-    QCOMPARE(w->currentFile(), a);
+    QCOMPARE(currentFile(), a);
     QCOMPARE(recentItems(), QStringList({"&1 a.gxt|" + a, "&2 R&&D.gxt|" + b, "-"}));
     expectNormalState();
 }
@@ -815,15 +832,15 @@ void TestFrmMain::shortcuts()
 {
     w->Form_Load(QString());
     activate();
-    const QList<QPair<Qt::Key, QAction *>> keys = {
-        {Qt::Key_N, w->mnuFile_New},    {Qt::Key_O, w->mnuFile_Open},   {Qt::Key_S, w->mnuFile_Save},
-        {Qt::Key_A, w->mnuStrings_Add}, {Qt::Key_E, w->mnuStrings_Edit}, {Qt::Key_D, w->mnuStrings_Delete}};
-    for (const auto &[key, item] : keys) {
-        QSignalSpy triggered(item, &QAction::triggered);
+    const QList<QPair<Qt::Key, const char *>> keys = {
+        {Qt::Key_N, "mnuFile_New"},    {Qt::Key_O, "mnuFile_Open"},    {Qt::Key_S, "mnuFile_Save"},
+        {Qt::Key_A, "mnuStrings_Add"}, {Qt::Key_E, "mnuStrings_Edit"}, {Qt::Key_D, "mnuStrings_Delete"}};
+    for (const auto &[key, name] : keys) {
+        QSignalSpy triggered(item(name), &QAction::triggered);
         if (key == Qt::Key_O || key == Qt::Key_S)
             dialogs->setNextFileName(QString()); // they ask for a file; the answer is Cancel
-        QTest::keyClick(w->lvStrings, key, Qt::ControlModifier);
-        QVERIFY2(triggered.count() == 1, qPrintable(item->objectName()));
+        QTest::keyClick(list(), key, Qt::ControlModifier);
+        QVERIFY2(triggered.count() == 1, name);
     }
 }
 
@@ -835,7 +852,7 @@ void TestFrmMain::columnClicks_data()
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("expectedOrder");
     QTest::addColumn<QString>("rows");
-    const int asc = StringTable::Ascending, desc = StringTable::Descending;
+    const int asc = Ascending, desc = Descending;
     QTest::newRow("Name asc, Value") << true << asc << QList<int>{1} << 1 << asc << "BCA";
     QTest::newRow("Name asc, Value twice") << true << asc << QList<int>{1, 1} << 1 << desc << "ACB";
     QTest::newRow("Name asc, Value three times") << true << asc << QList<int>{1, 1, 1} << 1 << asc << "BCA";
@@ -854,25 +871,59 @@ void TestFrmMain::columnClicks()
     QFETCH(int, expectedOrder);
     QFETCH(QString, rows);
     w->Form_Load(QString());
-    StringTable &table = w->table();
-    table.assign({{QStringLiteral("B"), QStringLiteral("x")}, {QStringLiteral("A"), QStringLiteral("z")},
-                  {QStringLiteral("C"), QStringLiteral("y")}});
-    table.setSortOrder(order);
-    table.setSorted(sorted);
-    QHeaderView *header = w->lvStrings->header();
+    // Added in this order, which is the file's.
+    addEntry(*w, QStringLiteral("B"), QStringLiteral("x"));
+    addEntry(*w, QStringLiteral("A"), QStringLiteral("z"));
+    addEntry(*w, QStringLiteral("C"), QStringLiteral("y"));
+    StringListProxy &proxy = w->listProxy();
+    proxy.setSortOrder(order);
+    proxy.setSorted(sorted);
+    QHeaderView *header = list()->header();
     for (int column : clicks) {
         const QPoint at(header->sectionViewportPosition(column) + 10, header->height() / 2);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
     }
-    QCOMPARE(table.sortKey(), key);
-    QCOMPARE(table.sortOrder(), expectedOrder);
+    QCOMPARE(proxy.sortKey(), key);
+    QCOMPARE(proxy.sortOrder(), expectedOrder);
     QCOMPARE(names().join(QString()), rows);
     QCOMPARE(header->isSortIndicatorShown(), sorted);
     if (sorted) {
         QCOMPARE(header->sortIndicatorSection(), key);
-        QCOMPARE(header->sortIndicatorOrder(), expectedOrder == StringTable::Ascending ? Qt::AscendingOrder
-                                                                                        : Qt::DescendingOrder);
+        QCOMPARE(header->sortIndicatorOrder(), expectedOrder == Ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
     }
+}
+
+// A file opens shown by Name, whatever column the list was sorted by, in the direction the
+// list had; New keeps the list's order as it was.
+void TestFrmMain::openSortsByNameInTheListsDirection_data()
+{
+    QTest::addColumn<QStringList>("clicks"); // on the headers, before the open
+    QTest::addColumn<int>("order");
+    QTest::addColumn<QString>("rows");
+    QTest::newRow("as the list starts") << QStringList() << int(Ascending) << "ABC";
+    QTest::newRow("sorted by Value") << QStringList{"Value"} << int(Ascending) << "ABC";
+    QTest::newRow("sorted by Value, down") << QStringList{"Value", "Value"} << int(Descending) << "CBA";
+    QTest::newRow("sorted by Name, down") << QStringList{"Name"} << int(Descending) << "CBA";
+}
+
+void TestFrmMain::openSortsByNameInTheListsDirection()
+{
+    QFETCH(QStringList, clicks);
+    QFETCH(int, order);
+    QFETCH(QString, rows);
+    w->Form_Load(QString());
+    for (const QString &caption : clicks)
+        w->lvStrings_ColumnClick(caption);
+    const int keyBefore = w->listProxy().sortKey();
+    w->fileCommands().mnuFile_New_Click();
+    QCOMPARE(w->listProxy().sortKey(), keyBefore);
+    const QString path = writeTable(QStringLiteral("t.gxt"), {{"B", "z"}, {"C", "x"}, {"A", "y"}});
+    QVERIFY(w->fileCommands().OpenGxtFile(path));
+    StringListProxy &proxy = w->listProxy();
+    QVERIFY(proxy.isSorted());
+    QCOMPARE(proxy.sortKey(), int(ByName));
+    QCOMPARE(proxy.sortOrder(), order);
+    QCOMPARE(names().join(QString()), rows);
 }
 
 void TestFrmMain::popup_data()
@@ -894,14 +945,14 @@ void TestFrmMain::popup()
     QFETCH(QPoint, offset);
     QFETCH(bool, shown);
     w->Form_Load(QString());
-    QWidget *viewport = w->lvStrings->viewport();
+    QWidget *viewport = list()->viewport();
     const QPoint press(100, 100);
     QTest::mousePress(viewport, Qt::RightButton, {}, press);
     QCOMPARE(QPoint(w->mouseDownX(), w->mouseDownY()), press);
 
     // Whatever pops up chooses Edit by its access key, as a user would.
     QWidget *popup = nullptr;
-    QSignalSpy edit(w->mnuStrings_Edit, &QAction::triggered);
+    QSignalSpy edit(item("mnuStrings_Edit"), &QAction::triggered);
     QTimer::singleShot(0, w.get(), [&] {
         popup = QApplication::activePopupWidget();
         if (popup)
@@ -911,32 +962,33 @@ void TestFrmMain::popup()
     QCoreApplication::processEvents();
     QCOMPARE(popup != nullptr, shown);
     if (shown)
-        QCOMPARE(popup, static_cast<QWidget *>(w->mnuStrings));
+        QCOMPARE(popup, static_cast<QWidget *>(menu("mnuStrings")));
     QCOMPARE(edit.count(), shown ? 1 : 0);
     QCOMPARE(QPoint(w->mouseDownX(), w->mouseDownY()), QPoint(-1, -1));
 }
 
 void TestFrmMain::doubleClickRunsEdit()
 {
-    w->Form_Load(writeGxt(QStringLiteral("t.gxt"), entries(3)));
-    QSignalSpy edit(w->mnuStrings_Edit, &QAction::triggered);
-    QTest::mouseDClick(w->lvStrings->viewport(), Qt::LeftButton, {}, QPoint(30, 5));
+    w->Form_Load(writeTable(QStringLiteral("t.gxt"), entries(3)));
+    QSignalSpy edit(item("mnuStrings_Edit"), &QAction::triggered);
+    QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, QPoint(30, 5));
     QCoreApplication::processEvents();
     QCOMPARE(edit.count(), 1);
     // Edit then finds the row under the pointer selected.
-    QCOMPARE(w->lvStrings->currentIndex().row(), 0);
+    QCOMPARE(list()->currentIndex().row(), 0);
+    QCOMPARE(editorCaptions, QStringList{QStringLiteral("Edit String")});
 }
 
 void TestFrmMain::typingJumpsToName()
 {
     // A1's Value starts with what is typed; only the Name column may match.
-    w->Form_Load(writeGxt(QStringLiteral("t.gxt"), {{QStringLiteral("A1"), QStringLiteral("qu_pass too")},
-                                                   {QStringLiteral("QU_PASS"), QStringLiteral("x")},
-                                                   {QStringLiteral("Z9"), QStringLiteral("y")}}));
-    w->lvStrings->setCurrentIndex(w->lvStrings->model()->index(0, 1));
-    QTest::keyClicks(w->lvStrings, QStringLiteral("qu_p"));
-    QCOMPARE(w->lvStrings->currentIndex().row(), 1);
-    QCOMPARE(w->lvStrings->selectionModel()->selectedRows().value(0).row(), 1);
+    w->Form_Load(writeTable(QStringLiteral("t.gxt"), {{QStringLiteral("A1"), QStringLiteral("qu_pass too")},
+                                                     {QStringLiteral("QU_PASS"), QStringLiteral("x")},
+                                                     {QStringLiteral("Z9"), QStringLiteral("y")}}));
+    list()->setCurrentIndex(list()->model()->index(0, 1));
+    QTest::keyClicks(list(), QStringLiteral("qu_p"));
+    QCOMPARE(list()->currentIndex().row(), 1);
+    QCOMPARE(selectedName(*w), QStringLiteral("QU_PASS"));
 }
 
 void TestFrmMain::keysOfTheList_data()
@@ -957,10 +1009,10 @@ void TestFrmMain::keysOfTheList()
     QFETCH(Qt::Key, key);
     QFETCH(Qt::KeyboardModifiers, modifiers);
     QFETCH(QString, command);
-    w->Form_Load(writeGxt(QStringLiteral("t.gxt"), entries(3)));
+    w->Form_Load(writeTable(QStringLiteral("t.gxt"), entries(3)));
     activate();
-    QTest::keyClicks(w->lvStrings, QStringLiteral("n0002"));
-    QCOMPARE(w->selectedPosition(), 2);
+    QTest::keyClicks(list(), QStringLiteral("n0002"));
+    QCOMPARE(selectedName(*w), QStringLiteral("N0002"));
     QString edited;
     editorScript = [&edited](frmStrings &dialog) {
         edited = dialog.txtName()->text();
@@ -968,7 +1020,7 @@ void TestFrmMain::keysOfTheList()
     };
     if (command == QLatin1String("Delete"))
         dialogs->setNextAnswer(QMessageBox::Yes);
-    QTest::keyClick(w->lvStrings, key, modifiers);
+    QTest::keyClick(list(), key, modifiers);
 
     QCOMPARE(edited, command == QLatin1String("Edit") ? QStringLiteral("N0002") : QString());
     QCOMPARE(names(), command == QLatin1String("Delete") ? QStringList({"N0001", "N0003"})
@@ -988,20 +1040,20 @@ void TestFrmMain::stringCommands_data()
 void TestFrmMain::stringCommands()
 {
     QFETCH(QString, how);
-    w->Form_Load(writeGxt(QStringLiteral("t.gxt"), entries(3))); // N0001..N0003
+    w->Form_Load(writeTable(QStringLiteral("t.gxt"), entries(3))); // N0001..N0003
     activate();
-    auto run = [&](QAction *item, Qt::Key key) {
+    auto run = [&](const char *name, Qt::Key key) {
         if (how == QLatin1String("menu")) {
-            item->trigger();
+            item(name)->trigger();
         } else if (how == QLatin1String("shortcut")) {
-            QTest::keyClick(w->lvStrings, key, Qt::ControlModifier);
+            QTest::keyClick(list(), key, Qt::ControlModifier);
         } else {
             QTimer::singleShot(0, w.get(), [key] {
                 if (QWidget *popup = QApplication::activePopupWidget())
                     QTest::keyClick(popup, key);
             });
-            QTest::mousePress(w->lvStrings->viewport(), Qt::RightButton, {}, QPoint(300, 300));
-            QTest::mouseRelease(w->lvStrings->viewport(), Qt::RightButton, {}, QPoint(300, 300));
+            QTest::mousePress(list()->viewport(), Qt::RightButton, {}, QPoint(300, 300));
+            QTest::mouseRelease(list()->viewport(), Qt::RightButton, {}, QPoint(300, 300));
         }
         QCoreApplication::processEvents();
     };
@@ -1012,12 +1064,12 @@ void TestFrmMain::stringCommands()
         QTest::keyClicks(dialog.txtValue(), QStringLiteral("~r~added"));
         dialog.cmdOk_Click();
     };
-    run(w->mnuStrings_Add, Qt::Key_A);
+    run("mnuStrings_Add", Qt::Key_A);
     QCOMPARE(editorCaptions, QStringList{QStringLiteral("Add String")});
     QCOMPARE(names(), (QStringList{"N0001", "N0002", "N0002A", "N0003"}));
-    QCOMPARE(w->table().value(3), QStringLiteral("~r~added"));
-    QCOMPARE(w->selectedPosition(), 3);
-    QVERIFY(w->StringsChanged);
+    QCOMPARE(selected(*w), QStringLiteral("N0002A=~r~added"));
+    QCOMPARE(list()->currentIndex().row(), 2);
+    QVERIFY(changed());
 
     // Edit the selected row: renaming it moves it, and it stays selected.
     editorScript = [](frmStrings &dialog) {
@@ -1026,35 +1078,36 @@ void TestFrmMain::stringCommands()
         dialog.txtName()->setText(QStringLiteral("A"));
         dialog.cmdOk_Click();
     };
-    run(w->mnuStrings_Edit, Qt::Key_E);
+    run("mnuStrings_Edit", Qt::Key_E);
     QCOMPARE(editorCaptions.last(), QStringLiteral("Edit String"));
     QCOMPARE(names(), (QStringList{"A", "N0001", "N0002", "N0003"}));
-    QCOMPARE(w->selectedPosition(), 1);
+    QCOMPARE(selectedName(*w), QStringLiteral("A"));
+    QCOMPARE(list()->currentIndex().row(), 0);
 
     // Delete after the question; No keeps the row.
     dialogs->setNextAnswer(QMessageBox::No);
-    run(w->mnuStrings_Delete, Qt::Key_D);
+    run("mnuStrings_Delete", Qt::Key_D);
     QCOMPARE(w->table().count(), 4);
     dialogs->setNextAnswer(QMessageBox::Yes);
-    run(w->mnuStrings_Delete, Qt::Key_D);
+    run("mnuStrings_Delete", Qt::Key_D);
     QCOMPARE(names(), (QStringList{"N0001", "N0002", "N0003"}));
     QCOMPARE(dialogs->messages.last().text, QStringLiteral("Are you sure you wish to delete the string 'A'?"));
 }
 
 void TestFrmMain::deleteMarksTheTableChanged()
 {
-    const QString path = writeGxt(QStringLiteral("t.gxt"), entries(2));
+    const QString path = writeTable(QStringLiteral("t.gxt"), entries(2));
     w->Form_Load(path);
-    w->lvStrings->setCurrentIndex(w->lvStrings->model()->index(0, 0));
+    list()->setCurrentIndex(list()->model()->index(0, 0));
     dialogs->setNextAnswer(QMessageBox::Yes);
-    w->mnuStrings_Delete_Click();
-    QVERIFY(w->StringsChanged);
+    w->stringCommands().mnuStrings_Delete_Click();
+    QVERIFY(changed());
     // Closing now asks, and No leaves the file as it was.
-    const QByteArray before = contents(path);
+    const QByteArray before = testfiles::readFile(path);
     dialogs->setNextAnswer(QMessageBox::No);
     QVERIFY(w->close());
     QCOMPARE(dialogs->messages.last().title, QStringLiteral("Save Changes?"));
-    QCOMPARE(contents(path), before);
+    QCOMPARE(testfiles::readFile(path), before);
 }
 
 void TestFrmMain::dropRefusesOtherFiles()
@@ -1063,7 +1116,7 @@ void TestFrmMain::dropRefusesOtherFiles()
     const QString text = m_dir->filePath(QStringLiteral("notes.txt"));
     QFile(text).open(QIODevice::WriteOnly);
     // Drops on the list reach the window only while the list takes none itself.
-    QVERIFY(!w->lvStrings->viewport()->acceptDrops() && !w->lvStrings->acceptDrops());
+    QVERIFY(!list()->viewport()->acceptDrops() && !list()->acceptDrops());
     QVERIFY(!drop(text));
     QVERIFY(!drop(m_dir->filePath(QStringLiteral("absent.gxt"))));
     QCOMPARE(w->windowTitle(), QStringLiteral("Quillet - Untitled"));

@@ -1,12 +1,16 @@
 // The window over tabled and hashed files, driven through its own commands: moving between
-// tables, the table commands, hashed keys, key names and character numberings.
+// tables, the table commands, hashed keys, key names, character numberings and what a load
+// notes about them.
 #include "testfiles.h"
+#include "windowdriver.h"
 
+#include "filecommands.h"
 #include "filelocation.h"
 #include "frmmain.h"
 #include "frmstrings.h"
 #include "frmtables.h"
-#include "keynames.h"
+#include "stringcommands.h"
+#include "tablecommands.h"
 #include "userdialogs.h"
 #include "valueedit.h"
 
@@ -19,22 +23,23 @@
 #include <memory>
 
 using namespace quillet;
+using namespace windowdriver;
+using testfiles::Row;
+using testfiles::RowDocument;
 
 namespace {
 
 // Three tables, in file order MAIN, BOAT, INTRO as the writer orders them; the texts hold
 // letters of the game's own numbering (0x83 is Ä there, ƒ in Windows-1252).
-GxtDocumentData tables(GxtLayout layout)
+RowDocument tables(const QString &format)
 {
-    GxtDocumentData data;
-    data.layout = layout;
-    const bool hashed = layout == GxtLayout::Hashed;
-    data.tables.push_back({"MAIN", {{hashed ? "#1CBF88DC" : "YES", "Ja"}, {"B", "JÄGER"}, {"A", "zwei"}}});
-    if (layout == GxtLayout::Flat)
-        return data;
-    data.tables.push_back({"INTRO", {{"I1", "intro"}}});
-    data.tables.push_back({"BOAT", {{"B1", "boat"}, {"B2", "boat two"}}});
-    return data;
+    const bool hashed = format == QLatin1String("hashed");
+    RowDocument document{format, 16, {{"MAIN", {{hashed ? "#1CBF88DC" : "YES", "Ja"}, {"B", "JÄGER"}, {"A", "zwei"}}}}};
+    if (format == QLatin1String("flat"))
+        return document;
+    document.tables.push_back({"INTRO", {{"I1", "intro"}}});
+    document.tables.push_back({"BOAT", {{"B1", "boat"}, {"B2", "boat two"}}});
+    return document;
 }
 
 } // namespace
@@ -48,28 +53,23 @@ class TestTableWindow : public QObject
     std::unique_ptr<MemorySettingsStore> settings;
     std::unique_ptr<frmMain> w;
 
-    QString file(const QString &name, const GxtDocumentData &data)
+    QString file(const QString &name, const QByteArray &bytes)
     {
         const QString path = dir->filePath(name);
-        const auto numbering = CharacterNumbering::defaultFor(data.layout);
-        if (!testfiles::writeFile(path, testfiles::written(data, *numbering)))
+        if (!testfiles::writeFile(path, bytes))
             qFatal("cannot write %s", qPrintable(path));
         return path;
     }
-    QString open(GxtLayout layout)
+    QString open(const QString &format)
     {
-        const QString path = file(QStringLiteral("t.gxt"), tables(layout));
+        const QString path = file(QStringLiteral("t.gxt"), testfiles::written(tables(format)));
         w->Form_Load(path);
         return path;
     }
-    QStringList names() const
-    {
-        QStringList list;
-        for (const StringEntry &row : w->table().rows())
-            list << row.name;
-        return list;
-    }
-    QString tableShown() const { return w->document().tableName(w->shownTable()); }
+    QStringList names() const { return windowdriver::names(*w); }
+    bool changed() const { return w->controller().StringsChanged(); }
+    QAction *item(const char *name) const { return windowdriver::item(*w, name); }
+    QString tableShown() const { return windowdriver::tableShown(*w); }
     // Works the editor dialog: types a name into the emptied name box and commits.
     void commitWithName(const QString &typed)
     {
@@ -98,150 +98,191 @@ private Q_SLOTS:
 
     void tablesMenuOnlyForTables()
     {
-        QVERIFY(!w->mnuTables->menuAction()->isVisible());
-        open(GxtLayout::Flat);
+        QMenu *tablesMenu = menu(*w, "mnuTables");
+        QVERIFY(!tablesMenu->menuAction()->isVisible());
+        open(QStringLiteral("flat"));
         QCOMPARE(w->windowTitle(), QStringLiteral("Quillet - t.gxt"));
         // Hidden is not enough: a hidden menu's shortcuts would still fire.
-        QVERIFY(!w->mnuTables->menuAction()->isVisible() && !w->mnuTables_Next->isEnabled());
+        QVERIFY(!tablesMenu->menuAction()->isVisible() && !item("mnuTables_Next")->isEnabled());
 
-        open(GxtLayout::Tabled);
+        open(QStringLiteral("tabled"));
         QCOMPARE(w->windowTitle(), QStringLiteral("Quillet - t.gxt [MAIN]"));
-        QVERIFY(w->mnuTables->menuAction()->isVisible() && w->mnuTables_Next->isEnabled());
+        QVERIFY(tablesMenu->menuAction()->isVisible() && item("mnuTables_Next")->isEnabled());
         // MAIN stays what it is.
-        QVERIFY(!w->mnuTables_Rename->isEnabled() && !w->mnuTables_Delete->isEnabled());
-        w->mnuFile_New_Click();
-        QVERIFY(!w->mnuTables->menuAction()->isVisible());
+        QVERIFY(!item("mnuTables_Rename")->isEnabled() && !item("mnuTables_Delete")->isEnabled());
+        w->fileCommands().mnuFile_New_Click();
+        QVERIFY(!tablesMenu->menuAction()->isVisible());
         QCOMPARE(w->windowTitle(), QStringLiteral("Quillet - Untitled"));
     }
 
     void movingBetweenTablesKeepsTheOrderAndSelectsNothing()
     {
-        open(GxtLayout::Tabled);
+        open(QStringLiteral("tabled"));
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
         w->lvStrings_ColumnClick(QStringLiteral("Name")); // Name, descending
-        w->lvStrings->setCurrentIndex(w->lvStrings->model()->index(0, 0));
+        list(*w)->setCurrentIndex(list(*w)->model()->index(0, 0));
         QTest::keyClick(w.get(), Qt::Key_PageDown, Qt::ControlModifier);
         QCOMPARE(tableShown(), QStringLiteral("BOAT"));
         QCOMPARE(w->windowTitle(), QStringLiteral("Quillet - t.gxt [BOAT]"));
         QCOMPARE(names(), (QStringList{"B2", "B1"}));
-        QCOMPARE(w->selectedPosition(), 0);
-        w->mnuTables_Next_Click();
+        QCOMPARE(w->selectedEntry(), EntryId(0));
+        w->tableCommands().mnuTables_Next_Click();
         QCOMPARE(tableShown(), QStringLiteral("INTRO"));
-        w->mnuTables_Next_Click(); // wraps
+        w->tableCommands().mnuTables_Next_Click(); // wraps
         QCOMPARE(tableShown(), QStringLiteral("MAIN"));
         QTest::keyClick(w.get(), Qt::Key_PageUp, Qt::ControlModifier);
         QCOMPARE(tableShown(), QStringLiteral("INTRO"));
-        QVERIFY(!w->StringsChanged);
+        QVERIFY(!changed());
     }
 
     void goToTableFiltersAsOneTypes()
     {
-        open(GxtLayout::Tabled);
+        open(QStringLiteral("tabled"));
         QStringList shown;
-        w->setTablesDialogRunner([&shown](frmTables &dialog) {
+        w->tableCommands().setTablesDialogRunner([&shown](frmTables &dialog) {
             dialog.show();
             QTest::keyClicks(dialog.txtFilter(), "o");
             for (int i = 0; i < dialog.lstTables()->topLevelItemCount(); ++i) {
-                const QTreeWidgetItem *item = dialog.lstTables()->topLevelItem(i);
-                if (!item->isHidden())
-                    shown << item->text(0) + ' ' + item->text(1);
+                const QTreeWidgetItem *row = dialog.lstTables()->topLevelItem(i);
+                if (!row->isHidden())
+                    shown << row->text(0) + ' ' + row->text(1);
             }
             QTest::keyClick(dialog.txtFilter(), Qt::Key_Down);
             QTest::keyClick(dialog.txtFilter(), Qt::Key_Return);
         });
-        w->mnuTables_GoTo->trigger();
+        item("mnuTables_GoTo")->trigger();
         QCOMPARE(shown, (QStringList{"BOAT 2", "INTRO 1"}));
         QCOMPARE(tableShown(), QStringLiteral("INTRO"));
 
         // Escape goes nowhere.
-        w->setTablesDialogRunner([](frmTables &dialog) {
+        w->tableCommands().setTablesDialogRunner([](frmTables &dialog) {
             dialog.show();
             QTest::keyClick(dialog.txtFilter(), Qt::Key_Escape);
         });
-        w->mnuTables_GoTo_Click();
+        w->tableCommands().mnuTables_GoTo_Click();
         QCOMPARE(tableShown(), QStringLiteral("INTRO"));
     }
 
     void tableCommandsChangeTheDocumentAndSave()
     {
-        const QString path = open(GxtLayout::Tabled);
+        const QString path = open(QStringLiteral("tabled"));
         // A name the game's tables cannot have is asked again; a name taken is refused.
         dialogs->setNextText(QStringLiteral("new table"));
         dialogs->setNextAnswer(QMessageBox::Ok);
         dialogs->setNextText(QStringLiteral("boat"));
         dialogs->setNextAnswer(QMessageBox::Ok);
         dialogs->setNextText(QStringLiteral("extra"));
-        w->mnuTables_Add_Click();
+        w->tableCommands().mnuTables_Add_Click();
         QCOMPARE(dialogs->messages.value(0).text, QStringLiteral("A table's name is 1 to 7 characters of A to Z, 0 to 9 and _."));
         QCOMPARE(dialogs->messages.value(1).text, QStringLiteral("A table named 'BOAT' already exists."));
         QCOMPARE(tableShown(), QStringLiteral("EXTRA"));
-        QVERIFY(w->StringsChanged);
+        QVERIFY(changed());
 
         dialogs->setNextText(QStringLiteral("CARGO"));
-        w->mnuTables_Rename_Click();
+        w->tableCommands().mnuTables_Rename_Click();
         QCOMPARE(w->windowTitle(), QStringLiteral("Quillet - t.gxt [CARGO]"));
 
-        w->mnuTables_Previous_Click();
+        w->tableCommands().mnuTables_Previous_Click();
         QCOMPARE(tableShown(), QStringLiteral("INTRO"));
         dialogs->setNextAnswer(QMessageBox::No);
-        w->mnuTables_Delete_Click();
+        w->tableCommands().mnuTables_Delete_Click();
         QCOMPARE(dialogs->messages.last().text,
                  QStringLiteral("Are you sure you wish to delete the table 'INTRO' and its 1 entry?"));
-        QCOMPARE(w->document().tableCount(), 4);
+        QCOMPARE(w->controller().document().tableCount(), 4);
         dialogs->setNextAnswer(QMessageBox::Yes);
-        w->mnuTables_Delete_Click();
+        w->tableCommands().mnuTables_Delete_Click();
         QCOMPARE(tableShown(), QStringLiteral("BOAT"));
 
-        QVERIFY(w->mnuFile_Save_Click());
-        GxtDocumentData saved = testfiles::readBack(testfiles::readFile(path));
-        QCOMPARE(saved.layout, GxtLayout::Tabled);
+        QVERIFY(w->fileCommands().mnuFile_Save_Click());
+        const RowDocument saved = testfiles::readBack(testfiles::readFile(path));
+        QCOMPARE(saved.format, QStringLiteral("tabled"));
         QStringList tableNames;
-        for (const GxtTableData &t : saved.tables)
+        for (const testfiles::RowTable &t : saved.tables)
             tableNames << t.name;
         QCOMPARE(tableNames, (QStringList{"MAIN", "BOAT", "CARGO"}));
-        QVERIFY(!w->StringsChanged);
+        QVERIFY(!changed());
     }
 
     void hashedKeysByNameOrHash()
     {
-        const QString list = dir->filePath(QStringLiteral("names.txt"));
-        QVERIFY(testfiles::writeFile(list, "YES\nI1\n"));
-        open(GxtLayout::Hashed);
+        const QString list = file(QStringLiteral("names.txt"), "YES\nI1\n");
+        open(QStringLiteral("hashed"));
         QVERIFY(names().contains(QStringLiteral("#1CBF88DC")));
 
         dialogs->setNextFileName(list);
-        w->mnuFile_KeyNames_Click();
+        item("mnuFile_KeyNames")->trigger();
         QVERIFY(names().contains(QStringLiteral("YES")));
-        QVERIFY(!w->StringsChanged);
+        QVERIFY(!changed());
         QCOMPARE(settings->value(QStringLiteral("Key Names"), QStringLiteral("File"), QString()), list);
 
         // A key typed as its hash, and one whose hash another entry has.
         commitWithName(QStringLiteral("#0000abcd"));
-        w->mnuStrings_Add_Click();
+        w->stringCommands().mnuStrings_Add_Click();
         QVERIFY(names().contains(QStringLiteral("#0000ABCD")));
         dialogs->setNextAnswer(QMessageBox::Ok);
         commitWithName(QStringLiteral("yes"));
-        w->mnuStrings_Add_Click();
+        w->stringCommands().mnuStrings_Add_Click();
         QCOMPARE(names().count(QStringLiteral("YES")), 1);
         QVERIFY2(dialogs->messages.last().text.contains(QStringLiteral("#1CBF88DC")), qPrintable(dialogs->messages.last().text));
 
         // Names typed here are known from now on, and hashed files opened later use the list.
         dialogs->setNextAnswer(QMessageBox::No);
-        w->mnuFile_New_Click();
-        open(GxtLayout::Hashed);
+        w->fileCommands().mnuFile_New_Click();
+        open(QStringLiteral("hashed"));
         QVERIFY(names().contains(QStringLiteral("YES")));
+    }
+
+    // Updating the value of an entry of a hashed file keeps its key, however the key shows:
+    // as its hash, by a known name, or by a known name longer than a typed one.
+    void hashedUpdateKeepsTheHash_data()
+    {
+        QTest::addColumn<QString>("known"); // the key name list; "" for none
+        QTest::addColumn<QString>("shown"); // the key as the list and the name box show it
+        QTest::addColumn<QString>("value"); // its value in the file, which finds its hash
+        QTest::newRow("shown as its hash") << "" << "#1CBF88DC" << "Ja";
+        QTest::newRow("shown by a known name") << "YES" << "YES" << "Ja";
+        QTest::newRow("a known name of ten characters") << "ROMAN13_03" << "ROMAN13_03" << "lang";
+    }
+    void hashedUpdateKeepsTheHash()
+    {
+        QFETCH(QString, known);
+        QFETCH(QString, shown);
+        QFETCH(QString, value);
+        const QByteArray bytes =
+            testfiles::written(RowDocument{"hashed", 16, {{"MAIN", {{"YES", "Ja"}, {"ROMAN13_03", "lang"}, {"B", "b"}}}}});
+        const QString path = file(QStringLiteral("t.gxt"), bytes);
+        testfiles::Rows rows = testfiles::readRows(bytes);
+        const auto edited = std::find_if(rows.begin(), rows.end(), [&](const Row &row) { return row.value == value; });
+        QVERIFY(edited != rows.end());
+        edited->value = QStringLiteral("Oui");
+        if (!known.isEmpty())
+            settings->setValue(QStringLiteral("Key Names"), QStringLiteral("File"), file(QStringLiteral("names.txt"), known.toUtf8()));
+        w->Form_Load(path);
+        QVERIFY2(select(*w, shown), qPrintable(names().join(' ')));
+
+        QString named;
+        w->stringCommands().setDialogRunner([&named](frmStrings &dialog) {
+            named = dialog.txtName()->text();
+            dialog.txtValue()->setValue(QStringLiteral("Oui"));
+            dialog.cmdOk_Click();
+        });
+        QCOMPARE(w->stringCommands().edit(), w->selectedEntry());
+        QCOMPARE(named, shown);
+        QCOMPARE(selected(*w), shown + QStringLiteral("=Oui"));
+        QVERIFY(w->fileCommands().mnuFile_Save_Click());
+        QCOMPARE(testfiles::readRows(testfiles::readFile(path)), rows);
+        QCOMPARE(dialogs->messages.size(), 0);
     }
 
     void numberingShowsTheSameUnitsAnew()
     {
-        const QString path = open(GxtLayout::Tabled);
+        const QString path = open(QStringLiteral("tabled"));
         const QByteArray before = testfiles::readFile(path);
-        QVERIFY(w->mnuFile_Numbering_Western->isChecked());
-        w->mnuFile_Numbering_Windows1252->trigger();
-        QVERIFY(w->table().rows().end() != std::find_if(w->table().rows().begin(), w->table().rows().end(),
-                                                        [](const StringEntry &e) { return e.value == QStringLiteral("JƒGER"); }));
-        QVERIFY(!w->StringsChanged);
+        QVERIFY(item("mnuFile_Numbering_Western")->isChecked());
+        item("mnuFile_Numbering_Windows1252")->trigger();
+        QVERIFY(rows(*w).contains(QStringLiteral("B=JƒGER")));
+        QVERIFY(!changed());
         QCOMPARE(settings->value(QStringLiteral("Character Numbering"), QStringLiteral("tabled"), QString()),
                  QStringLiteral("windows-1252"));
         // Flat files keep their own choice.
@@ -249,23 +290,21 @@ private Q_SLOTS:
                  QStringLiteral("unset"));
 
         // A map that does not read changes nothing but says where it is wrong.
-        const QString map = dir->filePath(QStringLiteral("bad.map"));
-        QVERIFY(testfiles::writeFile(map, "0104=0083\nwrong\n"));
+        const QString map = file(QStringLiteral("bad.map"), "0104=0083\nwrong\n");
         dialogs->setNextFileName(map);
         dialogs->setNextAnswer(QMessageBox::Ok);
-        w->mnuFile_Numbering_FromFile_Click();
+        item("mnuFile_Numbering_FromFile")->trigger();
         QVERIFY2(dialogs->messages.last().text.endsWith(QStringLiteral("line 2: expected UUUU=GGGG, a character's code "
                                                                         "and its glyph number in hex, but found \"wrong\"")),
                  qPrintable(dialogs->messages.last().text));
-        QVERIFY(w->mnuFile_Numbering_Windows1252->isChecked());
+        QVERIFY(item("mnuFile_Numbering_Windows1252")->isChecked());
 
         // A map that reads: Ą where the game draws Ä, and the editor refuses Ä from then on.
-        QVERIFY(testfiles::writeFile(map, "0104=0083\n"));
+        file(QStringLiteral("bad.map"), "0104=0083\n");
         dialogs->setNextFileName(map);
-        w->mnuFile_Numbering_FromFile_Click();
-        QVERIFY(w->mnuFile_Numbering_FromFile->isChecked());
-        QVERIFY(w->table().rows().end() != std::find_if(w->table().rows().begin(), w->table().rows().end(),
-                                                        [](const StringEntry &e) { return e.value == QStringLiteral("JĄGER"); }));
+        item("mnuFile_Numbering_FromFile")->trigger();
+        QVERIFY(item("mnuFile_Numbering_FromFile")->isChecked());
+        QVERIFY(rows(*w).contains(QStringLiteral("B=JĄGER")));
         w->stringCommands().setDialogRunner([](frmStrings &dialog) {
             dialog.txtName()->setText(QStringLiteral("NEW"));
             dialog.txtValue()->setValue(QStringLiteral("Ä"));
@@ -274,13 +313,115 @@ private Q_SLOTS:
                 dialog.cmdCancel_Click();
         });
         dialogs->setNextAnswer(QMessageBox::Ok);
-        w->mnuStrings_Add_Click();
+        w->stringCommands().mnuStrings_Add_Click();
         QVERIFY(!names().contains(QStringLiteral("NEW")));
         QVERIFY(dialogs->messages.last().text.contains(QStringLiteral("U+00C4")));
 
         // Nothing underneath changed: the save writes the same bytes.
-        QVERIFY(w->mnuFile_Save_Click());
+        QVERIFY(w->fileCommands().mnuFile_Save_Click());
         QCOMPARE(testfiles::readFile(path), before);
+    }
+
+    // What a load could not take as it should is said in one note beside the window, which
+    // opens the file all the same; a file without anything to say shows none.
+    void loadNotes_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("setting"); // "group/key" of a remembered file that has gone; "" for none
+        QTest::addColumn<QStringList>("said"); // the note's lines after its first; empty: no note
+        QTest::addColumn<QString>("shown");    // the row MAIN's B shows as
+        QTest::newRow("nothing to say") << "tabled" << "" << QStringList() << "B=JÄGER";
+        QTest::newRow("the check's warnings")
+            << "flat" << ""
+            << QStringList{"• the key A appears 2 times; the game finds only one of them",
+                           "• the key B appears 2 times; the game finds only one of them"}
+            << "B=JÄGER";
+        QTest::newRow("a remembered map that has gone")
+            << "tabled" << "Character Numbering/tabled"
+            << QStringList{"• the character map could not be read (GONE: No such file or directory); the texts "
+                           "show in Game (Western European)"}
+            << "B=JÄGER";
+        QTest::newRow("a remembered key name list that has gone")
+            << "hashed" << "Key Names/File"
+            << QStringList{"• the key name list could not be read (GONE: No such file or directory); hashed keys "
+                           "show as their hashes"}
+            << "#B52F30CE=JÄGER";
+    }
+    void loadNotes()
+    {
+        QFETCH(QString, format);
+        QFETCH(QString, setting);
+        QFETCH(QStringList, said);
+        QFETCH(QString, shown);
+        RowDocument document = tables(format);
+        if (format == QLatin1String("flat"))
+            document.tables[0].rows << Row{"A", "drei"} << Row{"B", "vier"};
+        const QString gone = dir->filePath(QStringLiteral("gone.txt"));
+        if (!setting.isEmpty())
+            settings->setValue(setting.section('/', 0, 0), setting.section('/', 1), gone);
+        w->Form_Load(file(QStringLiteral("t.gxt"), testfiles::written(document)));
+
+        QCOMPARE(w->controller().CurrentFile(), dir->filePath(QStringLiteral("t.gxt")));
+        QVERIFY(rows(*w).contains(shown));
+        QCOMPARE(dialogs->messages.size(), 0);
+        // The note comes once the window has shown the file.
+        QCOMPARE(dialogs->notes.size(), 0);
+        QCoreApplication::processEvents();
+        if (said.isEmpty()) {
+            QCOMPARE(dialogs->notes.size(), 0);
+            return;
+        }
+        QCOMPARE(dialogs->notes.size(), 1);
+        const UserDialogs::Message &note = dialogs->notes[0];
+        QCOMPARE(note.title, QStringLiteral("Opened with Warnings"));
+        QCOMPARE(note.icon, QMessageBox::Information);
+        const QString count = said.size() == 1 ? QStringLiteral("a warning") : QStringLiteral("%1 warnings").arg(said.size());
+        QCOMPARE(note.text, QStringLiteral("t.gxt opened, with %1:\n\n").arg(count) + said.join('\n').replace("GONE", gone));
+        // The format's own numbering stands in for a map that has gone, and a save writes
+        // what was read.
+        QCOMPARE(w->controller().numberingChoice(), CharacterNumbering::defaultFor(testfiles::format(format))->name());
+        QVERIFY(item(format == QLatin1String("flat") ? "mnuFile_Numbering_Windows1252" : "mnuFile_Numbering_Western")->isChecked());
+        QVERIFY(!changed());
+    }
+
+    // A key name list chosen from the menu that does not read says why in a message box, and
+    // the keys, the remembered list and the history stay as they were.
+    void unreadableKeyNameList_data()
+    {
+        QTest::addColumn<QByteArray>("bytes"); // empty: no such file
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no such file") << QByteArray() << "No such file or directory";
+        QTest::newRow("a line that is no key name") << QByteArray("YES\nTWO WORDS\n")
+                                                    << "line 2: \"TWO WORDS\" is not a key name";
+        QTest::newRow("not UTF-8") << QByteArray("YES\n\xff\n") << "not valid UTF-8";
+    }
+    void unreadableKeyNameList()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        const QString known = file(QStringLiteral("known.txt"), "I1\n");
+        settings->setValue(QStringLiteral("Key Names"), QStringLiteral("File"), known);
+        open(QStringLiteral("hashed"));
+        addEntry(*w, QStringLiteral("#0000ABCD"), QStringLiteral("new"));
+        const QStringList before = rows(*w);
+        const QString list = dir->filePath(QStringLiteral("names.txt"));
+        if (!bytes.isEmpty())
+            file(QStringLiteral("names.txt"), bytes);
+
+        dialogs->setNextFileName(list);
+        dialogs->setNextAnswer(QMessageBox::Ok);
+        item("mnuFile_KeyNames")->trigger();
+        QCOMPARE(dialogs->messages.size(), 1);
+        const UserDialogs::Message &message = dialogs->messages[0];
+        QVERIFY2(message.text.startsWith(QStringLiteral("Could not read the name list ") + list) && message.text.contains(reason),
+                 qPrintable(message.text));
+        QCOMPARE(message.icon, QMessageBox::Critical);
+        QCOMPARE(rows(*w), before);
+        QCOMPARE(settings->value(QStringLiteral("Key Names"), QStringLiteral("File"), QString()), known);
+        QVERIFY(changed());
+        item("mnuStrings_Undo")->trigger();
+        QVERIFY(!changed());
+        QVERIFY(!names().contains(QStringLiteral("#0000ABCD")));
     }
 };
 

@@ -11,9 +11,14 @@
 // its own, set up and driven exactly as in-process cases are, reporting back through its
 // standard output.
 #include "testfiles.h"
+#include "windowdriver.h"
+
+#include "filecommands.h"
 #include "filelocation.h"
+#include "findcommands.h"
 #include "frmmain.h"
 #include "frmstrings.h"
+#include "stringcommands.h"
 #include "userdialogs.h"
 #include "valueedit.h"
 
@@ -38,6 +43,8 @@
 
 using namespace quillet;
 using namespace testfiles;
+using testfiles::Row;
+using testfiles::Rows;
 
 namespace {
 
@@ -49,26 +56,24 @@ constexpr int WatchdogSeconds = 300;
 
 // The table the user works on: large enough that a disk filling up stops its save part of
 // the way, well past any write buffer.
-std::vector<StringEntry> workRows()
+Rows workRows()
 {
-    std::vector<StringEntry> rows;
+    Rows rows;
     for (int i = 0; i < 2000; ++i)
-        rows.push_back({QStringLiteral("K%1").arg(i, 4, 10, QLatin1Char('0')), QStringLiteral("~r~text number %1").arg(i)});
+        rows.append({QStringLiteral("K%1").arg(i, 4, 10, QLatin1Char('0')), QStringLiteral("~r~text number %1").arg(i)});
     return rows;
 }
 
 // The change that makes the table worth saving.
-const StringEntry Change{QStringLiteral("NEW"), QStringLiteral("changed")};
+const Row Change{QStringLiteral("NEW"), QStringLiteral("changed")};
 
-std::vector<StringEntry> changedRows()
+Rows changedRows()
 {
-    std::vector<StringEntry> rows = workRows();
-    rows.push_back(Change);
-    return rows;
+    return workRows() << Change;
 }
 
 // What some other file at a save's target holds: small, and unlike the table saved.
-const std::vector<StringEntry> OtherRows{{QStringLiteral("A1"), QStringLiteral("Hi")}, {QStringLiteral("B"), QString()}};
+const Rows OtherRows{{QStringLiteral("A1"), QStringLiteral("Hi")}, {QStringLiteral("B"), QString()}};
 
 bool setMode(const QString &path, int mode)
 {
@@ -250,27 +255,32 @@ void captureEditorWarnings(QtMsgType type, const QMessageLogContext &context, co
 
 void recordState(frmMain &w, Report &r)
 {
-    r.stringsChanged = w.StringsChanged;
-    r.fileOperation = w.FileOperation;
+    const DocumentController &controller = w.controller();
+    r.stringsChanged = controller.StringsChanged();
+    r.fileOperation = controller.FileOperation();
     r.rowCount = w.table().count();
-    r.currentFile = w.currentFile();
+    r.currentFile = controller.CurrentFile();
     r.title = w.windowTitle();
-    for (QMenu *menu : {w.mnuFile, w.mnuStrings}) {
+    for (const char *name : {"mnuFile", "mnuStrings"}) {
+        const QMenu *menu = windowdriver::menu(w, name);
         if (!menu->isEnabled() || !menu->menuAction()->isEnabled())
             r.disabledCommands.append(menu->objectName());
-        for (QAction *item : menu->actions()) {
+        for (QAction *action : menu->actions()) {
             // Undo, Redo and Find Next wait for something to take back or look for.
-            const bool waits = item == w.mnuStrings_Undo   ? !w.history().stack().canUndo()
-                               : item == w.mnuStrings_Redo ? !w.history().stack().canRedo()
-                               : item == w.mnuStrings_FindNext || item == w.mnuStrings_FindPrevious ? !w.findDialog()
-                                                                                                    : false;
-            if (!item->isEnabled() && !waits)
-                r.disabledCommands.append(item->objectName());
+            const QString item = action->objectName();
+            const bool waits = item == QLatin1String("mnuStrings_Undo")   ? !controller.undoStack().canUndo()
+                               : item == QLatin1String("mnuStrings_Redo") ? !controller.undoStack().canRedo()
+                               : item.startsWith(QLatin1String("mnuStrings_Find")) && item != QLatin1String("mnuStrings_Find")
+                                   ? !w.findCommands().findDialog()
+                                   : false;
+            if (!action->isEnabled() && !waits)
+                r.disabledCommands.append(item);
         }
     }
-    r.listUsable = w.lvStrings->isVisible() && w.lvStrings->isEnabled() && w.lvBlank->isHidden();
+    const QTreeView *list = windowdriver::list(w);
+    r.listUsable = list->isVisible() && list->isEnabled() && windowdriver::control<QTreeView>(w, "lvBlank")->isHidden();
     r.cursorNormal = !QGuiApplication::overrideCursor();
-    r.progress = w.ProgressBar->value();
+    r.progress = windowdriver::control<QProgressBar>(w, "ProgressBar")->value();
 }
 
 // Runs the case in this process. `beforeCommand` changes the files around the open table
@@ -306,12 +316,11 @@ Report runScenario(const Case &c, const std::function<void()> &beforeCommand = {
         w.Form_Load(c.open);
     } else {
         w.Form_Load(c.open);
-        r.opened = w.currentFile() == c.open && dialogs.messages.isEmpty();
+        r.opened = w.controller().CurrentFile() == c.open && dialogs.messages.isEmpty();
         if (c.open.isEmpty())
-            w.table().assign(workRows());
-        w.table().addRow(Change);
-        w.StringsChanged = true;
-        const std::vector<StringEntry> rowsBefore = w.table().rows();
+            windowdriver::addEntries(w, workRows());
+        windowdriver::addEntry(w, Change.name, Change.value);
+        const QStringList rowsBefore = windowdriver::rows(w);
         r.titleBefore = w.windowTitle();
         if (c.command == Command::SaveAs || c.open.isEmpty())
             dialogs.setNextFileName(c.target);
@@ -322,10 +331,10 @@ Report runScenario(const Case &c, const std::function<void()> &beforeCommand = {
         if (!(r.prepared = applyFault()))
             return r;
         if (c.command == Command::Save)
-            r.saved = w.mnuFile_Save_Click();
+            r.saved = w.fileCommands().mnuFile_Save_Click();
         else
-            w.mnuFile_SaveAs->trigger();
-        r.rowsKept = w.table().rows() == rowsBefore;
+            windowdriver::item(w, "mnuFile_SaveAs")->trigger();
+        r.rowsKept = windowdriver::rows(w) == rowsBefore;
     }
     recordState(w, r);
     for (const UserDialogs::Message &message : std::as_const(dialogs.messages))
@@ -334,12 +343,12 @@ Report runScenario(const Case &c, const std::function<void()> &beforeCommand = {
 
     // Usable: Add puts a row in, and New, after asking about that change, empties the table.
     const int rows = w.table().count();
-    w.mnuStrings_Add->trigger();
-    r.addWorks = w.table().count() == rows + 1 && w.StringsChanged && w.selectedPosition() > 0
-                 && w.table().name(w.selectedPosition()) == QLatin1String("ADDED");
+    windowdriver::item(w, "mnuStrings_Add")->trigger();
+    r.addWorks = w.table().count() == rows + 1 && w.controller().StringsChanged()
+                 && windowdriver::selected(w) == QLatin1String("ADDED=~g~more");
     dialogs.setNextAnswer(QMessageBox::No);
-    w.mnuFile_New->trigger();
-    r.newWorks = w.table().count() == 0 && w.currentFile().isEmpty()
+    windowdriver::item(w, "mnuFile_New")->trigger();
+    r.newWorks = w.table().count() == 0 && w.controller().CurrentFile().isEmpty()
                  && w.windowTitle() == QLatin1String("Quillet - Untitled")
                  && !dialogs.messages.isEmpty() && dialogs.messages.constLast().title == QLatin1String("Save Changes?");
     r.unexpected = dialogs.unexpected;
@@ -877,16 +886,19 @@ void TestWindowFaults::editorStartsWithHostileArguments()
 
 void TestWindowFaults::editorStartsWhateverTheArguments_data()
 {
-    // Run in a folder holding t.gxt and -name.gxt, two-row tables.
+    // Run in a folder holding t.gxt and -name.gxt, two-row tables, and big.gxt, whose load
+    // lets events run while the window is on the screen.
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("opened"); // "" for an untitled table
     QTest::addColumn<QString>("ignored"); // the line on standard error; "" for none
-    QTest::newRow("two files") << QStringList{"t.gxt", "b"} << "t.gxt" << "quillet: ignoring b";
-    QTest::newRow("an unknown option") << QStringList{"--bogus"} << "" << "quillet: ignoring --bogus";
-    QTest::newRow("a file named with a dash") << QStringList{"-name.gxt"} << "-name.gxt" << "";
-    QTest::newRow("after --") << QStringList{"--", "-name.gxt"} << "-name.gxt" << "";
+    QTest::addColumn<int>("rows");
+    QTest::newRow("two files") << QStringList{"t.gxt", "b"} << "t.gxt" << "quillet: ignoring b" << 2;
+    QTest::newRow("an unknown option") << QStringList{"--bogus"} << "" << "quillet: ignoring --bogus" << 0;
+    QTest::newRow("a file named with a dash") << QStringList{"-name.gxt"} << "-name.gxt" << "" << 2;
+    QTest::newRow("after --") << QStringList{"--", "-name.gxt"} << "-name.gxt" << "" << 2;
     // Qt takes its own options before the editor reads the rest.
-    QTest::newRow("Qt's option") << QStringList{"-reverse", "t.gxt"} << "t.gxt" << "";
+    QTest::newRow("Qt's option") << QStringList{"-reverse", "t.gxt"} << "t.gxt" << "" << 2;
+    QTest::newRow("a large table") << QStringList{"big.gxt"} << "big.gxt" << "" << 2000;
 }
 
 void TestWindowFaults::editorStartsWhateverTheArguments()
@@ -894,9 +906,11 @@ void TestWindowFaults::editorStartsWhateverTheArguments()
     QFETCH(QStringList, arguments);
     QFETCH(QString, opened);
     QFETCH(QString, ignored);
+    QFETCH(int, rows);
     QTemporaryDir temp;
     for (const char *name : {"t.gxt", "-name.gxt"})
         QVERIFY(writeFile(temp.filePath(QLatin1String(name)), written(OtherRows)));
+    QVERIFY(writeFile(temp.filePath(QStringLiteral("big.gxt")), written(workRows())));
 
     const EditorRun run = runEditor(arguments, false, temp.path());
     QVERIFY2(run.problem.isEmpty(), qPrintable(run.problem + QLatin1Char('\n') + run.errors));
@@ -904,7 +918,7 @@ void TestWindowFaults::editorStartsWhateverTheArguments()
     const QStringList editorLines = run.errors.split(QLatin1Char('\n')).filter(QRegularExpression(QStringLiteral("^quillet: ")));
     QCOMPARE(editorLines, ignored.isEmpty() ? QStringList() : QStringList{ignored});
     QCOMPARE(run.probe, QStringList({QStringLiteral("window Quillet - ") + (opened.isEmpty() ? QStringLiteral("Untitled") : opened),
-                                     QStringLiteral("rows %1").arg(opened.isEmpty() ? 0 : 2),
+                                     QStringLiteral("rows %1").arg(rows),
                                      QStringLiteral("list shown, enabled"), QStringLiteral("commands all enabled")}));
 }
 

@@ -52,9 +52,26 @@ using layoutbytes::Span;
 
 Q_DECLARE_METATYPE(layoutbytes::File)
 Q_DECLARE_METATYPE(quillet::RawDocument)
-Q_DECLARE_METATYPE(quillet::GxtLayout)
 
 namespace {
+
+// The entries one table of a document holds, and a text the reader lets through however
+// long: what a format's reader may give, its writer takes and the sweeps compare.
+constexpr int MaxEntries = 32766;
+constexpr int MaxValueLength = 32766;
+
+const GxtFormat &flatFormat()
+{
+    return testfiles::format(QStringLiteral("flat"));
+}
+const GxtFormat &tabledFormat()
+{
+    return testfiles::format(QStringLiteral("tabled"));
+}
+const GxtFormat &hashedFormat()
+{
+    return testfiles::format(QStringLiteral("hashed"));
+}
 
 QString s(const char *utf8)
 {
@@ -69,38 +86,36 @@ QString unitsOf(std::initializer_list<char16_t> units)
     return out;
 }
 
-// What a failed load must leave alone: a hashed document of two tables, changed since it
-// was opened, unlike anything a swept file holds.
-GxtDocumentData keptData()
+// What a failed load must leave alone: a hashed document of two tables, unlike anything a
+// swept file holds.
+RawDocument keptData()
 {
-    GxtDocumentData data;
-    data.layout = GxtLayout::Hashed;
-    data.bits = 8;
-    data.tables.push_back({mainTableName(), {{s("KEEP"), s("me")}, {s("ALSO"), s("this")}}});
-    data.tables.push_back({s("MISS1"), {{s("#0000ABCD"), s("x")}}});
-    return data;
+    return testfiles::raw(RowDocument{QStringLiteral("hashed"), 8,
+                                      {{mainTableName(), {{s("KEEP"), s("me")}, {s("ALSO"), s("this")}}},
+                                       {s("MISS1"), {{s("#0000ABCD"), s("x")}}}}});
 }
 
-std::vector<StringEntry> sortedCopy(std::vector<StringEntry> rows)
-{
-    std::sort(rows.begin(), rows.end(), [](const StringEntry &a, const StringEntry &b) {
-        return std::pair(a.name, a.value) < std::pair(b.name, b.value);
-    });
-    return rows;
-}
+// A document as a failed load must leave it: the same tables, the very table objects, and
+// every entry with the identity it had.
+struct Kept {
+    RawDocument raw;
+    std::vector<const StringTable *> tables;
+    std::vector<EntryId> ids;
 
-// The same layout, width and tables, each table's rows in any order: a document shows its
-// rows sorted.
-bool sameTables(const GxtDocumentData &a, const GxtDocumentData &b)
-{
-    if (a.layout != b.layout || a.bits != b.bits || a.tables.size() != b.tables.size())
-        return false;
-    for (size_t t = 0; t < a.tables.size(); ++t) {
-        if (a.tables[t].name != b.tables[t].name || sortedCopy(a.tables[t].rows) != sortedCopy(b.tables[t].rows))
-            return false;
+    explicit Kept(const GxtDocument &document)
+        : raw(document.toRaw())
+    {
+        for (int t = 0; t < document.tableCount(); ++t) {
+            tables.push_back(document.table(t));
+            for (const StringEntry &entry : document.table(t)->entries())
+                ids.push_back(entry.id);
+        }
     }
-    return true;
-}
+    friend bool operator==(const Kept &a, const Kept &b)
+    {
+        return a.raw == b.raw && a.tables == b.tables && a.ids == b.ids;
+    }
+};
 
 // Loads `bytes` from a file through LoadGxt into a document that already holds tables, and
 // checks what every caller relies on; empty when all is well, otherwise what went wrong.
@@ -117,15 +132,14 @@ struct LoadCheck {
         if (!writeFile(path, bytes))
             return QStringLiteral("cannot write the test file");
         GxtDocument document;
-        document.assign(keptData(), CharacterNumbering::western(GxtLayout::Hashed));
-        document.setModified(true);
-        const GxtDocumentData before = document.data();
+        document.assign(keptData());
+        const Kept before(document);
         int begun = 0;
         int ended = 0;
         FileOperationHooks hooks;
         hooks.begin = [&] { ++begun; };
         hooks.end = [&] { ++ended; };
-        const Result result = LoadGxt(path, document, {}, hooks);
+        const Result result = LoadGxt(path, document, hooks);
         if (begun != 1 || ended != 1)
             return QStringLiteral("the load began %1 and ended %2 times").arg(begun).arg(ended);
 
@@ -144,17 +158,20 @@ struct LoadCheck {
         if (!result) {
             if (result.errorString().isEmpty() || result.errorString() != read.errorString())
                 return QStringLiteral("the load failed with '%1'").arg(result.errorString());
-            if (!(document.data() == before) || !document.isModified())
+            if (!(Kept(document) == before))
                 return QStringLiteral("a failed load changed the open document");
             return {};
         }
         if (result.warnings() != read.warnings())
             return QStringLiteral("the load's warnings differ from the reader's");
-        if (document.isModified())
-            return QStringLiteral("a document just loaded counts as changed");
-        const GxtLayout layout = raw.layout;
-        const GxtDocumentData expected = decodeRawDocument(std::move(raw), *CharacterNumbering::defaultFor(layout), {});
-        if (!sameTables(document.data(), expected))
+        // A file of tables leaves the texts of its later tables in its bytes until something
+        // asks for them; what they are then is what the reader read.
+        for (int t = 1; t < document.tableCount(); ++t) {
+            if (document.table(t)->count() > 0 && !document.table(t)->hasPendingTexts())
+                return QStringLiteral("table %1's texts were read before anything asked for them").arg(t + 1);
+        }
+        // Every entry in the file's order, as the reader read it.
+        if (!(document.toRaw() == raw))
             return QStringLiteral("the loaded document differs from what the reader read");
         return {};
     }
@@ -162,9 +179,9 @@ struct LoadCheck {
 
 // The flat table behind the prefix sweep: names of every kind a field allows, texts with
 // colour codes and bytes above 0x7F, an empty text and a repeated name.
-std::vector<StringEntry> sweepTable()
+Rows sweepTable()
 {
-    std::vector<StringEntry> rows{
+    Rows rows{
         {s("A1"), s("Hi")},
         {s("B"), s("")},
         {s("INTRO"), s("~r~Stop ~w~right there!")},
@@ -175,23 +192,18 @@ std::vector<StringEntry> sweepTable()
         {s("REPEAT"), s("second")},
     };
     for (int i = 0; i < 52; ++i) // past 50 rows, so the progress steps run too
-        rows.push_back({QStringLiteral("K%1").arg(i, 2, 10, QLatin1Char('0')), QString(i % 7, QLatin1Char(char('a' + i % 26)))});
+        rows.append({QStringLiteral("K%1").arg(i, 2, 10, QLatin1Char('0')), QString(i % 7, QLatin1Char(char('a' + i % 26)))});
     return rows;
 }
 
-RawDocument flatRaw(const std::vector<StringEntry> &rows)
+RawDocument flatRaw(const Rows &rows)
 {
-    GxtDocumentData data;
-    data.tables.push_back({mainTableName(), rows});
-    RawDocument raw;
-    if (!encodeDocumentData(data, *CharacterNumbering::windows1252(), raw))
-        qFatal("a test table does not encode");
-    return raw;
+    return testfiles::raw(RowDocument{QStringLiteral("flat"), 16, {{mainTableName(), rows}}});
 }
 
 // The sample tables with what real tables hold besides: a text that repeats, the game's
 // Western letters, units no numbering shows, and more than 50 entries in one table.
-RawDocument richDocument(GxtLayout layout, int bits)
+RawDocument richDocument(const GxtFormat &format, int bits)
 {
     QList<variantfiles::Table> tables = variantfiles::sampleTables();
     tables[0].entries.append({"REPEAT", QStringLiteral("~r~Stop!")});
@@ -199,15 +211,15 @@ RawDocument richDocument(GxtLayout layout, int bits)
     tables[0].entries.append({"WIDE", bits == 8 ? unitsOf({0xFF, 0x01}) : unitsOf({0xE780, 0x27E8, 0xFFFF, 0xD800})});
     for (int i = 0; i < 52; ++i)
         tables[1].entries.append({"M1_" + QByteArray::number(10 + i), QString(i % 5, QLatin1Char(char('a' + i % 26)))});
-    return variantfiles::document(tables, layout, bits);
+    return variantfiles::document(tables, format, bits);
 }
 
 // The sample tables, small enough to damage every byte of.
-RawDocument smallDocument(GxtLayout layout, int bits)
+RawDocument smallDocument(const GxtFormat &format, int bits)
 {
     QList<variantfiles::Table> tables = variantfiles::sampleTables();
     tables[0].entries.append({"ACCENT", unitsOf({0x9D, 0x5E, bits == 8 ? char16_t(0xFF) : char16_t(0xE780)})});
-    return variantfiles::document(tables, layout, bits);
+    return variantfiles::document(tables, format, bits);
 }
 
 QString nameOf(const layoutbytes::File &file, int table)
@@ -218,7 +230,7 @@ QString nameOf(const layoutbytes::File &file, int table)
 // How a failure names the place of damage in `table`: flat files have entries only.
 bool namesTable(const layoutbytes::File &file, int table, const QString &reason)
 {
-    if (file.layout == GxtLayout::Flat)
+    if (file.flat())
         return reason.startsWith(QStringLiteral("entry ")) || reason.startsWith(QStringLiteral("the "));
     const QString prefix = QStringLiteral("table ") + nameOf(file, table);
     return reason.startsWith(prefix + u':') || reason.startsWith(prefix + QStringLiteral(", entry "));
@@ -329,8 +341,8 @@ int loadWithinCap(qint64 budget, const QString &path)
     // Large blocks come fresh from the system rather than from free heap space.
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     // The numberings are made once per program, ahead of any load, and are no cost of one.
-    CharacterNumbering::defaultFor(GxtLayout::Flat);
-    CharacterNumbering::defaultFor(GxtLayout::Hashed);
+    (void)CharacterNumbering::defaultFor(flatFormat());
+    (void)CharacterNumbering::defaultFor(hashedFormat());
     const qint64 cap = addressSpaceInUse() + budget;
     const rlimit limit{rlim_t(cap), rlim_t(cap)};
     if (cap <= budget || setrlimit(RLIMIT_AS, &limit) != 0) {
@@ -362,14 +374,14 @@ private slots:
         QTest::addColumn<RawDocument>("document"); // what the whole file holds
         const RawDocument flat = inWriterOrder(flatRaw(sweepTable()));
         QTest::newRow("flat, as written") << layoutbytes::fromRaw(flat) << flat;
-        for (const auto &[name, layout, bits] : {std::tuple("tabled", GxtLayout::Tabled, 16),
-                                                 std::tuple("hashed", GxtLayout::Hashed, 16),
-                                                 std::tuple("8-bit hashed", GxtLayout::Hashed, 8)}) {
-            const RawDocument rich = inWriterOrder(richDocument(layout, bits));
+        for (const auto &[name, layout, bits] : {std::tuple("tabled", &tabledFormat(), 16),
+                                                 std::tuple("hashed", &hashedFormat(), 16),
+                                                 std::tuple("8-bit hashed", &hashedFormat(), 8)}) {
+            const RawDocument rich = inWriterOrder(richDocument(*layout, bits));
             QTest::addRow("%s, as written", name) << layoutbytes::fromRaw(rich) << rich;
             QTest::addRow("%s, blocks reversed, shared texts, padding inside and after", name)
                 << layoutbytes::fromRaw(rich, {true, true, 4, 4, 0, true, "trailing"}) << rich;
-            const RawDocument unordered = richDocument(layout, bits);
+            const RawDocument unordered = richDocument(*layout, bits);
             QTest::addRow("%s, records and texts in no order, blocks at odd offsets", name)
                 << layoutbytes::fromRaw(unordered, {true, false, 0, 1, 5, false, {}}) << unordered;
         }
@@ -410,19 +422,19 @@ private slots:
         // Records out of order, two sharing a text, one starting inside another's text,
         // high bytes in units, a gap and bytes after the last text.
         layoutbytes::File otherTools;
-        otherTools.layout = GxtLayout::Flat;
+        otherTools.format = &flatFormat();
         otherTools.tables.append(layoutbytes::table("", {{10, "ZED", 0}, {0, " PAD  ", 0}, {10, "SHARED", 0}, {14, "INSIDE", 0}},
                                                 QByteArray("A\x01" "B\0" "\0\0" "??", 8) + gxtbytes::text("Tail") + "after"));
         RawDocument otherToolsHold = flatRaw({});
         for (const auto &[key, units] : {std::pair("ZED", u"ail"), std::pair("PAD", u"\u0141B"), std::pair("SHARED", u"ail"),
                                          std::pair("INSIDE", u"l")})
-            otherToolsHold.tables[0].entries.push_back({RawName::fromBytes(key), 0, QString::fromUtf16(units)});
+            otherToolsHold.tables[0].entries.push_back({0, RawName::fromBytes(key), 0, QString::fromUtf16(units)});
         QTest::newRow("flat, other tools' layout") << otherTools << otherToolsHold << false;
 
-        for (const auto &[name, layout, bits] : {std::tuple("tabled", GxtLayout::Tabled, 16),
-                                                 std::tuple("hashed", GxtLayout::Hashed, 16),
-                                                 std::tuple("8-bit hashed", GxtLayout::Hashed, 8)}) {
-            const RawDocument small = smallDocument(layout, bits);
+        for (const auto &[name, layout, bits] : {std::tuple("tabled", &tabledFormat(), 16),
+                                                 std::tuple("hashed", &hashedFormat(), 16),
+                                                 std::tuple("8-bit hashed", &hashedFormat(), 8)}) {
+            const RawDocument small = smallDocument(*layout, bits);
             QTest::addRow("%s, the writer's layout", name) << layoutbytes::fromRaw(inWriterOrder(small)) << inWriterOrder(small) << true;
             // As the game's files and other tools have it: texts in another order than the
             // keys and shared, zero units inside D, blocks at odd offsets, and a block that
@@ -469,13 +481,13 @@ private slots:
                 const bool loaded = outcome.loaded;
                 const RawDocument &got = outcome.raw;
                 const QString why = where + QStringLiteral(": ") + outcome.readError;
-                const bool flat = sound.layout == GxtLayout::Flat;
+                const bool flat = sound.flat();
                 switch (span.part) {
                 case Part::Header:
                     QVERIFY2(!loaded && outcome.readError.startsWith(QStringLiteral("the header gives")), qPrintable(why));
                     break;
                 case Part::TablTag:
-                    QVERIFY2(!loaded || got.layout == GxtLayout::Flat, qPrintable(where));
+                    QVERIFY2(!loaded || got.format == &flatFormat(), qPrintable(where));
                     break;
                 case Part::TablSize:
                     // Fewer tables, at most.
@@ -537,10 +549,10 @@ private slots:
                         QVERIFY2(namesTable(sound, span.table, outcome.readError), qPrintable(why));
                     break;
                 case Part::RecordOffset: {
-                    const RawEntry &entry = original.tables[size_t(span.table)].entries[size_t(span.record)];
+                    const StringEntry &entry = original.tables[size_t(span.table)].entries[size_t(span.record)];
                     if (!loaded) {
-                        const QString named = describeEntry(sound.layout, nameOf(sound, span.table), span.record + 1,
-                                                            describeRawKey(sound.layout, entry));
+                        const QString named = describeEntry(*sound.format, nameOf(sound, span.table), span.record + 1,
+                                                            sound.format->keyText(entry));
                         QVERIFY2(outcome.readError.startsWith(named + QStringLiteral(": ")), qPrintable(why));
                         break;
                     }
@@ -555,9 +567,9 @@ private slots:
                     // Only that entry's key may change.
                     QVERIFY2(loaded, qPrintable(why));
                     RawDocument expected = original;
-                    RawEntry &entry = expected.tables[size_t(span.table)].entries[size_t(span.record)];
-                    const RawEntry &damagedEntry = got.tables[size_t(span.table)].entries[size_t(span.record)];
-                    entry.key = damagedEntry.key;
+                    StringEntry &entry = expected.tables[size_t(span.table)].entries[size_t(span.record)];
+                    const StringEntry &damagedEntry = got.tables[size_t(span.table)].entries[size_t(span.record)];
+                    entry.name = damagedEntry.name;
                     entry.hash = damagedEntry.hash;
                     QVERIFY2(got == expected, qPrintable(where));
                     break;
@@ -576,7 +588,7 @@ private slots:
                             continue;
                         }
                         for (size_t i = 0; i < got.tables[t].entries.size(); ++i) {
-                            QVERIFY(got.tables[t].entries[i].key == original.tables[t].entries[i].key);
+                            QVERIFY(got.tables[t].entries[i].name == original.tables[t].entries[i].name);
                             QCOMPARE(got.tables[t].entries[i].hash, original.tables[t].entries[i].hash);
                         }
                     }
@@ -603,7 +615,7 @@ private slots:
             << gxtbytes::file({{0, "A"}}, hi, 0x7ffffff8)
             << exactly("the TKEY size 2147483640 reaches past the end of the file (34 bytes)") << QString();
         QTest::newRow("TKEY size of the entry limit")
-            << gxtbytes::file({{0, "A"}}, hi, 12 * GxtLimits::MaxEntries)
+            << gxtbytes::file({{0, "A"}}, hi, 12 * MaxEntries)
             << exactly("the TKEY size 393192 reaches past the end of the file (34 bytes)") << QString();
         QTest::newRow("TKEY size most negative")
             << gxtbytes::file({{0, "A"}}, hi, qint32(0x80000000)) << exactly("the TKEY size -2147483648 is negative")
@@ -621,7 +633,7 @@ private slots:
         QTest::newRow("text without end up to the last byte")
             << gxtbytes::file({{0, "A"}}, QByteArray(4000, 'x'))
             << exactly("entry 1 (A): the text at offset 0 has no terminator before the end of the file") << QString();
-        QList<Record> tooMany(GxtLimits::MaxEntries + 1, Record{0, "K"});
+        QList<Record> tooMany(MaxEntries + 1, Record{0, "K"});
         QTest::newRow("one entry more than a table holds")
             << gxtbytes::file(tooMany, hi) << exactly("the file has 32767 entries; at most 32766 can be loaded")
             << QString();
@@ -638,15 +650,15 @@ private slots:
         QTest::newRow("flat TDAT size near 2 GB") << bigData << QRegularExpression() << QString();
 
         // Files of tables: the sample tables, with one claim made hostile.
-        for (const auto &[name, layout, bits] : {std::tuple("tabled", GxtLayout::Tabled, 16),
-                                                 std::tuple("hashed", GxtLayout::Hashed, 16),
-                                                 std::tuple("8-bit hashed", GxtLayout::Hashed, 8)}) {
-            const RawDocument sample = variantfiles::document(variantfiles::sampleTables(), layout, bits);
+        for (const auto &[name, layout, bits] : {std::tuple("tabled", &tabledFormat(), 16),
+                                                 std::tuple("hashed", &hashedFormat(), 16),
+                                                 std::tuple("8-bit hashed", &hashedFormat(), 8)}) {
+            const RawDocument sample = variantfiles::document(variantfiles::sampleTables(), *layout, bits);
             const layoutbytes::File sound = layoutbytes::fromRaw(sample);
             QList<Span> spans;
             const QByteArray soundBytes = layoutbytes::build(sound, &spans);
             const qsizetype size = soundBytes.size();
-            const qsizetype tablEnd = (layout == GxtLayout::Hashed ? 4 : 0) + 8 + 36;
+            const qsizetype tablEnd = (sound.hashed() ? 4 : 0) + 8 + 36;
             const int recordSize = sound.recordSize();
             auto row = [&](const char *what, const std::function<void(layoutbytes::File &)> &damage,
                            const QString &reason, const QString &warning = {}) {
@@ -694,9 +706,9 @@ private slots:
             }
             row("TDAT tag missing", [](layoutbytes::File &f) { f.tables[1].dataTag = "TDAX"; },
                 QStringLiteral("table MISS1: expected the tag TDAT at offset %1").arg(dataTagAt));
-            const QString firstKey = describeRawKey(layout, sample.tables[0].entries[0]);
+            const QString firstKey = layout->keyText(sample.tables[0].entries[0]);
             row("text offset near 4 GB", [](layoutbytes::File &f) { f.tables[0].records[0].offset = 0xFFFFFFFE; },
-                layout == GxtLayout::Tabled
+                layout == &tabledFormat()
                     ? QStringLiteral("table MAIN, entry 1 (INTRO): the text offset -2 is negative")
                     : QStringLiteral("table MAIN, entry 1 (%1): the text offset 4294967294 lies past the end of the "
                                      "table's texts (%2 bytes)")
@@ -705,7 +717,7 @@ private slots:
             row("text without a terminator", [&](layoutbytes::File &f) { f.tables[2].data.chop(bits / 8); },
                 QStringLiteral("table MISS2, entry 1 (%1): the text at offset 0 has no terminator before the end of "
                                "the table's texts")
-                    .arg(describeRawKey(layout, sample.tables[2].entries[0])));
+                    .arg(layout->keyText(sample.tables[2].entries[0])));
             row("a block that repeats another name", [](layoutbytes::File &f) { f.tables[1].blockName = "OTHER"; },
                 QString(), QStringLiteral("table MISS1: its block is named 'OTHER'; the game warns about that"));
             row("blocks in reverse order at odd offsets, with bytes after them", [](layoutbytes::File &f) {
@@ -714,7 +726,7 @@ private slots:
                 f.tables[1].gapBefore = 3;
                 f.trailing = "trailing";
             }, QString());
-            if (layout == GxtLayout::Hashed) {
+            if (sound.hashed()) {
                 row("a header of 7 bits", [](layoutbytes::File &f) { f.bits = 7; },
                     QStringLiteral("the header gives 7 bits per character; a GXT file has 8 or 16"));
                 row("a header of 264 bits", [](layoutbytes::File &f) { f.bits = 0x108; },
@@ -726,8 +738,8 @@ private slots:
 
         // One entry more than a table of tables holds.
         layoutbytes::File crowded;
-        crowded.layout = GxtLayout::Hashed;
-        crowded.tables.append(layoutbytes::table("MAIN", QList<layoutbytes::Record>(GxtLimits::MaxEntries + 1), QByteArray(2, '\0')));
+        crowded.format = &hashedFormat();
+        crowded.tables.append(layoutbytes::table("MAIN", QList<layoutbytes::Record>(MaxEntries + 1), QByteArray(2, '\0')));
         QTest::newRow("hashed: one entry more than a table holds")
             << layoutbytes::build(crowded) << exactly("table MAIN: the table has 32767 entries; at most 32766 can be loaded")
             << QString();
@@ -745,7 +757,7 @@ private slots:
             << QString();
 
         layoutbytes::File long8;
-        long8.layout = GxtLayout::Hashed;
+        long8.format = &hashedFormat();
         long8.bits = 8;
         long8.tables.append(layoutbytes::table("MAIN", {{0, {}, 1}}, layoutbytes::text(QString(70000, u'x'), 8)));
         QTest::newRow("8-bit hashed: a text longer than a value holds") << layoutbytes::build(long8) << QRegularExpression()
@@ -757,17 +769,17 @@ private slots:
         for (int i = 0; i < 15000; ++i)
             large[i % 3].entries.append({"K" + QByteArray::number(i), QStringLiteral("text number %1 of the large file").arg(i)});
         QTest::newRow("tabled: larger than the reading window, everything reversed")
-            << layoutbytes::build(layoutbytes::fromRaw(variantfiles::document(large, GxtLayout::Tabled),
+            << layoutbytes::build(layoutbytes::fromRaw(variantfiles::document(large, tabledFormat()),
                                                        {true, false, 0, 4, 0, true, {}}))
             << QRegularExpression() << QString();
 
         // Shared texts that the writer, giving each entry its own copy, cannot fit under 2 GB:
         // the file loads, and a save is refused before it allocates anything.
         layoutbytes::File shared;
-        shared.layout = GxtLayout::Hashed;
+        shared.format = &hashedFormat();
         for (const QByteArray &table : {QByteArray("MAIN"), QByteArray("SHARED")}) {
-            shared.tables.append(layoutbytes::table(table, {}, layoutbytes::text(QString(GxtLimits::MaxValueLength, u'x'))));
-            for (int i = 0; i < GxtLimits::MaxEntries; ++i)
+            shared.tables.append(layoutbytes::table(table, {}, layoutbytes::text(QString(MaxValueLength, u'x'))));
+            for (int i = 0; i < MaxEntries; ++i)
                 shared.tables.last().records.append({0, {}, quint32(i)});
         }
         QTest::newRow("hashed: shared texts past 2 GB when written") << layoutbytes::build(shared) << QRegularExpression()
@@ -785,7 +797,7 @@ private slots:
         const qint64 budget = 16 * bytes.size() + (1 << 20);
         const QString problem = staysWithin(budget, load.path, [&] {
             GxtDocument document;
-            LoadGxt(load.path, document);
+            (void)LoadGxt(load.path, document);
         });
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
         const QString loadProblem = load.run(bytes);
@@ -806,7 +818,7 @@ private slots:
     // other orders than the writer's, so the save also puts them in order.
     void everyUnitSurvivesALoadAndSave_data()
     {
-        QTest::addColumn<GxtLayout>("layout");
+        QTest::addColumn<QString>("format");
         QTest::addColumn<int>("bits");
         QTest::addColumn<QStringList>("texts"); // as units
 
@@ -828,32 +840,36 @@ private slots:
         for (int u = 1; u <= 0xFF; ++u)
             every8 += QChar(char16_t(u));
 
-        for (const auto &[name, layout] : {std::pair("flat", GxtLayout::Flat), std::pair("tabled", GxtLayout::Tabled),
-                                           std::pair("hashed", GxtLayout::Hashed)}) {
-            QTest::addRow("%s, high bytes", name) << layout << 16 << highBytes;
-            QTest::addRow("%s, escape lookalikes", name) << layout << 16 << lookalikes;
-            QTest::addRow("%s, every unit", name) << layout << 16 << every16;
+        for (const char *name : {"flat", "tabled", "hashed"}) {
+            const QString format = QString::fromLatin1(name);
+            QTest::addRow("%s, high bytes", name) << format << 16 << highBytes;
+            QTest::addRow("%s, escape lookalikes", name) << format << 16 << lookalikes;
+            QTest::addRow("%s, every unit", name) << format << 16 << every16;
         }
-        QTest::newRow("8-bit hashed, every unit") << GxtLayout::Hashed << 8 << QStringList{every8, unitsOf({0x5E, 0xFF})};
+        QTest::newRow("8-bit hashed, every unit") << "hashed" << 8 << QStringList{every8, unitsOf({0x5E, 0xFF})};
     }
     void everyUnitSurvivesALoadAndSave()
     {
-        QFETCH(GxtLayout, layout);
+        QFETCH(QString, format);
         QFETCH(int, bits);
         QFETCH(QStringList, texts);
+        const GxtFormat &f = testfiles::format(format);
         RawDocument raw;
-        raw.layout = layout;
+        raw.format = &f;
         raw.bits = bits;
-        raw.tables.resize(layout == GxtLayout::Flat ? 1 : 2);
+        raw.hash = f.traits().hash;
+        raw.tables.resize(f.hasTables() ? 2 : 1);
         raw.tables[0].name = RawName::fromBytes("MAIN");
         for (qsizetype i = 0; i < texts.size(); ++i) {
-            RawEntry entry;
-            entry.key = RawName::fromBytes(QByteArray("Z") + QByteArray::number(i)); // in reverse order of the texts
-            entry.hash = quint32(0xFFFFFFFF - i);
+            StringEntry entry; // in reverse order of the texts
+            if (f.storesHashes())
+                entry.hash = quint32(0xFFFFFFFF - i);
+            else
+                entry.name = RawName::fromBytes(QByteArray("Z") + QByteArray::number(i));
             entry.units = texts[i];
             raw.tables[0].entries.insert(raw.tables[0].entries.begin(), entry);
         }
-        if (layout != GxtLayout::Flat) {
+        if (f.hasTables()) {
             raw.tables[1].name = RawName::fromBytes("EXTRA");
             raw.tables[1].entries = raw.tables[0].entries;
         }
@@ -864,19 +880,29 @@ private slots:
         // A map that shows a glyph as the escape's own bracket and another as a character
         // beyond the 16-bit range.
         QVERIFY(CharacterNumbering::fromMap("27E8=0084\n1F600=0083\n", QStringLiteral("custom"),
-                                            *CharacterNumbering::western(layout), custom));
+                                            *CharacterNumbering::western(f), custom));
         QTemporaryDir dir;
         const QString source = dir.filePath(QStringLiteral("in.gxt"));
         QVERIFY(writeFile(source, layoutbytes::build(layoutbytes::fromRaw(raw, {true, false, 0, 4, 0, true, {}}))));
         int saves = 0;
-        for (const auto &numbering : {CharacterNumbering::windows1252(), CharacterNumbering::western(GxtLayout::Flat),
-                                      CharacterNumbering::western(GxtLayout::Tabled), custom}) {
+        for (const auto &numbering : {CharacterNumbering::windows1252(), CharacterNumbering::western(flatFormat()),
+                                      CharacterNumbering::western(tabledFormat()), custom}) {
             GxtDocument document;
-            LoadOptions options;
-            options.numberingFor = [&numbering](GxtLayout) { return numbering; };
-            const Result loaded = LoadGxt(source, document, options);
+            const Result loaded = LoadGxt(source, document);
             QVERIFY2(loaded, qPrintable(loaded.errorString()));
-            QCOMPARE(document.numbering(), numbering);
+            // Every entry as the numbering shows it, typed back in as an edit would: the same
+            // key and the same units, so nothing a save writes changes.
+            const EntryRules rules(document.format(), document.bits(), *numbering, document.keyHash());
+            for (int t = 0; t < document.tableCount(); ++t) {
+                StringTable &table = *document.table(t);
+                for (int row = 0; row < table.count(); ++row) {
+                    StringEntry typed;
+                    const Result encoded = rules.encode(rules.keyText(table.at(row)), rules.valueText(table.at(row)), typed);
+                    QVERIFY2(encoded, qPrintable(numbering->name() + QStringLiteral(": ") + encoded.errorString()));
+                    QVERIFY2(typed.sameContent(table.at(row)), qPrintable(numbering->name()));
+                    table.replace(row, typed);
+                }
+            }
             const QString saved = dir.filePath(QStringLiteral("saved%1.gxt").arg(++saves));
             const Result result = SaveGxt(saved, document);
             QVERIFY2(result, qPrintable(numbering->name() + QStringLiteral(": ") + result.errorString()));
@@ -887,21 +913,22 @@ private slots:
     void gameLayoutsLoadAndTheirPrefixesFail_data()
     {
         QTest::addColumn<int>("tables"); // how many of the sample tables; 0 fails
-        QTest::addColumn<GxtLayout>("layout");
+        QTest::addColumn<QString>("format");
         QTest::addColumn<int>("bits");
-        QTest::newRow("TABL first, three tables") << 3 << GxtLayout::Tabled << 16;
-        QTest::newRow("TABL first, main table only") << 1 << GxtLayout::Tabled << 16;
-        QTest::newRow("TABL first, no tables") << 0 << GxtLayout::Tabled << 16;
-        QTest::newRow("version header, 8-bit texts") << 3 << GxtLayout::Hashed << 8;
-        QTest::newRow("version header, 16-bit texts") << 3 << GxtLayout::Hashed << 16;
-        QTest::newRow("version header, main table only") << 1 << GxtLayout::Hashed << 8;
+        QTest::newRow("TABL first, three tables") << 3 << "tabled" << 16;
+        QTest::newRow("TABL first, main table only") << 1 << "tabled" << 16;
+        QTest::newRow("TABL first, no tables") << 0 << "tabled" << 16;
+        QTest::newRow("version header, 8-bit texts") << 3 << "hashed" << 8;
+        QTest::newRow("version header, 16-bit texts") << 3 << "hashed" << 16;
+        QTest::newRow("version header, main table only") << 1 << "hashed" << 8;
     }
     void gameLayoutsLoadAndTheirPrefixesFail()
     {
         QFETCH(int, tables);
-        QFETCH(GxtLayout, layout);
+        QFETCH(QString, format);
         QFETCH(int, bits);
-        const RawDocument sample = variantfiles::document(variantfiles::sampleTables().first(tables), layout, bits);
+        const GxtFormat &f = testfiles::format(format);
+        const RawDocument sample = variantfiles::document(variantfiles::sampleTables().first(tables), f, bits);
         QList<Span> spans;
         const QByteArray bytes = layoutbytes::build(layoutbytes::fromRaw(sample), &spans);
         const qsizetype tagEnd = bytes.indexOf("TABL") + 4;
@@ -929,10 +956,10 @@ private slots:
                      QStringLiteral("the file lists no tables; a GXT file of tables has a MAIN table first"));
         }
         // The MAIN block of a tabled file is a flat file of its own.
-        if (layout == GxtLayout::Tabled && tables > 0) {
+        if (&f == &tabledFormat() && tables > 0) {
             RawDocument inner;
             QVERIFY(readGxt(bytes.sliced(bytes.indexOf("TKEY")), inner));
-            QVERIFY(inner.tables.front().entries == sample.tables.front().entries);
+            QVERIFY(inner.tables.front() == sample.tables.front());
         }
     }
 
@@ -957,10 +984,10 @@ private slots:
         const childprocess::Result child = childprocess::run(
             [&] {
                 GxtDocument document;
-                document.assign(keptData(), CharacterNumbering::western(GxtLayout::Hashed));
-                const GxtDocumentData before = document.data();
+                document.assign(keptData());
+                const Kept before(document);
                 const Result result = LoadGxt(path, document);
-                if (!(document.data() == before))
+                if (!(Kept(document) == before))
                     _exit(6);
                 return (result ? QByteArray("loaded") : result.errorString().toUtf8());
             },

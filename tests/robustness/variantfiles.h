@@ -5,7 +5,8 @@
 // order given here, which is not the order the game searches (nor our writer's), as in
 // files of other tools; tests/support/layoutbytes.h lays them out as bytes. They serve the
 // tests and the fuzzer's seeds.
-#include "keynames.h"
+#include "gxtformat.h"
+#include "keyhash.h"
 #include "rawgxt.h"
 
 #include <QByteArray>
@@ -29,21 +30,22 @@ inline QList<Table> sampleTables()
     };
 }
 
-// The tables as a document of `layout`: keys by name, or by the hash of their name.
-inline quillet::RawDocument document(const QList<Table> &tables, quillet::GxtLayout layout, int bits = 16)
+// The tables as a document of `format`: keys by name, or by the hash of their name.
+inline quillet::RawDocument document(const QList<Table> &tables, const quillet::GxtFormat &format, int bits = 16)
 {
     quillet::RawDocument raw;
-    raw.layout = layout;
-    raw.bits = layout == quillet::GxtLayout::Hashed ? bits : 16;
+    raw.format = &format;
+    raw.bits = format.takesBits(bits) ? bits : 16;
+    raw.hash = format.traits().hash;
     for (const Table &table : tables) {
         quillet::RawTable rawTable;
         rawTable.name = quillet::RawName::fromBytes(table.name);
         for (const auto &[key, units] : table.entries) {
-            quillet::RawEntry entry;
-            if (layout == quillet::GxtLayout::Hashed)
-                entry.hash = quillet::keyHash(key);
+            quillet::StringEntry entry;
+            if (format.storesHashes())
+                entry.hash = (*raw.hash)(key);
             else
-                entry.key = quillet::RawName::fromBytes(key);
+                entry.name = quillet::RawName::fromBytes(key);
             entry.units = units;
             rawTable.entries.push_back(entry);
         }

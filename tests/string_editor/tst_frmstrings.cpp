@@ -1,7 +1,11 @@
-// The editor dialog driven as a user drives it: keys, mouse clicks and the colour list.
+// The editor dialog driven as a user drives it: keys, mouse clicks, the colour list, and
+// the name box of each format. The dialog writes nothing: what it commits is an entry.
+#include "characternumbering.h"
 #include "colourcodes.h"
+#include "entryrules.h"
 #include "frmstrings.h"
-#include "gxtdocument.h"
+#include "gxtformat.h"
+#include "keynames.h"
 #include "stringtable.h"
 #include "userdialogs.h"
 #include "valueedit.h"
@@ -21,31 +25,70 @@
 #include <QRandomGenerator>
 #include <QTest>
 
-using namespace quillet;
+#include <memory>
+#include <optional>
 
+using namespace quillet;
 
 class TestFrmStrings : public QObject
 {
     Q_OBJECT
 
-    GxtDocument *document = nullptr;
-    StringTable *table = nullptr;
+    std::shared_ptr<const CharacterNumbering> numbering;
+    KeyNames names;
+    std::optional<EntryRules> rules;
+    std::unique_ptr<StringTable> table;
     ScriptedUserDialogs *dialogs = nullptr;
     frmStrings *dialog = nullptr;
-    // Whether the document took a change.
-    bool changed() const { return document->isModified(); }
 
-    // The dialog as Edit prepares it, shown and active.
-    void open(const QString &name, const QString &value, const QString &okCaption = "&Update", int position = 1)
+    // A table of `format` whose entries have the identities 1, 2, ... in the order given.
+    void makeTable(const QString &format, const QList<std::pair<QString, QString>> &rows)
     {
-        dialog = new frmStrings(*document, *table, *dialogs);
+        const GxtFormat &f = *GxtFormat::byId(format);
+        numbering = CharacterNumbering::defaultFor(f);
+        rules.emplace(f, 16, *numbering, nullptr, &names);
+        table = std::make_unique<StringTable>(mainTableRawName());
+        EntryId id = 0;
+        for (const auto &[name, value] : rows) {
+            StringEntry entry;
+            if (!rules->encode(name, value, entry))
+                qFatal("a test entry does not encode: %s", qPrintable(name));
+            entry.id = ++id;
+            table->append(entry);
+        }
+    }
+    const std::optional<StringEntry> &committedEntry() const { return dialog->committedEntry(); }
+    // What the dialog committed as "NAME=value"; empty when it committed nothing.
+    QString committed() const
+    {
+        const std::optional<StringEntry> &entry = dialog->committedEntry();
+        return entry ? rules->keyText(*entry) + '=' + rules->valueText(*entry) : QString();
+    }
+    void show()
+    {
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+    }
+    // The dialog with these boxes, as Add (`update` 0) or as an Update of that entry.
+    void open(const QString &name, const QString &value, const QString &okCaption = "&Update", EntryId update = 1)
+    {
+        dialog = new frmStrings(*rules, *table, *dialogs);
         dialog->txtName()->setText(name);
         dialog->txtValue()->setValue(value);
         dialog->OptView_Click(frmStrings::SourceView);
         dialog->cmdOk()->setText(okCaption);
-        dialog->RenameElement = position;
-        dialog->show();
-        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        dialog->RenameElement = update;
+        show();
+    }
+    // The dialog as Edit prepares it for the table's entry `id`.
+    void openEntry(EntryId id)
+    {
+        dialog = new frmStrings(*rules, *table, *dialogs);
+        dialog->showEntry(*table->find(id));
+        dialog->OptView_Click(frmStrings::SourceView);
+        dialog->cmdOk()->setText("&Update");
+        dialog->RenameElement = id;
+        show();
     }
     void clickView(int index) { QTest::mouseClick(dialog->OptView(index), Qt::LeftButton); }
     void select(int start, int length)
@@ -71,18 +114,17 @@ class TestFrmStrings : public QObject
 private Q_SLOTS:
     void init()
     {
-        document = new GxtDocument;
-        table = document->table(0);
-        table->addRow(StringEntry{"FIRST", "one"});
-        document->setModified(false);
+        names = KeyNames();
+        makeTable("flat", {{"FIRST", "one"}});
         dialogs = new ScriptedUserDialogs;
     }
     void cleanup()
     {
         delete dialog;
         dialog = nullptr;
+        QCOMPARE(dialogs->unexpected, 0);
         delete dialogs;
-        delete document;
+        table.reset();
     }
 
     void layout()
@@ -246,7 +288,7 @@ private Q_SLOTS:
 
     void nameKeyFilter()
     {
-        open({}, {}, "&Add");
+        open({}, {}, "&Add", 0);
         QLineEdit *name = dialog->txtName();
         QTest::keyClicks(name, "abc_1");
         QCOMPARE(name->text(), QString("ABC_1"));
@@ -275,20 +317,75 @@ private Q_SLOTS:
         QCOMPARE(name->text(), QString("AQ9_X"));
     }
 
-    void eightCharacterNameKeptWhole()
+    // The name box by the format's rule: seven typed characters of A-Z, 0-9 and _; a name
+    // read from the file kept whole, however long, and as it is written; "#" and eight hex
+    // digits only where keys are hashed. `typed` goes in key by key ("\b" is Backspace),
+    // then Enter commits.
+    void nameBoxOfEachFormat_data()
     {
-        open("LONGNAME", "v");
-        QCOMPARE(dialog->txtName()->text(), QString("LONGNAME"));
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("loaded"); // the entry updated, as the box shows it; "": Add
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<bool>("commits"); // false: a message says why not
+        for (const char *format : {"flat", "tabled", "hashed"}) {
+            auto row = [&](const char *what) -> QTestData & {
+                return QTest::addRow("%s: %s", format, what) << QString::fromLatin1(format);
+            };
+            const bool hashed = qstrcmp(format, "hashed") == 0;
+            row("an eighth character refused") << "" << "abcdefgh" << "ABCDEFG" << true;
+            row("a hash's text") << "" << "#1cbf88dc" << (hashed ? "#1CBF88DC" : "1CBF88D") << true;
+            row("a loaded name kept whole") << (hashed ? "ROMAN13_03" : "LONGNAME") << "x"
+                                            << (hashed ? "ROMAN13_03" : "LONGNAME") << true;
+            if (!hashed) {
+                row("a loaded name shortened and edited") << "LONGNAME" << "\bX" << "LONGNAMX" << true;
+                row("a loaded name in small letters") << "lower" << "" << "lower" << true;
+            }
+        }
+        QTest::newRow("hashed: hex digits only after #") << "hashed" << "" << "#12g3" << "#123" << false;
+        QTest::newRow("hashed: # only first") << "hashed" << "" << "a#1" << "A1" << true;
+    }
+    void nameBoxOfEachFormat()
+    {
+        QFETCH(QString, format);
+        QFETCH(QString, loaded);
+        QFETCH(QString, typed);
+        QFETCH(QString, box);
+        QFETCH(bool, commits);
+        names.add("ROMAN13_03");
+        makeTable(format, {{"FIRST", "one"}, {format == "hashed" ? "ROMAN13_03" : "LONGNAME", "v"}, {"lower", "w"}});
+        if (loaded.isEmpty()) {
+            open({}, {}, "&Add", 0);
+        } else {
+            EntryId id = 0;
+            for (const StringEntry &entry : table->entries()) {
+                if (rules->keyText(entry) == loaded)
+                    id = entry.id;
+            }
+            QVERIFY(id != 0);
+            openEntry(id);
+        }
         QTest::keyClick(dialog->txtName(), Qt::Key_End);
-        QTest::keyClicks(dialog->txtName(), "X");
-        QCOMPARE(dialog->txtName()->text(), QString("LONGNAME"));
-        QTest::mouseClick(dialog->cmdOk(), Qt::LeftButton);
-        QCOMPARE(table->name(1), QString("LONGNAME"));
+        QTest::keyClicks(dialog->txtName(), typed);
+        QCOMPARE(dialog->txtName()->text(), box);
+
+        if (!commits)
+            dialogs->setNextAnswer(QMessageBox::Ok);
+        QTest::keyClick(dialog->txtName(), Qt::Key_Return);
+        QCOMPARE(committedEntry().has_value(), commits);
+        QCOMPARE(dialogs->messages.size(), commits ? 0 : 1);
+        if (!commits)
+            return;
+        StringEntry expected;
+        QVERIFY(rules->encodeKey(box, expected));
+        QVERIFY(committedEntry()->sameKey(expected));
+        QCOMPARE(dialog->committedName(), box);
+        QCOMPARE(committedEntry()->id, loaded.isEmpty() ? EntryId(0) : dialog->RenameElement);
     }
 
     void blankNameRefused()
     {
-        open("   ", "~R~text", "&Add");
+        open("   ", "~R~text", "&Add", 0);
         clickView(1);
         dialogs->setNextAnswer(QMessageBox::Ok);
         QTest::keyClick(dialog->txtValue(), Qt::Key_Return);
@@ -299,8 +396,7 @@ private Q_SLOTS:
         QCOMPARE(dialogs->messages[0].icon, QMessageBox::NoIcon);
         QVERIFY(dialog->isVisible());
         QCOMPARE(QApplication::focusWidget(), dialog->txtName());
-        QCOMPARE(table->count(), 1);
-        QVERIFY(!changed());
+        QVERIFY(!committedEntry());
         // The value shows its source form, without a line break, while the selector
         // still says Design View.
         QCOMPARE(dialog->txtValue()->value(), QString("~r~text"));
@@ -311,9 +407,8 @@ private Q_SLOTS:
         dialog->txtName()->setText(" A");
         QTest::keyClick(dialog->txtName(), Qt::Key_Return);
         QVERIFY(!dialog->isVisible());
-        QVERIFY(changed());
-        QCOMPARE(table->count(), 2);
-        QCOMPARE(table->entry(1), (StringEntry{" A", "~r~text"}));
+        QCOMPARE(committed(), QString(" A=~r~text"));
+        QCOMPARE(committedEntry()->id, EntryId(0));
     }
 
     void updateInDesignViewWithEnter()
@@ -325,74 +420,60 @@ private Q_SLOTS:
         QTest::keyClick(dialog->txtValue(), Qt::Key_Enter);
         QVERIFY(!dialog->isVisible());
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
-        QCOMPARE(table->entry(1), (StringEntry{"FIRST", "one ~b~blue"}));
-        QCOMPARE(dialog->writtenPosition(), 1);
+        QCOMPARE(committed(), QString("FIRST=one ~b~blue"));
+        QCOMPARE(committedEntry()->id, EntryId(1));
     }
 
-    void commitWritesAndSorts()
+    // An update keeps the identity of the entry it rewrites; an add has none yet, whatever
+    // RenameElement still says, and asks before it repeats a name.
+    void commitGivesTheEntry()
     {
-        table->addRow(StringEntry{"SECOND", "two"});
-        table->setSortKey(StringTable::ByValue);
-        table->setSortOrder(StringTable::Descending);
-        // Update rewrites the row at RenameElement and re-sorts, following the row.
+        makeTable("flat", {{"FIRST", "one"}, {"SECOND", "two"}});
         open("RENAMED", "zzz", "&Update", 2);
         QTest::mouseClick(dialog->cmdOk(), Qt::LeftButton);
-        QVERIFY(table->isSorted());
-        QCOMPARE(dialog->writtenPosition(), 1);
-        QCOMPARE(table->entry(1), (StringEntry{"RENAMED", "zzz"}));
-        QCOMPARE(table->entry(2), (StringEntry{"FIRST", "one"}));
+        QCOMPARE(committed(), QString("RENAMED=zzz"));
+        QCOMPARE(committedEntry()->id, EntryId(2));
+        QCOMPARE(dialog->committedName(), QString("RENAMED"));
         delete dialog;
-        // Add with a name that exists already (kept on purpose), and an empty value.
-        open("FIRST", {}, "&Add");
+        open("FIRST", {}, "&Add", 1);
         dialogs->setNextAnswer(QMessageBox::Yes);
         QTest::mouseClick(dialog->cmdOk(), Qt::LeftButton);
-        QCOMPARE(table->count(), 3);
-        QCOMPARE(dialog->writtenPosition(), 3);
-        QCOMPARE(table->entry(3), (StringEntry{"FIRST", ""}));
+        QCOMPARE(dialogs->messages.size(), 1);
+        QCOMPARE(committed(), QString("FIRST="));
+        QCOMPARE(committedEntry()->id, EntryId(0));
     }
 
-    // A second entry of a name is made only when the user says so; a row that keeps its own
-    // name asks nothing, even where the file already repeats it.
+    // A second entry of a name is made only when the user says so; an entry that keeps its
+    // own name asks nothing, even where the file already repeats it.
     void repeatedNameAsked_data()
     {
         QTest::addColumn<QString>("okCaption");
-        QTest::addColumn<int>("position"); // the row an update rewrites
+        QTest::addColumn<int>("update"); // the entry an update rewrites
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("answer"); // NoButton: no question expected
-        QTest::addColumn<QString>("names");
         const int none = QMessageBox::NoButton, yes = QMessageBox::Yes, no = QMessageBox::No;
-        const QString kept = "FIRST SECOND TWIN TWIN";
-        QTest::newRow("add, new name") << "&Add" << 0 << "NEW" << none << "FIRST NEW SECOND TWIN TWIN";
-        QTest::newRow("add, existing name, Yes") << "&Add" << 0 << "SECOND" << yes << "FIRST SECOND SECOND TWIN TWIN";
-        QTest::newRow("add, existing name, No") << "&Add" << 0 << "SECOND" << no << kept;
-        QTest::newRow("rename onto another, Yes") << "&Update" << 2 << "FIRST" << yes << "FIRST FIRST TWIN TWIN";
-        QTest::newRow("rename onto another, No") << "&Update" << 2 << "FIRST" << no << kept;
-        QTest::newRow("rename onto a repeated name, No") << "&Update" << 1 << "TWIN" << no << kept;
-        QTest::newRow("edit keeping its name") << "&Update" << 1 << "FIRST" << none << kept;
-        QTest::newRow("edit keeping a repeated name") << "&Update" << 4 << "TWIN" << none << kept;
-        QTest::newRow("case differs") << "&Update" << 1 << "second" << none << "SECOND second TWIN TWIN";
+        QTest::newRow("add, new name") << "&Add" << 0 << "NEW" << none;
+        QTest::newRow("add, existing name, Yes") << "&Add" << 0 << "SECOND" << yes;
+        QTest::newRow("add, existing name, No") << "&Add" << 0 << "SECOND" << no;
+        QTest::newRow("rename onto another, Yes") << "&Update" << 2 << "FIRST" << yes;
+        QTest::newRow("rename onto another, No") << "&Update" << 2 << "FIRST" << no;
+        QTest::newRow("rename onto a repeated name, No") << "&Update" << 1 << "TWIN" << no;
+        QTest::newRow("edit keeping its name") << "&Update" << 1 << "FIRST" << none;
+        QTest::newRow("edit keeping a repeated name") << "&Update" << 4 << "TWIN" << none;
+        QTest::newRow("case differs") << "&Update" << 1 << "second" << none;
     }
     void repeatedNameAsked()
     {
         QFETCH(QString, okCaption);
-        QFETCH(int, position);
+        QFETCH(int, update);
         QFETCH(QString, name);
         QFETCH(int, answer);
-        QFETCH(QString, names);
-        table->addRow(StringEntry{"SECOND", "two"});
-        table->addRow(StringEntry{"TWIN", "a"});
-        table->addRow(StringEntry{"TWIN", "b"});
-        document->setModified(false);
-        open(name, "v", okCaption, position);
+        makeTable("flat", {{"FIRST", "one"}, {"SECOND", "two"}, {"TWIN", "a"}, {"TWIN", "b"}});
+        open(name, "v", okCaption, EntryId(update));
         if (answer != QMessageBox::NoButton)
             dialogs->setNextAnswer(QMessageBox::StandardButton(answer));
         QTest::mouseClick(dialog->cmdOk(), Qt::LeftButton);
 
-        QStringList rows;
-        for (const StringEntry &row : table->rows())
-            rows << row.name;
-        QCOMPARE(rows.join(' '), names);
-        QCOMPARE(dialogs->unexpected, 0);
         QVERIFY(dialogs->allAnswersUsed());
         if (answer == QMessageBox::NoButton) {
             QVERIFY(dialogs->messages.isEmpty());
@@ -407,11 +488,9 @@ private Q_SLOTS:
         }
         const bool refused = answer == QMessageBox::No;
         QCOMPARE(dialog->isVisible(), refused);
-        QCOMPARE(changed(), !refused);
-        if (refused) {
+        QCOMPARE(committed(), refused ? QString() : name + "=v");
+        if (refused)
             QCOMPARE(QApplication::focusWidget(), dialog->txtName());
-            QCOMPARE(table->value(2), QString("two"));
-        }
     }
 
     void cancelWritesNothing()
@@ -421,12 +500,11 @@ private Q_SLOTS:
         QTest::keyClick(dialog->txtValue(), Qt::Key_Escape);
         QVERIFY(!dialog->isVisible());
         QCOMPARE(dialog->result(), int(QDialog::Rejected));
+        QVERIFY(!committedEntry());
         delete dialog;
         open("FIRST", "one");
         dialog->close();
-        QCOMPARE(table->entry(1), (StringEntry{"FIRST", "one"}));
-        QVERIFY(!changed());
-        QVERIFY(!table->isSorted());
+        QVERIFY(!committedEntry());
     }
 
     void valueWithoutAByteRefused()
@@ -438,8 +516,7 @@ private Q_SLOTS:
         QVERIFY(dialogs->messages[0].text.contains(QString::fromUtf8("'\u30a2' (U+30A2)")));
         QVERIFY(dialog->isVisible());
         QCOMPARE(dialog->txtValue()->textCursor().selectedText(), QString::fromUtf8("\u30a2"));
-        QCOMPARE(table->value(1), QString("one"));
-        QVERIFY(!changed());
+        QVERIFY(!committedEntry());
     }
 
     // Line breaks, a no-break space and a tab come back exactly, through both views.
@@ -451,7 +528,7 @@ private Q_SLOTS:
         clickView(1);
         clickView(0);
         QTest::mouseClick(dialog->cmdOk(), Qt::LeftButton);
-        QCOMPARE(table->value(1), value);
+        QCOMPARE(committed(), "FIRST=" + value);
     }
 
     // Only plain text is pasted, in the colour at the caret, line breaks kept as characters.

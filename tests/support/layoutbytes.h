@@ -6,7 +6,7 @@
 // table blocks at any offset and in any order, a block that repeats another name than its
 // record, and damaged sizes, tags and offsets. The builder also says what each byte of the
 // file is, so that a sweep which damages a byte knows what that damage may change.
-#include "gxtlayout.h"
+#include "gxtformat.h"
 #include "rawgxt.h"
 
 #include <QByteArray>
@@ -85,7 +85,7 @@ inline Table table(const QByteArray &name, const QList<Record> &records, const Q
 }
 
 struct File {
-    quillet::GxtLayout layout = quillet::GxtLayout::Tabled;
+    const quillet::GxtFormat *format = quillet::GxtFormat::byId(QStringLiteral("tabled"));
     quint16 version = 4;                  // hashed
     quint16 bits = 16;                    // hashed: 8 or 16 (or any damage)
     QList<Table> tables;                  // a flat file uses the first table only
@@ -95,8 +95,10 @@ struct File {
     QList<int> blockOrder;                // the order blocks stand in; table order when empty
     QByteArray trailing;                  // after everything, whatever the alignment
 
-    int recordSize() const { return layout == quillet::GxtLayout::Hashed ? 8 : 12; }
-    int unitBytes() const { return layout == quillet::GxtLayout::Hashed ? bits / 8 : 2; }
+    bool flat() const { return !format->hasTables(); }
+    bool hashed() const { return format->storesHashes(); }
+    int recordSize() const { return hashed() ? 8 : 12; }
+    int unitBytes() const { return hashed() ? bits / 8 : 2; }
 };
 
 // What a byte of a built file is.
@@ -137,9 +139,8 @@ inline Span spanAt(const QList<Span> &spans, qsizetype position)
 
 inline QByteArray build(const File &file, QList<Span> *spans = nullptr)
 {
-    using quillet::GxtLayout;
-    const bool flat = file.layout == GxtLayout::Flat;
-    const bool hashed = file.layout == GxtLayout::Hashed;
+    const bool flat = file.flat();
+    const bool hashed = file.hashed();
     QByteArray out;
     QList<Span> parts;
     auto put = [&](const QByteArray &bytes, Part part, int table = -1, int record = -1) {
@@ -216,11 +217,11 @@ struct Shape {
 inline File fromRaw(const quillet::RawDocument &document, const Shape &shape = {})
 {
     File file;
-    file.layout = document.layout;
+    file.format = document.format;
     file.bits = quint16(document.bits);
     file.alignment = shape.alignment;
     file.trailing = shape.trailing;
-    const int bits = document.layout == quillet::GxtLayout::Hashed ? document.bits : 16;
+    const int bits = file.hashed() ? document.bits : 16;
     for (const quillet::RawTable &raw : document.tables) {
         Table table;
         table.name = raw.name.bytes().toByteArray();
@@ -230,9 +231,9 @@ inline File fromRaw(const quillet::RawDocument &document, const Shape &shape = {
         QHash<QString, qint64> placed;
         for (qsizetype k = 0; k < count; ++k) {
             const qsizetype i = shape.textsReversed ? count - 1 - k : k;
-            const quillet::RawEntry &entry = raw.entries[size_t(i)];
+            const quillet::StringEntry &entry = raw.entries[size_t(i)];
             Record &record = table.records[i];
-            record.key = entry.key.bytes().toByteArray();
+            record.key = entry.name.bytes().toByteArray();
             record.hash = entry.hash;
             if (shape.shareTexts && placed.contains(entry.units)) {
                 record.offset = placed.value(entry.units);

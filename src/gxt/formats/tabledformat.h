@@ -1,0 +1,9 @@
+#pragma once
+
+namespace quillet {
+
+class GxtFormat;
+
+const GxtFormat &tabledFormat();
+
+} // namespace quillet

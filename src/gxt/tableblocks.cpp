@@ -1,0 +1,497 @@
+#include "tableblocks.h"
+
+#include "codepage.h"
+#include "unitscan.h"
+
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+namespace quillet {
+
+namespace {
+
+qint32 readInt32(const char *p)
+{
+    return qFromLittleEndian<qint32>(p);
+}
+
+quint32 readUInt32(const char *p)
+{
+    return qFromLittleEndian<quint32>(p);
+}
+
+QString nameText(const RawName &name)
+{
+    return nameFromBytes(name.bytes());
+}
+
+qint64 alignedTo(qint64 position, int alignment)
+{
+    return alignment <= 1 ? position : (position + alignment - 1) / alignment * alignment;
+}
+
+} // namespace
+
+QString tooLargeReason(qint64 entries, qint64 bytes)
+{
+    return QStringLiteral("the document is too large for a GXT file (%1 entries, %2 bytes)").arg(entries).arg(bytes);
+}
+
+BlockReader::BlockReader(ByteSource &source, ReadContext &context)
+    : m_source(source)
+    , m_context(context)
+    , m_progress(context.progress)
+    , m_size(source.size())
+    , m_unitBudget(source.size() + (qint64(1) << 20))
+{
+}
+
+const char *BlockReader::at(qint64 position, qint64 length)
+{
+    const char *p = m_source.at(position, length);
+    if (!p)
+        fail(m_source.errorString());
+    return p;
+}
+
+bool BlockReader::fail(const QString &reason)
+{
+    m_error = reason;
+    return false;
+}
+
+bool BlockReader::readBlockHeader(const QString &where, const char *tag, qint64 p, int recordSize, qint64 &size)
+{
+    const QString tagName = QString::fromLatin1(tag);
+    if (p + 8 > m_size) {
+        return fail(QStringLiteral("%1: the file ends where the %2 block should start (offset %3)")
+                        .arg(where, tagName)
+                        .arg(p));
+    }
+    const char *header = at(p, 8);
+    if (!header)
+        return false;
+    if (QByteArrayView(header, 4) != QByteArrayView(tag, 4))
+        return fail(QStringLiteral("%1: expected the tag %2 at offset %3").arg(where, tagName).arg(p));
+    size = readInt32(header + 4);
+    if (size < 0)
+        return fail(QStringLiteral("%1: the %2 size %3 is negative").arg(where, tagName).arg(size));
+    if (size % recordSize != 0) {
+        return fail(QStringLiteral("%1: the %2 size %3 is not a multiple of %4")
+                        .arg(where, tagName)
+                        .arg(size)
+                        .arg(recordSize));
+    }
+    if (p + 8 + size > m_size) {
+        return fail(QStringLiteral("%1: the %2 size %3 reaches past the end of the file (%4 bytes)")
+                        .arg(where, tagName)
+                        .arg(size)
+                        .arg(m_size));
+    }
+    return true;
+}
+
+QString BlockReader::where(const GxtFormat &format, const RawName &table, qint64 i, const StringEntry &entry) const
+{
+    return describeEntry(format, nameText(table), int(i + 1), format.keyText(entry));
+}
+
+bool BlockReader::readEntries(const GxtFormat &format, int tableIndex, const RawName &table, const TableBlock &block,
+                              int unitBytes, std::vector<StringEntry> &entries, TextsEnd end)
+{
+    // Said only when a text breaks a rule: most reads never need them.
+    const auto endNamed = [&] {
+        return end == TextsEnd::File ? QStringLiteral("the end of the file (%1 bytes)").arg(m_size)
+                                     : QStringLiteral("the end of the table's texts (%1 bytes)").arg(block.dataEnd - block.dataStart);
+    };
+    const auto endPlain = [&] {
+        return end == TextsEnd::File ? QStringLiteral("the end of the file") : QStringLiteral("the end of the table's texts");
+    };
+    TextInspector *const inspector = m_context.inspector;
+    // The first table is always read whole: it is the one shown first.
+    TextPlacement *const placement = tableIndex > 0 && !inspector ? m_context.placement : nullptr;
+    const int recordSize = format.traits().recordSize;
+    const qint64 count = block.count;
+    entries.resize(size_t(count));
+    std::vector<qint64> offsets(static_cast<size_t>(count));
+    if (count > 0) {
+        const char *records = at(block.keysAt, count * recordSize);
+        if (!records)
+            return false;
+        for (qint64 i = 0; i < count; ++i) {
+            format.readRecord(records + recordSize * i, entries[size_t(i)], offsets[size_t(i)]);
+            m_progress.record();
+        }
+    }
+
+    const qint64 span = block.dataEnd - block.dataStart;
+    // Offsets are checked in record order, so that the first bad record is the one named.
+    for (qint64 i = 0; i < count; ++i) {
+        const qint64 offset = offsets[size_t(i)];
+        if (offset < 0) {
+            return fail(QStringLiteral("%1: the text offset %2 is negative")
+                            .arg(where(format, table, i, entries[size_t(i)]))
+                            .arg(offset));
+        }
+        if (offset >= span) {
+            return fail(QStringLiteral("%1: the text offset %2 lies past %3")
+                            .arg(where(format, table, i, entries[size_t(i)]))
+                            .arg(offset)
+                            .arg(endNamed()));
+        }
+    }
+
+    bool rising = true;
+    for (qint64 i = 1; i < count && rising; ++i)
+        rising = offsets[size_t(i)] > offsets[size_t(i - 1)];
+    std::vector<int> order;
+    if (!rising) {
+        // An offset and the record's place make one number (offsets are below 2^31 and a
+        // table holds fewer than 2^16 records): sorting those keeps shared offsets in record
+        // order without the indirect comparisons of a stable sort.
+        std::vector<quint64> keys(static_cast<size_t>(count));
+        for (qint64 i = 0; i < count; ++i)
+            keys[size_t(i)] = (quint64(offsets[size_t(i)]) << 16) | quint64(i);
+        std::sort(keys.begin(), keys.end());
+        order.resize(size_t(count));
+        for (qint64 k = 0; k < count; ++k)
+            order[size_t(k)] = int(keys[size_t(k)] & 0xFFFF);
+    }
+
+    const qint64 chunkUnits = std::max<qint64>(1, m_source.chunkBytes() / unitBytes);
+    qint64 previous = -1;
+    for (qint64 k = 0; k < count; ++k) {
+        const qint64 i = rising ? k : order[size_t(k)];
+        StringEntry &entry = entries[size_t(i)];
+        const qint64 offset = offsets[size_t(i)];
+        if (k > 0 && offset == offsets[size_t(previous)]) {
+            if (inspector)
+                inspector->inspect(tableIndex, int(i), m_scratch);
+            else if (placement)
+                placement->place(tableIndex, int(i), 0, 0, unitBytes, int(previous));
+            else
+                entry.units = entries[size_t(previous)].units;
+            m_progress.text();
+            continue;
+        }
+        previous = i;
+        const qint64 start = block.dataStart + offset;
+        const qint64 available = (block.dataEnd - start) / unitBytes;
+        // The text's length first, chunk by chunk, up to its terminator.
+        qint64 length = 0;
+        bool terminated = false;
+        while (!terminated && length < available) {
+            const qint64 n = std::min(available - length, chunkUnits);
+            const char *units = at(start + unitBytes * length, unitBytes * n);
+            if (!units)
+                return false;
+            qint64 u = 0;
+            if (unitBytes == 2) {
+                u = UnitScan::firstZero(units, n);
+            } else {
+                const void *zero = std::memchr(units, 0, size_t(n));
+                u = zero ? static_cast<const char *>(zero) - units : n;
+            }
+            length += u;
+            terminated = u < n;
+        }
+        m_unitsRead += length + 1;
+        if (!terminated) {
+            return fail(QStringLiteral("%1: the text at offset %2 has no terminator before %3")
+                            .arg(where(format, table, i, entry))
+                            .arg(offset)
+                            .arg(endPlain()));
+        }
+        if (m_unitsRead > m_unitBudget) {
+            return fail(QStringLiteral("%1: the texts overlap so much that they would hold more characters than the "
+                                       "file (%2 bytes) could; the file is damaged")
+                            .arg(where(format, table, i, entry))
+                            .arg(m_size));
+        }
+        if (placement) {
+            placement->place(tableIndex, int(i), start, length, unitBytes, -1);
+            m_progress.text();
+            continue;
+        }
+        QString text = inspector ? QString() : QString(length, Qt::Uninitialized);
+        if (inspector)
+            m_scratch.resize(length);
+        char16_t *out = reinterpret_cast<char16_t *>(inspector ? m_scratch.data() : text.data());
+        for (qint64 done = 0; done < length;) {
+            const qint64 n = std::min(length - done, chunkUnits);
+            const char *units = at(start + unitBytes * done, unitBytes * n);
+            if (!units)
+                return false;
+            if (unitBytes == 2) {
+                qFromLittleEndian<quint16>(units, n, out + done);
+            } else {
+                for (qint64 u = 0; u < n; ++u)
+                    out[done + u] = char16_t(uchar(units[u]));
+            }
+            done += n;
+        }
+        if (inspector)
+            inspector->inspect(tableIndex, int(i), m_scratch);
+        else
+            entry.units = std::move(text);
+        m_progress.text();
+    }
+    return true;
+}
+
+bool readTableOfTables(BlockReader &reader, const GxtFormat &format, qint64 base, int bits, RawDocument &out)
+{
+    const qint64 size = reader.size();
+    if (base + 8 > size) {
+        return reader.fail(QStringLiteral("the file is %1 bytes long; its TABL block needs at least %2")
+                               .arg(size)
+                               .arg(base + 8));
+    }
+    const char *tablHead = reader.at(base, 8);
+    if (!tablHead)
+        return false;
+    const qint64 tablSize = readInt32(tablHead + 4);
+    if (tablSize < 0)
+        return reader.fail(QStringLiteral("the TABL size %1 is negative").arg(tablSize));
+    if (tablSize % 12 != 0)
+        return reader.fail(QStringLiteral("the TABL size %1 is not a multiple of 12").arg(tablSize));
+    const qint64 tablEnd = base + 8 + tablSize;
+    if (tablEnd > size) {
+        return reader.fail(QStringLiteral("the TABL size %1 reaches past the end of the file (%2 bytes)")
+                               .arg(tablSize)
+                               .arg(size));
+    }
+    const qint64 tableCount = tablSize / 12;
+    if (tableCount == 0)
+        return reader.fail(QStringLiteral("the file lists no tables; a GXT file of tables has a MAIN table first"));
+    // Every table block takes at least its TKEY and TDAT headers.
+    constexpr qint64 SmallestBlock = 16;
+    if (tableCount * SmallestBlock > size - tablEnd) {
+        return reader.fail(QStringLiteral("the TABL block lists %1 tables, more than the rest of the file (%2 bytes) "
+                                          "could hold")
+                               .arg(tableCount)
+                               .arg(size - tablEnd));
+    }
+
+    const char *records = reader.at(base + 8, tablSize);
+    if (!records)
+        return false;
+    out.tables.resize(size_t(tableCount));
+    std::vector<qint64> tableOffsets(static_cast<size_t>(tableCount));
+    for (qint64 t = 0; t < tableCount; ++t) {
+        out.tables[size_t(t)].name = RawName::fromBytes(QByteArrayView(records + 12 * t, 8));
+        tableOffsets[size_t(t)] = readUInt32(records + 12 * t + 8);
+    }
+    if (!(out.tables.front().name == mainTableRawName())) {
+        return reader.fail(QStringLiteral("the first table is '%1'; a GXT file of tables lists its MAIN table first")
+                               .arg(nameText(out.tables.front().name)));
+    }
+
+    // The blocks' headers first, so that the progress knows every entry in advance.
+    const int recordSize = format.traits().recordSize;
+    const int maxEntries = format.traits().maxEntries;
+    std::vector<TableBlock> blocks(static_cast<size_t>(tableCount));
+    qint64 total = 0;
+    for (qint64 t = 0; t < tableCount; ++t) {
+        const QString where = QStringLiteral("table %1").arg(nameText(out.tables[size_t(t)].name));
+        qint64 p = tableOffsets[size_t(t)];
+        if (p < tablEnd) {
+            return reader.fail(QStringLiteral("%1: the offset %2 points into the TABL block, which ends at %3")
+                                   .arg(where)
+                                   .arg(p)
+                                   .arg(tablEnd));
+        }
+        if (p >= size) {
+            return reader.fail(QStringLiteral("%1: the offset %2 lies past the end of the file (%3 bytes)")
+                                   .arg(where)
+                                   .arg(p)
+                                   .arg(size));
+        }
+        if (t > 0) {
+            // Every table but MAIN repeats its name before its keys.
+            if (p + 8 > size)
+                return reader.fail(QStringLiteral("%1: the file ends inside the table's name").arg(where));
+            const char *repeated = reader.at(p, 8);
+            if (!repeated)
+                return false;
+            const RawName again = RawName::fromBytes(QByteArrayView(repeated, 8));
+            if (!(again == out.tables[size_t(t)].name))
+                reader.warn(QStringLiteral("%1: its block is named '%2'; the game warns about that").arg(where, nameText(again)));
+            p += 8;
+        }
+        qint64 keySize = 0;
+        if (!reader.readBlockHeader(where, "TKEY", p, recordSize, keySize))
+            return false;
+        TableBlock &block = blocks[size_t(t)];
+        block.keysAt = p + 8;
+        block.count = keySize / recordSize;
+        if (block.count > maxEntries) {
+            return reader.fail(QStringLiteral("%1: the table has %2 entries; at most %3 can be loaded")
+                                   .arg(where)
+                                   .arg(block.count)
+                                   .arg(maxEntries));
+        }
+        p = block.keysAt + keySize;
+        qint64 dataSize = 0;
+        if (!reader.readBlockHeader(where, "TDAT", p, 1, dataSize))
+            return false;
+        block.dataStart = p + 8;
+        block.dataEnd = block.dataStart + dataSize;
+        total += block.count;
+    }
+    reader.progress().setMaximum(double(3 * total));
+
+    for (qint64 t = 0; t < tableCount; ++t) {
+        RawTable &table = out.tables[size_t(t)];
+        const TableBlock &block = blocks[size_t(t)];
+        if (!reader.readEntries(format, int(t), table.name, block, bits / 8, table.entries, BlockReader::TextsEnd::Table))
+            return false;
+    }
+    return true;
+}
+
+qint64 textBytes(const RawTable &table, int bits)
+{
+    qint64 size = 0;
+    for (const StringEntry &entry : table.entries)
+        size += entry.units.size() + 1;
+    return size * (bits / 8);
+}
+
+Result measureTexts(const GxtFormat &format, const RawTable &table, int bits, qint64 &dataSize)
+{
+    dataSize = 0;
+    const char16_t widest = bits == 8 ? 0xFF : 0xFFFF;
+    const qsizetype longest = format.traits().maxValueLength;
+    for (size_t i = 0; i < table.entries.size(); ++i) {
+        const StringEntry &entry = table.entries[i];
+        if (entry.units.size() > longest) {
+            return Result::failure(QStringLiteral("%1: the value has %2 characters; a GXT text holds at most %3")
+                                       .arg(describeEntry(format, nameText(table.name), int(i + 1), format.keyText(entry)))
+                                       .arg(entry.units.size())
+                                       .arg(longest));
+        }
+        for (QChar c : entry.units) {
+            const char16_t u = c.unicode();
+            if (u != 0 && u <= widest)
+                continue;
+            const QString problem = u == 0
+                ? QStringLiteral("a unit 0, which would end it early")
+                : QStringLiteral("the unit 0x%1, which an 8-bit file cannot hold").arg(uint(u), 4, 16, QLatin1Char('0'));
+            return Result::failure(QStringLiteral("%1: the text holds %2")
+                                       .arg(describeEntry(format, nameText(table.name), int(i + 1), format.keyText(entry)),
+                                            problem));
+        }
+        dataSize += (bits / 8) * (entry.units.size() + 1);
+    }
+    return {};
+}
+
+char *writeBlock(const GxtFormat &format, const RawTable &table, const std::vector<int> &order, int bits,
+                 qint64 dataSize, char *p, FileProgress &progress)
+{
+    const int recordSize = format.traits().recordSize;
+    const int unitBytes = bits / 8;
+    std::memcpy(p, "TKEY", 4);
+    qToLittleEndian<qint32>(qint32(recordSize * qint64(order.size())), p + 4);
+    p += 8;
+    qint64 offset = 0;
+    for (int i : order) {
+        const StringEntry &entry = table.entries[size_t(i)];
+        format.writeRecord(p, entry, offset);
+        p += recordSize;
+        offset += unitBytes * (entry.units.size() + 1);
+        progress.record();
+    }
+    std::memcpy(p, "TDAT", 4);
+    qToLittleEndian<qint32>(qint32(dataSize), p + 4);
+    p += 8;
+    for (int i : order) {
+        const QString &units = table.entries[size_t(i)].units;
+        if (unitBytes == 2) {
+            qToLittleEndian<quint16>(units.utf16(), units.size(), p);
+            p += 2 * units.size() + 2; // the terminator: the buffer is zeroed
+        } else {
+            for (QChar c : units)
+                *p++ = char(uchar(c.unicode()));
+            ++p;
+        }
+        progress.text();
+    }
+    return p;
+}
+
+Result writeTableOfTables(const GxtFormat &format, QByteArrayView header, int bits,
+                          const std::vector<const RawTable *> &tables, QByteArray &out, FileProgress &progress)
+{
+    out.clear();
+    if (tables.empty() || !(tables.front()->name == mainTableRawName()))
+        return Result::failure(QStringLiteral("a GXT file of tables needs its MAIN table first"));
+    const int recordSize = format.traits().recordSize;
+    const int alignment = format.traits().blockAlignment;
+
+    // The size first, from the texts' lengths alone: a document too large for the format is
+    // refused before a unit is looked at or a byte is made.
+    const std::vector<int> order = format.tableOrder(tables);
+    std::vector<qint64> blockAt(tables.size());
+    qint64 total = 0;
+    qint64 p = header.size() + 8 + 12 * qint64(tables.size());
+    for (size_t k = 0; k < order.size(); ++k) {
+        const RawTable &table = *tables[size_t(order[k])];
+        p = alignedTo(p, alignment);
+        blockAt[size_t(order[k])] = p;
+        p += (k > 0 ? 8 : 0) + 8 + recordSize * qint64(table.entries.size()) + 8 + textBytes(table, bits);
+        total += qint64(table.entries.size());
+    }
+    const qint64 size = alignedTo(p, alignment);
+    if (size > LargestGxtFile)
+        return Result::failure(tooLargeReason(total, size));
+
+    std::vector<qint64> dataSizes(tables.size());
+    for (size_t t = 0; t < tables.size(); ++t) {
+        Result fits = measureTexts(format, *tables[t], bits, dataSizes[t]);
+        if (!fits)
+            return fits;
+    }
+
+    progress.setMaximum(double(3 * total));
+    std::vector<std::vector<int>> orders(tables.size());
+    for (size_t t = 0; t < tables.size(); ++t)
+        orders[t] = format.entryOrder(tables[t]->entries);
+    progress.pass();
+
+    QByteArray bytes(size, '\0');
+    char *w = bytes.data();
+    // A format without a header gives an empty view, whose data may be null: memcpy must
+    // not see it even for no bytes.
+    if (!header.isEmpty())
+        std::memcpy(w, header.data(), size_t(header.size()));
+    w += header.size();
+    std::memcpy(w, "TABL", 4);
+    qToLittleEndian<qint32>(qint32(12 * qint64(tables.size())), w + 4);
+    w += 8;
+    for (int t : order) {
+        std::memcpy(w, tables[size_t(t)]->name.field().data(), 8);
+        qToLittleEndian<quint32>(quint32(blockAt[size_t(t)]), w + 8);
+        w += 12;
+    }
+    for (size_t k = 0; k < order.size(); ++k) {
+        const size_t t = size_t(order[k]);
+        const RawTable &table = *tables[t];
+        w = bytes.data() + blockAt[t];
+        if (k > 0) {
+            std::memcpy(w, table.name.field().data(), 8);
+            w += 8;
+        }
+        w = writeBlock(format, table, orders[t], bits, dataSizes[t], w, progress);
+    }
+    Q_ASSERT(w <= bytes.data() + bytes.size());
+    progress.reset();
+    out = std::move(bytes);
+    return {};
+}
+
+} // namespace quillet

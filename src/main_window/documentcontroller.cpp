@@ -1,0 +1,203 @@
+#include "documentcontroller.h"
+
+#include "gxtcheck.h"
+#include "gxtdocumentfile.h"
+#include "gxtformat.h"
+#include "numberingchoice.h"
+#include "stringtable.h"
+
+#include <QDir>
+
+namespace quillet {
+
+DocumentController::DocumentController(SettingsStore &settings, QObject *parent)
+    : QObject(parent)
+    , m_layoutSettings(settings)
+{
+    connect(&m_undoStack, &QUndoStack::cleanChanged, this, [this](bool clean) { Q_EMIT stringsChangedChanged(!clean); });
+    QStringList ignored;
+    chooseNumbering(m_document.format(), ignored);
+    rebuildRules();
+}
+
+DocumentController::~DocumentController()
+{
+    // The stack empties itself as it goes; whoever listens to it may be going too.
+    m_undoStack.blockSignals(true);
+    m_undoStack.clear();
+}
+
+void DocumentController::setFileOperation(bool running)
+{
+    if (running == m_fileOperation)
+        return;
+    m_fileOperation = running;
+    Q_EMIT fileOperationChanged(running);
+}
+
+FileOperationHooks DocumentController::wrapped(const FileOperationHooks &hooks)
+{
+    FileOperationHooks mine = hooks;
+    mine.begin = [this, begin = hooks.begin] {
+        setFileOperation(true);
+        if (begin)
+            begin();
+    };
+    mine.end = [this, end = hooks.end] {
+        setFileOperation(false);
+        if (end)
+            end();
+    };
+    return mine;
+}
+
+void DocumentController::rebuildRules()
+{
+    m_rules.emplace(m_document.format(), m_document.bits(), *m_numbering, m_document.keyHash(), &m_names);
+}
+
+void DocumentController::chooseNumbering(const GxtFormat &format, QStringList &warnings)
+{
+    QString choice = m_layoutSettings.numberingChoice(format);
+    std::shared_ptr<const CharacterNumbering> numbering;
+    const Result made = NumberingChoice::resolve(choice, format, numbering);
+    if (!made) {
+        // A map that has gone away costs the user nothing but the letters it showed: the
+        // format's own numbering shows the same units.
+        numbering = CharacterNumbering::defaultFor(format);
+        warnings.append(QStringLiteral("the character map could not be read (%1); the texts show in %2")
+                            .arg(QDir::toNativeSeparators(made.errorString()), numbering->title()));
+        choice = numbering->name();
+    }
+    m_numbering = std::move(numbering);
+    m_numberingChoice = choice;
+}
+
+void DocumentController::readRememberedKeyNames(QStringList &warnings)
+{
+    if (m_loadedNames)
+        return;
+    KeyNames names;
+    const QString path = m_layoutSettings.keyNamesFile();
+    if (!path.isEmpty()) {
+        const Result read = LayoutSettings::readKeyNames(path, names);
+        if (!read) {
+            warnings.append(QStringLiteral("the key name list could not be read (%1); hashed keys show as their hashes")
+                                .arg(QDir::toNativeSeparators(read.errorString())));
+            names = KeyNames();
+        }
+    }
+    m_loadedNames = std::move(names);
+    m_names = *m_loadedNames;
+    m_names.merge(m_typedNames);
+}
+
+Result DocumentController::setNumberingChoice(const QString &choice)
+{
+    const GxtFormat &format = m_document.format();
+    std::shared_ptr<const CharacterNumbering> numbering;
+    const Result made = NumberingChoice::resolve(choice, format, numbering);
+    if (!made)
+        return made;
+    m_layoutSettings.rememberNumbering(format, choice);
+    // The old numbering stays alive until everything that showed it has the new rules.
+    const std::shared_ptr<const CharacterNumbering> old = m_numbering;
+    m_numbering = std::move(numbering);
+    m_numberingChoice = choice;
+    rebuildRules();
+    Q_EMIT rulesChanged();
+    return {};
+}
+
+Result DocumentController::loadKeyNames(const QString &path)
+{
+    KeyNames names;
+    const Result read = LayoutSettings::readKeyNames(path, names);
+    if (!read)
+        return read;
+    m_loadedNames = std::move(names);
+    m_layoutSettings.rememberKeyNamesFile(path);
+    m_names = *m_loadedNames;
+    m_names.merge(m_typedNames);
+    rebuildRules();
+    Q_EMIT rulesChanged();
+    return {};
+}
+
+void DocumentController::rememberKeyName(const QString &name)
+{
+    if (!m_document.format().storesHashes() || !NameRule::whyNotAHashedName(name).isEmpty())
+        return;
+    // No entry of the table shown holds the name's hash yet (a table holds each hash once),
+    // so nothing shown needs to read anew.
+    m_typedNames.add(name);
+    m_names.add(name);
+}
+
+Result DocumentController::open(const QString &path, const FileOperationHooks &hooks)
+{
+    const FileOperationHooks mine = wrapped(hooks);
+    LoadedFile loaded;
+    Result result;
+    {
+        OperationScope scope(mine);
+        result = readForLoad(path, loaded, mine);
+    }
+    if (!result)
+        return result;
+    const GxtFormat &format = *loaded.raw.format;
+    // What shows the old document keeps its numbering until it shows the new one.
+    const std::shared_ptr<const CharacterNumbering> shownNumbering = m_numbering;
+    QStringList notes;
+    chooseNumbering(format, notes);
+    if (format.storesHashes())
+        readRememberedKeyNames(notes);
+    // What the game would trip on, from the keys alone: the texts of most tables are not
+    // read yet, and need not be.
+    m_typedNames = KeyNames();
+    m_names = m_loadedNames ? *m_loadedNames : KeyNames();
+    const EntryRules fileRules = EntryRules::of(loaded.raw, *m_numbering, &m_names);
+    std::vector<const RawTable *> tables;
+    for (const RawTable &table : loaded.raw.tables)
+        tables.push_back(&table);
+    result.addWarnings(checkDocument(format, tables, fileRules, false).warnings);
+    result.addWarnings(notes);
+
+    m_document.assign(std::move(loaded.raw), std::move(loaded.pending));
+    m_undoStack.clear();
+    m_currentFile = path;
+    rebuildRules();
+    Q_EMIT documentReset();
+    Q_EMIT currentFileChanged(m_currentFile);
+    return result;
+}
+
+Result DocumentController::save(const QString &path, const FileOperationHooks &hooks)
+{
+    const Result result = SaveGxt(path, m_document, wrapped(hooks));
+    if (!result)
+        return result;
+    m_undoStack.setClean();
+    if (m_currentFile != path) {
+        m_currentFile = path;
+        Q_EMIT currentFileChanged(m_currentFile);
+    }
+    return result;
+}
+
+void DocumentController::newDocument()
+{
+    const std::shared_ptr<const CharacterNumbering> shownNumbering = m_numbering;
+    m_document.clear();
+    m_undoStack.clear();
+    m_currentFile.clear();
+    m_typedNames = KeyNames();
+    m_names = m_loadedNames ? *m_loadedNames : KeyNames();
+    QStringList ignored;
+    chooseNumbering(m_document.format(), ignored);
+    rebuildRules();
+    Q_EMIT documentReset();
+    Q_EMIT currentFileChanged(m_currentFile);
+}
+
+} // namespace quillet

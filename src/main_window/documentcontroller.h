@@ -1,0 +1,110 @@
+#pragma once
+
+#include "characternumbering.h"
+#include "entryrules.h"
+#include "fileoperationhooks.h"
+#include "gxtdocument.h"
+#include "keynames.h"
+#include "layoutsettings.h"
+#include "result.h"
+
+#include <QObject>
+#include <QString>
+#include <QUndoStack>
+
+#include <memory>
+#include <optional>
+
+namespace quillet {
+
+class SettingsStore;
+
+// The open document and everything that belongs to it rather than to a window: the file it
+// came from (`CurrentFile`), its undo history, how its keys and texts read (the character
+// numbering and the key names), whether a load or a save runs (`FileOperation`), and
+// whether it differs from what was opened or saved (`StringsChanged`, which is the undo
+// stack's clean state and nothing else). Loading and saving go through here; the window's
+// commands decide when, and ask the user.
+class DocumentController : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit DocumentController(SettingsStore &settings, QObject *parent = nullptr);
+    ~DocumentController() override;
+
+    GxtDocument &document() { return m_document; }
+    const GxtDocument &document() const { return m_document; }
+    QUndoStack &undoStack() { return m_undoStack; }
+    const QUndoStack &undoStack() const { return m_undoStack; }
+    // Every change goes through here, as a command the history keeps.
+    void push(QUndoCommand *command) { m_undoStack.push(command); }
+
+    // The path of the file the document belongs to; empty while it is untitled.
+    QString CurrentFile() const { return m_currentFile; }
+    // True when the document differs from what was opened or saved.
+    bool StringsChanged() const { return !m_undoStack.isClean(); }
+    // True while a load or a save runs.
+    bool FileOperation() const { return m_fileOperation; }
+
+    // How the document's keys and texts read and are typed; valid until rulesChanged().
+    const EntryRules &rules() const { return *m_rules; }
+    std::shared_ptr<const CharacterNumbering> numbering() const { return m_numbering; }
+    // The choice the numbering was made from: "windows-1252", "western" or a map's path.
+    QString numberingChoice() const { return m_numberingChoice; }
+    // Shows the document through another numbering, remembered for its format. Changes no
+    // unit and no part of the history. A map that cannot be read fails with its reason and
+    // changes nothing.
+    Result setNumberingChoice(const QString &choice);
+    // Reads a list of key names, shows hashed keys by them from now on and remembers the
+    // list. One that cannot be read fails with its reason and changes nothing.
+    Result loadKeyNames(const QString &path);
+    // A name typed for a hashed key: it shows for that hash from now on in this document.
+    void rememberKeyName(const QString &name);
+
+    // Opens the file at `path`. On success the document is the file's, untitled no more,
+    // with an empty history; the result's warnings say what the game would trip on and what
+    // could not be read of the settings. On failure nothing has changed.
+    Result open(const QString &path, const FileOperationHooks &hooks = {});
+    // Writes the document to `path`; on success the document belongs to that file and is
+    // unchanged from it. On failure the file on disk is as it was and nothing else changes.
+    Result save(const QString &path, const FileOperationHooks &hooks = {});
+    // New: an untitled, empty document with an empty history.
+    void newDocument();
+
+    LayoutSettings &layoutSettings() { return m_layoutSettings; }
+
+Q_SIGNALS:
+    // The whole document was replaced (New, Open): whatever shows it starts again.
+    void documentReset();
+    // Keys and texts read another way now (numbering, key names).
+    void rulesChanged();
+    void currentFileChanged(const QString &path);
+    void stringsChangedChanged(bool changed);
+    void fileOperationChanged(bool running);
+
+private:
+    FileOperationHooks wrapped(const FileOperationHooks &hooks);
+    void setFileOperation(bool running);
+    void rebuildRules();
+    // The numbering files of `format` open in, from the settings; a remembered map that
+    // cannot be read is noted in `warnings` and the format's own numbering used.
+    void chooseNumbering(const GxtFormat &format, QStringList &warnings);
+    // The remembered key name list, read once; a list that cannot be read is noted.
+    void readRememberedKeyNames(QStringList &warnings);
+
+    LayoutSettings m_layoutSettings;
+    GxtDocument m_document;
+    QUndoStack m_undoStack;
+    QString m_currentFile;
+    bool m_fileOperation = false;
+    std::shared_ptr<const CharacterNumbering> m_numbering;
+    QString m_numberingChoice;
+    std::optional<KeyNames> m_loadedNames;
+    KeyNames m_typedNames;
+    // The loaded names and the typed ones: what the rules show keys by.
+    KeyNames m_names;
+    std::optional<EntryRules> m_rules;
+};
+
+} // namespace quillet
