@@ -6,8 +6,13 @@
 #include "gxtcheck.h"
 #include "gxtdiff.h"
 #include "gxtformat.h"
+#include "hashevidence.h"
+#include "hashtext.h"
+#include "keyhash.h"
 #include "keynames.h"
+#include "layoutheader.h"
 #include "numberingchoice.h"
+#include "numberingfit.h"
 #include "rawgxt.h"
 
 #include <QCommandLineParser>
@@ -125,28 +130,52 @@ public:
                 printError(namesPath, parsed.errorString());
                 return false;
             }
+            m_hasNames = true;
+            for (const QString &warning : parsed.warnings())
+                printError(namesPath, QStringLiteral("warning: ") + warning);
         }
+        if (parser.isSet(QStringLiteral("hash"))) {
+            m_hash = KeyHash::byId(parser.value(QStringLiteral("hash")));
+            if (!m_hash) {
+                usageError(QStringLiteral("unknown hash '%1'; use crc32 or one-at-a-time").arg(parser.value(QStringLiteral("hash"))));
+                m_badUsage = true;
+                return false;
+            }
+        }
+        m_salvage = parser.isSet(QStringLiteral("salvage"));
         return true;
+    }
+    bool badUsage() const { return m_badUsage; }
+    bool salvage() const { return m_salvage; }
+    const KeyHash *hash() const { return m_hash; }
+
+    // The hash a file's keys are read by: the one asked for, else what the evidence says.
+    void chooseHash(RawDocument &raw) const
+    {
+        if (!raw.format->storesHashes())
+            return;
+        raw.hash = m_hash ? m_hash : &chooseKeyHash(raw, m_hasNames ? &m_names : nullptr);
     }
 
     // The numbering of a file of this format; nothing, having said why, when the map is
     // malformed. A map lists what differs from the format's own numbering.
-    std::shared_ptr<const CharacterNumbering> numbering(const GxtFormat &format)
+    std::shared_ptr<const CharacterNumbering> numbering(const GxtFormat &format, const KeyHash *hash)
     {
-        const auto cached = m_numberings.find(&format);
+        const auto key = std::pair(&format, format.traits().gameByHash ? hash : nullptr);
+        const auto cached = m_numberings.find(key);
         if (cached != m_numberings.end())
             return cached->second;
         std::shared_ptr<const CharacterNumbering> made;
         const Result resolved = NumberingChoice::isMapFile(m_charmap)
-            ? NumberingChoice::resolveMap(m_charmap, m_mapText, format, made)
-            : NumberingChoice::resolve(m_charmap, format, made);
+            ? NumberingChoice::resolveMap(m_charmap, m_mapText, format, made, hash)
+            : NumberingChoice::resolve(m_charmap, format, made, hash);
         if (!resolved) {
             if (!m_mapFailed)
                 printError(QString(), resolved.errorString());
             m_mapFailed = true;
             return nullptr;
         }
-        m_numberings[&format] = made;
+        m_numberings[key] = made;
         return made;
     }
     bool mapFailed() const { return m_mapFailed; }
@@ -156,21 +185,59 @@ public:
 private:
     QString m_charmap;
     QByteArray m_mapText;
-    std::map<const GxtFormat *, std::shared_ptr<const CharacterNumbering>> m_numberings;
+    std::map<std::pair<const GxtFormat *, const KeyHash *>, std::shared_ptr<const CharacterNumbering>> m_numberings;
     bool m_mapFailed = false;
     KeyNames m_names;
+    bool m_hasNames = false;
+    const KeyHash *m_hash = nullptr;
+    bool m_badUsage = false;
+    bool m_salvage = false;
 };
 
-bool readRaw(const QString &path, RawDocument &raw, QStringList *warnings = nullptr)
+// A file read a window at a time, or standard input ("-") read whole. Entries that point
+// outside their table's texts are left out only when asked (--salvage), and said; otherwise
+// the read fails as any damage does, and says that --salvage would open the file.
+Result readWhole(const QString &path, RawDocument &raw, const Reading &reading, ReadOptions options = {})
 {
-    QByteArray data;
-    if (!readFile(path, data))
-        return false;
-    const Result read = readGxt(data, raw);
+    // Standard input is read once, however often its file is read.
+    static std::optional<QByteArray> input;
+    if (path == QLatin1String("-") && !input) {
+        QFile in;
+        if (!in.open(stdin, QIODevice::ReadOnly))
+            return Result::failure(in.errorString());
+        input = in.readAll();
+    }
+    auto read = [&](const ReadOptions &with) {
+        return path == QLatin1String("-") ? readGxt(*input, raw, {}, with) : readGxtFile(path, raw, {}, with);
+    };
+    SalvageReport salvage;
+    options.salvage = reading.salvage() ? &salvage : nullptr;
+    Result result = read(options);
+    if (result && salvage.total() > 0)
+        result.addWarning(QStringLiteral("left out: ") + salvage.description());
+    if (result || reading.salvage())
+        return result;
+    // Whether the damage is only entries outside their texts, which --salvage can leave out.
+    // The inspector has seen the failed read's texts; the second read shows it none.
+    options.salvage = &salvage;
+    options.inspector = nullptr;
+    const bool salvageable = read(options) && salvage.total() > 0;
+    raw = RawDocument();
+    if (!salvageable)
+        return result;
+    return Result::failure(result.errorString()
+                           + QStringLiteral(" (with --salvage the file opens without the %1 that point outside their texts)")
+                                 .arg(salvage.total() == 1 ? QStringLiteral("entry") : QStringLiteral("%1 entries").arg(salvage.total())));
+}
+
+bool readRaw(const QString &path, const Reading &reading, RawDocument &raw, QStringList *warnings = nullptr)
+{
+    const Result read = readWhole(path, raw, reading);
     if (!read) {
         printError(path, read.errorString());
         return false;
     }
+    reading.chooseHash(raw);
     if (warnings)
         *warnings = read.warnings();
     return true;
@@ -186,9 +253,9 @@ struct ReadDocument {
 
 bool readDocument(const QString &path, Reading &reading, ReadDocument &document, QStringList *warnings = nullptr)
 {
-    if (!readRaw(path, document.raw, warnings))
+    if (!readRaw(path, reading, document.raw, warnings))
         return false;
-    document.numbering = reading.numbering(*document.raw.format);
+    document.numbering = reading.numbering(*document.raw.format, document.raw.hash);
     document.names = &reading.names();
     return document.numbering != nullptr;
 }
@@ -245,10 +312,13 @@ int runExport(const QCommandLineParser &parser, const QStringList &args)
 
     Reading reading;
     if (!reading.load(parser))
-        return BadInput;
+        return reading.badUsage() ? BadUsage : BadInput;
     ReadDocument document;
-    if (!readDocument(input, reading, document))
+    QStringList warnings;
+    if (!readDocument(input, reading, document, &warnings))
         return BadInput;
+    for (const QString &warning : std::as_const(warnings))
+        printError(input, QStringLiteral("warning: ") + warning);
     QByteArray text;
     const Result written = writeExchange(document.raw, document.rules(), format.value_or(ExchangeFormat::Txt), text);
     if (!written) {
@@ -280,13 +350,13 @@ int runImport(const QCommandLineParser &parser, const QStringList &args)
 
     Reading reading;
     if (!reading.load(parser))
-        return BadInput;
+        return reading.badUsage() ? BadUsage : BadInput;
     QByteArray text;
     if (!readFile(source, text))
         return BadInput;
     RawDocument raw;
     std::shared_ptr<const CharacterNumbering> numbering;
-    const Result read = readExchange(text, format, raw, [&](const GxtFormat &f) { return reading.numbering(f); }, &numbering);
+    const Result read = readExchange(text, format, raw, [&](const GxtFormat &f, const KeyHash *hash) { return reading.numbering(f, hash); }, &numbering);
     if (reading.mapFailed())
         return BadInput;
     if (!read) {
@@ -314,26 +384,39 @@ int runCheck(const QCommandLineParser &parser, const QStringList &args)
     const QString &path = args[0];
     Reading reading;
     if (!reading.load(parser))
-        return BadInput;
+        return reading.badUsage() ? BadUsage : BadInput;
     // The check looks at every text once as the reader reads it, and keeps none: a file is
     // read a window at a time, and its texts never all stand in memory.
     ReadDocument document;
     document.names = &reading.names();
-    EscapeCounter escapes(document.raw, [&reading](const GxtFormat &format) { return reading.numbering(format); });
-    Result read;
-    if (path == QLatin1String("-")) {
-        QByteArray data;
-        if (!readFile(path, data))
-            return BadInput;
-        read = readGxt(data, document.raw, {}, &escapes);
-    } else {
-        read = readGxtFile(path, document.raw, {}, &escapes);
-    }
+    std::optional<EscapeCounter> escapes;
+    auto readInspected = [&](const KeyHash *hash) {
+        escapes.emplace(document.raw, [&reading, hash](const GxtFormat &format, const KeyHash *own) {
+            return reading.numbering(format, hash ? hash : own);
+        });
+        ReadOptions options;
+        options.inspector = &*escapes;
+        return readWhole(path, document.raw, reading, options);
+    };
+    Result read = readInspected(nullptr);
     if (!read) {
         printError(path, read.errorString());
         return BadInput;
     }
-    document.numbering = reading.numbering(*document.raw.format);
+    // The hash is known only once every key is; where it changes the numbering the texts
+    // are shown in, they are looked at again under that one.
+    const KeyHash *readBy = document.raw.hash;
+    reading.chooseHash(document.raw);
+    const KeyHash *chosen = document.raw.hash;
+    if (reading.numbering(*document.raw.format, chosen) != reading.numbering(*document.raw.format, readBy)) {
+        read = readInspected(chosen);
+        if (!read) {
+            printError(path, read.errorString());
+            return BadInput;
+        }
+        document.raw.hash = chosen;
+    }
+    document.numbering = reading.numbering(*document.raw.format, document.raw.hash);
     if (!document.numbering)
         return BadInput;
     QStringList warnings = read.warnings();
@@ -342,14 +425,25 @@ int runCheck(const QCommandLineParser &parser, const QStringList &args)
     for (const RawTable &table : document.raw.tables)
         tables.push_back(&table);
     CheckReport report = checkDocument(*document.raw.format, tables, rules, false);
-    escapes.reportInto(report, rules);
+    escapes->reportInto(report, rules);
     warnings += report.warnings;
 
     const RawDocument &raw = document.raw;
-    printLine(stdout, QStringLiteral("%1: %2 layout, %3-bit texts, %4, %5")
-                          .arg(path, raw.format->id(), QString::number(raw.bits),
-                               countOf(qsizetype(raw.tables.size()), "table", "tables"),
-                               countOf(report.entries, "entry", "entries")));
+    const GxtFormat &format = *raw.format;
+    QStringList parts{format.game(raw.hash), QStringLiteral("%1 layout").arg(format.layoutWord()),
+                      QStringLiteral("%1-bit texts").arg(raw.bits)};
+    if (format.traits().single)
+        parts[1] += QStringLiteral(" (one table)");
+    if (format.traits().bigEndian)
+        parts[1] += QStringLiteral(" (big-endian)");
+    if (format.traits().encoding == TextEncoding::Utf8)
+        parts[2] = QStringLiteral("UTF-8 texts");
+    if (format.storesHashes() && raw.hash)
+        parts.append(QStringLiteral("keys by the %1 hash").arg(raw.hash->id()));
+    parts.append(QStringLiteral("numbering %1").arg(document.numbering->title()));
+    parts.append(countOf(qsizetype(raw.tables.size()), "table", "tables"));
+    parts.append(countOf(report.entries, "entry", "entries"));
+    printLine(stdout, QStringLiteral("%1: %2").arg(path, parts.join(QStringLiteral(", "))));
     for (const QString &warning : std::as_const(warnings))
         printError(path, QStringLiteral("warning: ") + warning);
     const QString note = report.escapeNote(rules);
@@ -386,6 +480,26 @@ int runDiff(const QCommandLineParser &parser, const QStringList &args)
     return differences.empty() ? Same : Different;
 }
 
+int runHash(const QCommandLineParser &parser, const QStringList &args)
+{
+    if (args.isEmpty())
+        return usageError(QStringLiteral("hash takes one or more key names"));
+    const QString hashId = parser.isSet(QStringLiteral("hash")) ? parser.value(QStringLiteral("hash")) : QStringLiteral("crc32");
+    const KeyHash *hash = KeyHash::byId(hashId);
+    if (!hash)
+        return usageError(QStringLiteral("unknown hash '%1'; use crc32 or one-at-a-time").arg(hashId));
+    QString text;
+    for (const QString &name : args) {
+        const QString problem = NameRule::whyNotAHashedName(name);
+        if (!problem.isEmpty()) {
+            printError(QString(), QStringLiteral("\"%1\" is not a key name: %2").arg(name.left(40), problem));
+            return BadInput;
+        }
+        text += QStringLiteral("%1 %2\n").arg(name.toUpper(), hashText((*hash)(name.toLatin1())));
+    }
+    return writeOutput(QString(), text.toUtf8()) ? Success : BadInput;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -396,27 +510,38 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Reads, checks, compares and builds GXT text tables of every layout (flat, tabled, hashed).\n\n"
+        "Reads, checks, compares and builds the GXT text tables of every game of the series:\n"
+        "flat, tabled, hashed (with CRC-32 or one-at-a-time keys, of tables or of one table) and\n"
+        "GXT2, in either byte order.\n\n"
         "Commands:\n"
-        "  export FILE.gxt [-o OUT] [--format txt|csv|json]\n"
+        "  export FILE [-o OUT] [--format txt|csv|json] [--salvage]\n"
         "      Write every table and entry, in record order, to OUT or standard output. The form\n"
         "      follows OUT's extension (.txt, .csv, .json; any other is refused), else --format,\n"
         "      else txt.\n"
         "  import SOURCE -o OUT.gxt [--format txt|csv|json]\n"
-        "      Build a GXT file in the layout and width the source names. The source's form is\n"
-        "      --format, else its extension, else txt. OUT may not have a text form's extension.\n"
-        "  check FILE.gxt\n"
-        "      Print 'FILE: LAYOUT layout, BITS-bit texts, N tables, M entries', or why the file\n"
-        "      is damaged. Warnings about what the game would trip on go to standard error.\n"
-        "  diff A.gxt B.gxt\n"
+        "      Build a GXT file in the layout, width and hash the source names. The source's\n"
+        "      form is --format, else its extension, else txt. OUT may not have a text form's\n"
+        "      extension.\n"
+        "  check FILE [--salvage]\n"
+        "      Print 'FILE: GAME, LAYOUT layout, BITS-bit texts, keys by the HASH hash, numbering\n"
+        "      NUMBERING, N tables, M entries', or why the file is damaged. Warnings about what\n"
+        "      the game would trip on go to standard error.\n"
+        "  diff A B\n"
         "      Print what differs, one line each: 'layout: ...', 'table added: T, N entries',\n"
         "      'table removed: ...', 'added: T/KEY = \"value\"', 'removed: ...',\n"
-        "      'changed: T/KEY = \"old\" -> \"new\"'. Exit status 0 same, 1 different, 2 trouble.\n\n"
+        "      'changed: T/KEY = \"old\" -> \"new\"'. Exit status 0 same, 1 different, 2 trouble.\n"
+        "  hash [--hash crc32|one-at-a-time] NAME...\n"
+        "      Print 'NAME #XXXXXXXX' for each name: the key a hashed file stores for it\n"
+        "      (CRC-32, the third game's, unless --hash says otherwise).\n\n"
+        "A hashed file's keys are read by the hash --hash names, else by the one the evidence\n"
+        "shows (the --names list, else keys named after the file's tables).\n\n"
         "Text forms (UTF-8). A flat file: txt '[NAME]' then the value line; csv 'name,value';\n"
-        "json [{\"name\", \"value\"}...]. A file of tables: txt starts '{layout hashed 8}' and\n"
-        "puts '{table NAME}' before each table; csv starts 'layout,hashed,8' then\n"
-        "'table,name,value', a table without entries as its name alone; json\n"
-        "{\"layout\", \"bits\", \"tables\": [{\"name\", \"entries\": [...]}...]}.\n\n"
+        "json [{\"name\", \"value\"}...]. Any other file names its layout first: txt\n"
+        "'{layout hashed 8 crc32}', csv 'layout,hashed,8,crc32', json {\"layout\", \"bits\",\n"
+        "\"hash\", \"tables\": [{\"name\", \"entries\": [...]}...]}; 'single' (json \"single\": true)\n"
+        "marks the fourth game's files of one table and 'big-endian' (json \"byte-order\": \"big\")\n"
+        "the consoles' GXT2. Files of tables put '{table NAME}' (csv: a first column) before\n"
+        "each table's entries.\n\n"
         "Exit status: 0 success, 1 damaged or invalid input, 2 wrong usage. No command writes\n"
         "over the file it reads."));
     const QCommandLineOption helpOption = parser.addHelpOption();
@@ -425,15 +550,23 @@ int main(int argc, char *argv[])
                       QStringLiteral("file")});
     parser.addOption({QStringLiteral("format"), QStringLiteral("txt, csv or json."), QStringLiteral("format")});
     parser.addOption({QStringLiteral("charmap"),
-                      QStringLiteral("How text units read as characters: windows-1252, western, or a map file "
-                                     "(UUUU=GGGG lines or a 14x16 grid) over the layout's default. Default: "
-                                     "windows-1252 for flat files, western for the others."),
+                      QStringLiteral("How text units read as characters: western (the game's Western European "
+                                     "font), windows-1252, unicode (the fourth and fifth games), russian-mobile, or "
+                                     "a map file (UUUU=GGGG lines or a 14x16 grid) over the layout's default. "
+                                     "Default: unicode for GXT2, western for the others."),
                       QStringLiteral("map")});
     parser.addOption({QStringLiteral("names"),
                       QStringLiteral("A list of key names, one a line, to show hashed keys by name; other hashed "
                                      "keys show as #XXXXXXXX."),
                       QStringLiteral("file")});
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("export, import, check or diff."));
+    parser.addOption({QStringLiteral("hash"),
+                      QStringLiteral("The hash hashed keys are read by: crc32 (the third game) or one-at-a-time "
+                                     "(the fourth and fifth)."),
+                      QStringLiteral("hash")});
+    parser.addOption({QStringLiteral("salvage"),
+                      QStringLiteral("Read a damaged file without the entries that point outside their texts, "
+                                     "saying which were left out (export, check).")});
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("export, import, check, diff or hash."));
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The file(s) to read."));
 
     if (!parser.parse(QCoreApplication::arguments()))
@@ -459,5 +592,7 @@ int main(int argc, char *argv[])
         return runCheck(parser, args);
     if (command == QLatin1String("diff"))
         return runDiff(parser, args);
+    if (command == QLatin1String("hash"))
+        return runHash(parser, args);
     return usageError(QStringLiteral("unknown command '%1'").arg(command));
 }

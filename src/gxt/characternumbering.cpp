@@ -2,6 +2,7 @@
 
 #include "codepage.h"
 #include "gxtformat.h"
+#include "keyhash.h"
 #include "unitscan.h"
 
 #include <QStringDecoder>
@@ -15,14 +16,21 @@ constexpr char16_t WesternHigh[] = u"ÀÁÂÄÆÇÈÉÊËÌÍÎÏÒÓÔÖÙÚÛ�
 constexpr quint16 WesternFirstHigh = 0x80;
 constexpr quint16 WesternAcute = 0xB1;
 
+// The games' own numberings keep ASCII where ASCII is, and the control units (line breaks,
+// tabs) that real texts hold as themselves, so that they read and type as what they are.
+void mapAsciiAndControls(CharacterNumbering &numbering)
+{
+    for (quint16 g = 0x01; g <= 0x7E; ++g)
+        numbering.map(g, g);
+}
+
 // `invertedExclamation`: 0xB0 in the flat game; the later games draw "¡" where ASCII has
 // "^", which they then cannot show.
 std::shared_ptr<CharacterNumbering> makeWestern(quint16 invertedExclamation)
 {
     auto numbering = std::make_shared<CharacterNumbering>(QStringLiteral("western"));
     numbering->setTitle(QStringLiteral("Game (Western European)"));
-    for (quint16 g = 0x20; g <= 0x7E; ++g)
-        numbering->map(g, g);
+    mapAsciiAndControls(*numbering);
     for (qsizetype i = 0; WesternHigh[i] != 0; ++i)
         numbering->map(WesternHigh[i], quint16(WesternFirstHigh + i));
     numbering->map(U'\u00B4', WesternAcute);
@@ -147,6 +155,43 @@ std::shared_ptr<const CharacterNumbering> CharacterNumbering::windows1252()
     return numbering;
 }
 
+std::shared_ptr<const CharacterNumbering> CharacterNumbering::unicode()
+{
+    static const std::shared_ptr<const CharacterNumbering> numbering = [] {
+        auto made = std::make_shared<CharacterNumbering>(QStringLiteral("unicode"));
+        made->setTitle(QStringLiteral("Unicode"));
+        // The C1 controls, private-use and unassigned code points draw nothing a reader
+        // could tell: where a file holds them they are glyph numbers of another numbering
+        // (Windows-1252's "™" is 0x99, an Asian font's glyphs reach 0xE780), and show as
+        // escapes rather than as nothing.
+        for (char32_t c = 1; c <= 0xFFFF; ++c) {
+            const QChar::Category category = QChar::category(c);
+            if (QChar::isSurrogate(c) || (c >= 0x7F && c <= 0x9F) || category == QChar::Other_PrivateUse
+                || category == QChar::Other_NotAssigned)
+                continue;
+            made->map(c, quint16(c));
+        }
+        made->m_pairs = true;
+        return made;
+    }();
+    return numbering;
+}
+
+std::shared_ptr<const CharacterNumbering> CharacterNumbering::russianMobile()
+{
+    static const std::shared_ptr<const CharacterNumbering> numbering = [] {
+        auto made = std::make_shared<CharacterNumbering>(QStringLiteral("russian-mobile"));
+        made->setTitle(QStringLiteral("Russian (third game, mobile)"));
+        mapAsciiAndControls(*made);
+        for (quint16 k = 0; k < 32; ++k) {
+            made->map(char32_t(0x0410 + k), quint16(0x80 + k));
+            made->map(char32_t(0x0430 + k), quint16(0xA0 + k));
+        }
+        return made;
+    }();
+    return numbering;
+}
+
 std::shared_ptr<const CharacterNumbering> CharacterNumbering::western(const GxtFormat &format)
 {
     // One numbering per place of "¡" the games use, shared by every format that puts it there.
@@ -156,14 +201,24 @@ std::shared_ptr<const CharacterNumbering> CharacterNumbering::western(const GxtF
     return at == 0xB0 ? flat : at == 0x5E ? later : makeWestern(at);
 }
 
-std::shared_ptr<const CharacterNumbering> CharacterNumbering::defaultFor(const GxtFormat &format)
+std::shared_ptr<const CharacterNumbering> CharacterNumbering::defaultFor(const GxtFormat &format, const KeyHash *hash)
 {
-    return QLatin1String(format.traits().numbering) == QLatin1String("windows-1252") ? windows1252() : western(format);
+    const QString name = format.traits().gameByHash && hash && !hash->numbering().isEmpty()
+        ? hash->numbering()
+        : QString::fromLatin1(format.traits().numbering);
+    if (name == QLatin1String("windows-1252"))
+        return windows1252();
+    if (name == QLatin1String("unicode"))
+        return unicode();
+    if (name == QLatin1String("russian-mobile"))
+        return russianMobile();
+    return western(format);
 }
 
 void CharacterNumbering::unmapGlyph(quint16 glyph)
 {
     m_runKnown = false;
+    m_keepsAscii = -1;
     const char32_t old = characterOf(glyph);
     if (old == 0)
         return;
@@ -205,17 +260,35 @@ bool CharacterNumbering::showsEvery(QStringView units) const
         findShownRun();
     if (m_runLow <= m_runHigh && UnitScan::allWithin(units.utf16(), units.size(), m_runLow, m_runHigh))
         return true;
-    for (QChar u : units) {
-        const char32_t c = characterOf(u.unicode());
+    for (qsizetype i = 0; i < units.size(); ++i) {
+        if (m_pairs && i + 1 < units.size() && units[i].isHighSurrogate() && units[i + 1].isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        const char32_t c = characterOf(units[i].unicode());
         if (c == 0 || c == EscapeOpen)
             return false;
     }
     return true;
 }
 
+bool CharacterNumbering::keepsAscii() const
+{
+    if (m_keepsAscii < 0) {
+        m_keepsAscii = 1;
+        for (size_t g = 1; g < m_toCharacter.size() && m_keepsAscii; ++g) {
+            const char32_t c = m_toCharacter[g];
+            if (c >= 0x21 && c <= 0x7E && c != g)
+                m_keepsAscii = 0;
+        }
+    }
+    return m_keepsAscii == 1;
+}
+
 void CharacterNumbering::map(char32_t character, quint16 glyph)
 {
     m_runKnown = false;
+    m_keepsAscii = -1;
     if (glyph == 0 || character == 0)
         return;
     unmapGlyph(glyph);
@@ -262,18 +335,34 @@ Result CharacterNumbering::fromMap(const QByteArray &text, const QString &name, 
 
 QString CharacterNumbering::decode(QStringView units) const
 {
+    const qsizetype n = units.size();
+    const auto pairAt = [&](qsizetype i) {
+        return m_pairs && i + 1 < n && units[i].isHighSurrogate() && units[i + 1].isLowSurrogate();
+    };
     qsizetype length = 0;
-    for (QChar u : units) {
-        if (m_plain[u.unicode()]) {
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = units[i].unicode();
+        if (m_plain[u]) {
             ++length;
             continue;
         }
-        const char32_t c = characterOf(u.unicode());
+        if (pairAt(i)) {
+            length += 2;
+            ++i;
+            continue;
+        }
+        const char32_t c = characterOf(u);
         length += c == 0 || c == EscapeOpen ? 6 : 2;
     }
     QString text(length, Qt::Uninitialized);
     char16_t *out = reinterpret_cast<char16_t *>(text.data());
-    for (QChar u : units) {
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar u = units[i];
+        if (pairAt(i)) {
+            *out++ = u.unicode();
+            *out++ = units[++i].unicode();
+            continue;
+        }
         const char32_t c = characterOf(u.unicode());
         if (c == 0 || c == EscapeOpen) {
             out = UnitEscape::write(out, u.unicode());
@@ -285,23 +374,6 @@ QString CharacterNumbering::decode(QStringView units) const
         }
     }
     return text;
-}
-
-void CharacterNumbering::decodeInPlace(QString &units) const
-{
-    char16_t *p = reinterpret_cast<char16_t *>(units.data());
-    const qsizetype n = units.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t shown = m_plain[p[i]];
-        if (!shown) {
-            // The rest needs room for escapes or surrogate pairs: from here on, afresh.
-            QString rest = decode(QStringView(p + i, n - i));
-            units.truncate(i);
-            units += rest;
-            return;
-        }
-        p[i] = shown;
-    }
 }
 
 bool CharacterNumbering::encode(QStringView text, QString &units, qsizetype *badIndex, quint16 widest) const
@@ -339,8 +411,15 @@ bool CharacterNumbering::encode(QStringView text, QString &units, qsizetype *bad
                 return refuse(i);
         }
         char32_t character = c;
-        if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(in[i + 1]))
+        if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(in[i + 1])) {
+            if (m_pairs) {
+                // The pair is its own two units.
+                out[n++] = c;
+                out[n++] = in[++i];
+                continue;
+            }
             character = QChar::surrogateToUcs4(c, in[i + 1]);
+        }
         const quint16 glyph = glyphOf(character);
         if (glyph == 0 || glyph > widest)
             return refuse(i);

@@ -15,6 +15,7 @@
 namespace quillet {
 
 class GxtFormat;
+class KeyHash;
 
 // How the units of a text (glyph numbers of the game's font) become the characters a user
 // reads and types, and back.
@@ -31,11 +32,17 @@ public:
 
     // Each byte is its Windows-1252 character: what the flat layout has always been read as.
     static std::shared_ptr<const CharacterNumbering> windows1252();
+    // A unit is its own code point, a surrogate pair the character it makes: the fourth
+    // game's Western texts and the fifth game's, which are UTF-8 in the file.
+    static std::shared_ptr<const CharacterNumbering> unicode();
+    // The third game's mobile Russian release: А to Я at 0x80 to 0x9F, а to я at 0xA0 to 0xBF.
+    static std::shared_ptr<const CharacterNumbering> russianMobile();
     // The game's own Western European numbering, which differs between the formats only in
     // where it puts "¡" (the format says where).
     static std::shared_ptr<const CharacterNumbering> western(const GxtFormat &format);
-    // The numbering a format's files open in: the one its description names.
-    static std::shared_ptr<const CharacterNumbering> defaultFor(const GxtFormat &format);
+    // The numbering a format's files open in: the one its description names, or where the
+    // format is shared by games told apart by their key hash, the one `hash`'s game uses.
+    static std::shared_ptr<const CharacterNumbering> defaultFor(const GxtFormat &format, const KeyHash *hash = nullptr);
 
     // A numbering from a map file's text, in one of the two forms modders use:
     //  - one mapping a line, "UUUU=GGGG": a character's Unicode code and its glyph number,
@@ -57,9 +64,6 @@ public:
     void setTitle(const QString &title) { m_title = title; }
 
     QString decode(QStringView units) const;
-    // Decodes in place where that changes no length, which is the common case; `units` must
-    // not be shared with other strings.
-    void decodeInPlace(QString &units) const;
 
     // False when `text` holds a character this numbering lacks, one whose glyph is above
     // `widest`, or an escape of the unit 0; `badIndex` then tells where.
@@ -67,6 +71,10 @@ public:
 
     // Whether every unit of `units` shows as a character of its own, none as an escape.
     bool showsEvery(QStringView units) const;
+    // Whether no glyph shows as a character from "!" to "~" but the glyph of that very
+    // value: then a text's codes and the rest can be told apart alike in units and in
+    // characters. True of every built-in numbering; a map that moves ASCII may not be.
+    bool keepsAscii() const;
 
     // The glyph of one character; 0 when the numbering lacks it.
     quint16 glyphOf(char32_t character) const;
@@ -88,6 +96,8 @@ private:
     // first asked for, and again after the numbering changes.
     void findShownRun() const;
 
+    // Whether a surrogate pair of units shows as the character it makes.
+    bool m_pairs = false;
     QString m_name;
     QString m_title;
     std::vector<char32_t> m_toCharacter;  // by glyph; 0 where no character is shown
@@ -97,12 +107,13 @@ private:
     std::vector<quint16> m_bmpToGlyph;    // by character of the Basic Multilingual Plane
     QHash<char32_t, quint16> m_otherToGlyph;
     mutable bool m_runKnown = false;
+    mutable int m_keepsAscii = -1;
     mutable char16_t m_runLow = 0;
     mutable char16_t m_runHigh = 0;
 };
 
 // The numbering files of a format are read in, as a caller has chosen it; null when it has
 // none to give (the format's own is then taken, or the caller has said why not).
-using NumberingFor = std::function<std::shared_ptr<const CharacterNumbering>(const GxtFormat &)>;
+using NumberingFor = std::function<std::shared_ptr<const CharacterNumbering>(const GxtFormat &, const KeyHash *)>;
 
 } // namespace quillet

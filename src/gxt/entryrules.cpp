@@ -1,9 +1,11 @@
 #include "entryrules.h"
 
 #include "codepage.h"
+#include "unitescape.h"
 #include "hashtext.h"
 #include "keyhash.h"
 #include "rawgxt.h"
+#include "textcodes.h"
 
 namespace quillet {
 
@@ -34,6 +36,46 @@ QString EntryRules::keyText(const StringEntry &entry) const
     return hashText(entry.hash);
 }
 
+QString EntryRules::valueText(QStringView units) const
+{
+    const bool faithful = m_numbering.keepsAscii();
+    if (faithful && !TextCodes::holdsTilde(units))
+        return m_numbering.decode(units);
+    QString text;
+    text.reserve(units.size());
+    // What lies between the codes, through the numbering. Where the numbering shows another
+    // glyph as a code's character, that glyph shows as its escape, so that no code appears
+    // in the text that the units do not hold.
+    auto between = [&](QStringView part) {
+        if (faithful) {
+            text += m_numbering.decode(part);
+            return;
+        }
+        for (qsizetype k = 0; k < part.size(); ++k) {
+            const char16_t u = part[k].unicode();
+            const char32_t c = m_numbering.characterOf(u);
+            if (c >= 0x21 && c <= 0x7E && c != u)
+                UnitEscape::append(text, u);
+            else
+                text += m_numbering.decode(part.sliced(k, 1));
+        }
+    };
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < units.size();) {
+        const qsizetype code = TextCodes::codeAt(units, i);
+        if (code == 0) {
+            ++i;
+            continue;
+        }
+        between(units.sliced(from, i - from));
+        text += units.sliced(i, code);
+        i += code;
+        from = i;
+    }
+    between(units.sliced(from));
+    return text;
+}
+
 QString EntryRules::tableText(const RawName &name) const
 {
     return nameFromBytes(name.bytes());
@@ -60,9 +102,41 @@ Result EntryRules::encodeKey(const QString &name, StringEntry &entry, qsizetype 
 
 Result EntryRules::encodeValue(const QString &value, QString &units, qsizetype *badIndex) const
 {
-    const quint16 widest = m_bits == 8 ? 0xFF : 0xFFFF;
+    const quint16 widest = m_format.widestUnit(m_bits);
     qsizetype bad = -1;
-    if (!m_numbering.encode(value, units, &bad, widest)) {
+    // The codes in ASCII, the rest through the numbering.
+    bool encoded = true;
+    if (!TextCodes::holdsTilde(value)) {
+        encoded = m_numbering.encode(value, units, &bad, widest);
+    } else {
+        units.clear();
+        QString part;
+        qsizetype from = 0;
+        auto between = [&](qsizetype to) {
+            qsizetype at = -1;
+            if (!m_numbering.encode(QStringView(value).sliced(from, to - from), part, &at, widest)) {
+                bad = from + at;
+                return false;
+            }
+            units += part;
+            return true;
+        };
+        for (qsizetype i = 0; i < value.size() && encoded;) {
+            const qsizetype code = TextCodes::codeAt(value, i);
+            if (code == 0) {
+                ++i;
+                continue;
+            }
+            encoded = between(i);
+            units += QStringView(value).sliced(i, code);
+            i += code;
+            from = i;
+        }
+        encoded = encoded && between(value.size());
+        if (!encoded)
+            units.clear();
+    }
+    if (!encoded) {
         if (badIndex)
             *badIndex = bad;
         const QStringView rest = QStringView(value).mid(bad);
@@ -88,13 +162,16 @@ Result EntryRules::encodeValue(const QString &value, QString &units, qsizetype *
         }
         return Result::failure(QStringLiteral("the value holds the character %1, which the character numbering %2 "
                                               "cannot store")
-                                   .arg(character, m_numbering.name()));
+                                   .arg(character, m_numbering.title()));
     }
     if (units.size() > m_format.traits().maxValueLength) {
         return Result::failure(QStringLiteral("the value has %1 characters; a GXT text holds at most %2")
                                    .arg(units.size())
                                    .arg(m_format.traits().maxValueLength));
     }
+    const QString unstorable = m_format.unstorableText(units);
+    if (!unstorable.isEmpty())
+        return Result::failure(QStringLiteral("the value holds %1").arg(unstorable));
     return {};
 }
 

@@ -37,15 +37,16 @@ public:
     // A key as the user reads it: its name, a known name for its hash, or the hash's text.
     QString keyText(const StringEntry &entry) const;
     // A text as the user reads it, through the numbering; units it cannot show as escapes.
-    QString valueText(const StringEntry &entry) const { return m_numbering.decode(entry.units); }
-    QString valueText(QStringView units) const { return m_numbering.decode(units); }
+    // Its text codes read as ASCII whatever the numbering.
+    QString valueText(const StringEntry &entry) const { return valueText(QStringView(entry.units)); }
+    QString valueText(QStringView units) const;
     QString tableText(const RawName &name) const;
 
     // A key's name as typed or read from a text form: up to 8 Windows-1252 characters for a
     // format of names; for hashes a name (whose hash is taken) or "#" and eight hex digits.
     Result encodeKey(const QString &name, StringEntry &entry, qsizetype *badIndex = nullptr) const;
-    // A value's characters in the numbering, at most the format's longest text in units,
-    // each as wide as the file's texts allow.
+    // A value's characters in the numbering, its text codes in ASCII, at most the format's
+    // longest text in units, each as wide as the file's texts allow.
     Result encodeValue(const QString &value, QString &units, qsizetype *badIndex = nullptr) const;
     Result encode(const QString &name, const QString &value, StringEntry &out) const;
     Result checkKey(const QString &name, qsizetype *badIndex = nullptr) const;

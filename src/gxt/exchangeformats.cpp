@@ -2,6 +2,8 @@
 
 #include "gxtformat.h"
 #include "jsontext.h"
+#include "keyhash.h"
+#include "layoutheader.h"
 #include "unitescape.h"
 
 #include <QFileInfo>
@@ -112,26 +114,6 @@ QString lineAt(int line)
     return QStringLiteral("line %1").arg(line);
 }
 
-// The format and width a txt header or a csv layout row names; a reason when it names none.
-QString parseLayout(const QString &name, const QString &bitsText, const GxtFormat *&format, int &bits)
-{
-    const GxtFormat *named = GxtFormat::byId(name);
-    if (!named) {
-        QStringList ids;
-        for (const GxtFormat *known : GxtFormat::all())
-            ids.append(known->id());
-        return QStringLiteral("\"%1\" is no layout; the layouts are %2").arg(name.left(20), ids.join(QStringLiteral(", ")));
-    }
-    bool ok = false;
-    bits = bitsText.toInt(&ok);
-    if (!ok || (bits != 8 && bits != 16))
-        return QStringLiteral("\"%1\" is no text width; a GXT file has 8- or 16-bit texts").arg(bitsText.left(20));
-    if (!named->takesBits(bits))
-        return QStringLiteral("the %1 layout has 16-bit texts").arg(name);
-    format = named;
-    return {};
-}
-
 // Gathers the tables a source names and applies the one rule to each entry as it comes,
 // so that a refusal names where the entry stands in the source.
 struct Builder {
@@ -151,15 +133,16 @@ struct Builder {
     bool hasTables() const { return data.format && data.format->hasTables(); }
     QString tableName() const { return rules->tableText(data.tables.back().name); }
 
-    void setLayout(const GxtFormat &format, int bits)
+    void setLayout(const LayoutHeader &header)
     {
+        const GxtFormat &format = *header.format;
         data.format = &format;
-        data.bits = format.takesBits(bits) ? bits : 16;
-        data.hash = format.storesHashes() ? format.traits().hash : nullptr;
+        data.bits = format.takesBits(header.bits) ? header.bits : format.defaultBits();
+        data.hash = format.storesHashes() ? (header.hash ? header.hash : format.traits().hash) : nullptr;
         if (numberingFor)
-            numbering = numberingFor(format);
+            numbering = numberingFor(format, data.hash);
         if (!numbering)
-            numbering = CharacterNumbering::defaultFor(format);
+            numbering = CharacterNumbering::defaultFor(format, data.hash);
         rules.emplace(format, data.bits, *numbering, data.hash);
         if (!format.hasTables())
             data.tables.push_back({mainTableRawName(), {}});
@@ -252,9 +235,8 @@ Result writeExchange(const RawDocument &document, const EntryRules &rules, Excha
     out.clear();
     const GxtFormat &format = *document.format;
     const bool flat = !format.hasTables();
-    const int bits = document.bits;
     if (flat && document.tables.size() != 1)
-        return Result::failure(QStringLiteral("a flat GXT file holds exactly one table, not %1").arg(document.tables.size()));
+        return Result::failure(QStringLiteral("a GXT file of one table holds exactly one table, not %1").arg(document.tables.size()));
     const QString formName = exchangeFormatName(form);
     auto refuse = [&](const QString &what, const QString &problem, const QString &instead) {
         out.clear();
@@ -263,13 +245,14 @@ Result writeExchange(const RawDocument &document, const EntryRules &rules, Excha
     };
 
     if (form == ExchangeFormat::Json) {
-        if (flat) {
+        if (&format == &GxtFormat::untitled()) {
             appendJsonEntries(out, document.tables.front(), rules, QByteArray());
             out += '\n';
             return {};
         }
-        out += "{\n    \"layout\": " + jsonQuoted(format.id()).toUtf8() + ",\n    \"bits\": " + QByteArray::number(bits)
-               + ",\n    \"tables\": [";
+        out += "{\n";
+        LayoutHeader::of(document).writeJson(out, "    ");
+        out += "    \"tables\": [";
         for (size_t t = 0; t < document.tables.size(); ++t) {
             out += t == 0 ? "\n" : ",\n";
             out += "        {\"name\": " + jsonQuoted(rules.tableText(document.tables[t].name)).toUtf8() + ", \"entries\": ";
@@ -281,13 +264,15 @@ Result writeExchange(const RawDocument &document, const EntryRules &rules, Excha
     }
 
     const bool csv = form == ExchangeFormat::Csv;
-    const QByteArray id = format.id().toLatin1();
-    if (!flat) {
-        out += csv ? "layout," + id + ',' + QByteArray::number(bits) + "\r\ntable,name,value\r\n"
-                   : "{layout " + id + ' ' + QByteArray::number(bits) + "}\n";
-    } else if (csv) {
-        out += "name,value\r\n";
+    // A file of one table in a layout other than the flat one names its layout, and its
+    // entries follow as a flat file's do.
+    const bool named = &format != &GxtFormat::untitled();
+    if (named) {
+        const QStringList words = LayoutHeader::of(document).words();
+        out += csv ? "layout," + words.join(u',').toUtf8() + "\r\n" : "{layout " + words.join(u' ').toUtf8() + "}\n";
     }
+    if (csv)
+        out += flat ? "name,value\r\n" : "table,name,value\r\n";
     QSet<QString> tableNames;
     for (const RawTable &table : document.tables) {
         const QString tableName = rules.tableText(table.name);
@@ -384,17 +369,14 @@ bool readTxt(const QByteArray &source, Builder &builder)
         if (!builder.hasLayout()) {
             if (braced && line.startsWith(layoutOpen)) {
                 const QStringList words = line.mid(layoutOpen.size(), line.size() - layoutOpen.size() - 1).split(u' ');
-                const GxtFormat *layout = nullptr;
-                int bits = 16;
-                const QString problem = words.size() == 2 ? parseLayout(words[0], words[1], layout, bits)
-                                                          : QStringLiteral("expected {layout NAME BITS}, such as "
-                                                                           "{layout hashed 8}");
+                LayoutHeader header;
+                const QString problem = header.parseWords(words);
                 if (!problem.isEmpty())
                     return builder.fail(where, problem);
-                builder.setLayout(*layout, bits);
+                builder.setLayout(header);
                 continue;
             }
-            builder.setLayout(GxtFormat::untitled(), 16);
+            builder.setLayout({&GxtFormat::untitled(), 16, nullptr});
         }
         if (braced && line.startsWith(tableOpen)) {
             if (!builder.hasTables()) {
@@ -418,7 +400,7 @@ bool readTxt(const QByteArray &source, Builder &builder)
             return false;
     }
     if (!builder.hasLayout())
-        builder.setLayout(GxtFormat::untitled(), 16);
+        builder.setLayout({&GxtFormat::untitled(), 16, nullptr});
     return builder.finish(lineAt(1));
 }
 
@@ -510,13 +492,12 @@ bool readCsv(const QByteArray &source, Builder &builder)
     const QStringList flatHeader{QStringLiteral("name"), QStringLiteral("value")};
     const QStringList tablesHeader{QStringLiteral("table"), QStringLiteral("name"), QStringLiteral("value")};
     qsizetype r = 0;
-    if (!records.isEmpty() && records.first().fields.size() == 3 && records.first().fields[0] == QLatin1String("layout")) {
-        const GxtFormat *layout = nullptr;
-        int bits = 16;
-        const QString problem = parseLayout(records.first().fields[1], records.first().fields[2], layout, bits);
+    if (!records.isEmpty() && records.first().fields.size() >= 3 && records.first().fields[0] == QLatin1String("layout")) {
+        LayoutHeader header;
+        const QString problem = header.parseWords(records.first().fields.mid(1));
         if (!problem.isEmpty())
             return builder.fail(lineAt(records.first().line), problem);
-        builder.setLayout(*layout, bits);
+        builder.setLayout(header);
         r = 1;
     }
     const QStringList &header = builder.hasLayout() && builder.hasTables() ? tablesHeader : flatHeader;
@@ -529,7 +510,7 @@ bool readCsv(const QByteArray &source, Builder &builder)
         return builder.fail(lineAt(headerLine), QStringLiteral("expected the header row %1").arg(header.join(u',')));
     }
     if (!builder.hasLayout())
-        builder.setLayout(GxtFormat::untitled(), 16);
+        builder.setLayout({&GxtFormat::untitled(), 16, nullptr});
     const bool tables = builder.hasTables();
 
     // The tables in the order their runs of rows stand in.
@@ -593,29 +574,32 @@ bool readJson(const QByteArray &source, Builder &builder)
     };
 
     if (document.isArray()) {
-        builder.setLayout(GxtFormat::untitled(), 16);
+        builder.setLayout({&GxtFormat::untitled(), 16, nullptr});
         return readEntries(document.array(), QString());
     }
     const QString shape = QStringLiteral("expected an array of {\"name\": ..., \"value\": ...} objects, or an object "
                                          "{\"layout\": ..., \"bits\": ..., \"tables\": [...]}");
     const QJsonObject top = document.object();
-    const QJsonValue layoutValue = top.value(QLatin1String("layout"));
-    const QJsonValue bitsValue = top.value(QLatin1String("bits"));
     const QJsonValue tablesValue = top.value(QLatin1String("tables"));
-    if (!document.isObject() || !layoutValue.isString() || !tablesValue.isArray()
-        || !(bitsValue.isUndefined() || bitsValue.isDouble()) || top.size() != (bitsValue.isUndefined() ? 2 : 3))
+    if (!document.isObject() || !tablesValue.isArray())
         return builder.fail(QString(), shape);
-    const GxtFormat *layout = nullptr;
-    int bits = 16;
-    const QString problem = parseLayout(layoutValue.toString(),
-                                        bitsValue.isUndefined() ? QStringLiteral("16") : QString::number(bitsValue.toDouble()),
-                                        layout, bits);
+    LayoutHeader header;
+    int known = 0;
+    const QString problem = header.parseJson(top, known);
     if (!problem.isEmpty())
         return builder.fail(QString(), problem);
-    builder.setLayout(*layout, bits);
+    if (top.size() != known + 1) {
+        for (auto it = top.begin(); it != top.end(); ++it) {
+            static const QStringList fields{"layout", "bits", "hash", "single", "byte-order", "tables"};
+            if (!fields.contains(it.key()))
+                return builder.fail(QString(), QStringLiteral("\"%1\" is no field of a GXT file's object").arg(it.key().left(40)));
+        }
+    }
+    builder.setLayout(header);
+    const GxtFormat *layout = header.format;
     const QJsonArray tables = tablesValue.toArray();
     if (!layout->hasTables() && tables.size() != 1)
-        return builder.fail(QString(), QStringLiteral("a flat GXT file holds exactly one table, not %1").arg(tables.size()));
+        return builder.fail(QString(), QStringLiteral("a GXT file of one table holds exactly one table, not %1").arg(tables.size()));
     for (qsizetype t = 0; t < tables.size(); ++t) {
         const QString where = QStringLiteral("tables element %1").arg(t + 1);
         const QJsonObject table = tables[t].toObject();

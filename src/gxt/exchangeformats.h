@@ -15,19 +15,22 @@
 namespace quillet {
 
 // Text forms of a GXT file for version control, diffs, spreadsheets and scripts, all UTF-8.
-// A flat file keeps the forms it always had; a file of tables names its format ("layout")
-// and width first, then each table before its entries:
+// A flat file keeps the forms it always had; any other file names its layout first (see
+// layoutheader.h: layout, width, hash, "single", "big-endian"), then a file of tables names
+// each table before its entries, and a file of one table lists its entries as a flat one:
 //
 //  - txt:  flat: "[NAME]" on one line, the value on the next, one entry after another.
-//          Tables: a first line "{layout tabled 16}" or "{layout hashed 8}", then a line
-//          "{table NAME}" before each table's entries. A value's line breaks are written as
-//          the escape of their unit ("⟨000A⟩"), which reads back as the same unit.
-//  - csv:  RFC 4180. Flat: the header row "name,value". Tables: a first row
-//          "layout,hashed,8", the header "table,name,value", then one row an entry; a table
-//          is the run of rows that name it, and a table without entries is a row of its
-//          name alone.
-//  - json: flat: an array of {"name": ..., "value": ...}. Tables: {"layout": "hashed",
-//          "bits": 8, "tables": [{"name": "MAIN", "entries": [{"name", "value"}...]}...]}.
+//          Others: a first line "{layout tabled 16}" or "{layout hashed 8 crc32}", then for
+//          tables a line "{table NAME}" before each table's entries. A value's line breaks
+//          are written as the escape of their unit ("⟨000A⟩"), which reads back as the same
+//          unit.
+//  - csv:  RFC 4180. Flat: the header row "name,value". Others: a first row
+//          "layout,hashed,8,crc32"; then tables have the header "table,name,value" and one
+//          row an entry (a table is the run of rows that name it, and a table without
+//          entries is a row of its name alone), a file of one table "name,value".
+//  - json: flat: an array of {"name": ..., "value": ...}. Others: {"layout": "hashed",
+//          "bits": 8, "hash": "crc32", "tables": [{"name": "MAIN", "entries": [{"name",
+//          "value"}...]}...]}, one table for a file of one table.
 //
 // Values are written as the character numbering shows them, escapes included, and read
 // back through the same numbering straight into units, so an export followed by an import

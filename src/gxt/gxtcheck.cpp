@@ -1,6 +1,7 @@
 #include "gxtcheck.h"
 
 #include "gxtformat.h"
+#include "keyhash.h"
 
 #include <QHash>
 #include <QtEndian>
@@ -77,7 +78,7 @@ void EscapeCounter::inspect(int table, int entry, QStringView units)
     if (!m_asked) {
         m_asked = true;
         if (m_document.format && m_numberingFor)
-            m_numbering = m_numberingFor(*m_document.format);
+            m_numbering = m_numberingFor(*m_document.format, m_document.hash);
     }
     if (!m_numbering || m_numbering->showsEvery(units))
         return;
@@ -105,7 +106,7 @@ QString CheckReport::escapeNote(const EntryRules &rules) const
         return {};
     return QStringLiteral("units that the character numbering %1 does not show read as ⟨XXXX⟩ escapes, in %2 (the "
                           "first: %3)")
-        .arg(rules.numbering().name(), countOf(escapedEntries, "entry", "entries"), firstEscaped);
+        .arg(rules.numbering().title(), countOf(escapedEntries, "entry", "entries"), firstEscaped);
 }
 
 CheckReport checkDocument(const RawDocument &document, const EntryRules &rules)
@@ -135,7 +136,9 @@ CheckReport checkDocument(const GxtFormat &format, const std::vector<const RawTa
             }
         }
     }
-    const int gameMax = format.traits().gameMaxTables;
+    // The third game keeps 200 tables; the fourth, whose files have the same bytes, more.
+    const int gameMax = format.traits().gameByHash && rules.hash() ? rules.hash()->gameMaxTables()
+                                                                   : format.traits().gameMaxTables;
     if (gameMax > 0 && tables.size() > size_t(gameMax)) {
         report.warnings.append(QStringLiteral("the file has %1 tables; the game keeps at most %2")
                                    .arg(tables.size())

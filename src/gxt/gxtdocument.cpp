@@ -15,6 +15,14 @@ GxtDocument::GxtDocument(QObject *parent)
 
 GxtDocument::~GxtDocument() = default;
 
+void GxtDocument::setKeyHash(const KeyHash *hash)
+{
+    if (!m_format->storesHashes() || !hash || hash == m_hash)
+        return;
+    m_hash = hash;
+    Q_EMIT keyHashChanged();
+}
+
 bool GxtDocument::hasTables() const
 {
     return m_format->hasTables();
@@ -113,7 +121,7 @@ void GxtDocument::replaceTables(const GxtFormat &format, int bits, const KeyHash
 {
     Q_EMIT aboutToBeReset();
     m_format = &format;
-    m_bits = format.takesBits(bits) ? bits : 16;
+    m_bits = format.takesBits(bits) ? bits : format.defaultBits();
     m_hash = format.storesHashes() ? (hash ? hash : format.traits().hash) : nullptr;
     std::vector<std::unique_ptr<StringTable>> made;
     made.reserve(tables.size());
@@ -138,7 +146,12 @@ void GxtDocument::assign(RawDocument &&raw, std::vector<std::unique_ptr<PendingT
 
 void GxtDocument::clear()
 {
-    replaceTables(GxtFormat::untitled(), 16, nullptr, {});
+    clear(GxtFormat::untitled());
+}
+
+void GxtDocument::clear(const GxtFormat &format)
+{
+    replaceTables(format, format.defaultBits(), nullptr, {});
 }
 
 std::vector<const RawTable *> GxtDocument::rawTables() const

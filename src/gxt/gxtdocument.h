@@ -38,6 +38,8 @@ public:
     int bits() const { return m_bits; }
     // The hash hashed keys are read by; null for a format of names.
     const KeyHash *keyHash() const { return m_hash; }
+    // Reads the keys by another hash: no key changes, only the names they show by.
+    void setKeyHash(const KeyHash *hash);
     // Whether the document is a table of tables, whose tables a user moves between.
     bool hasTables() const;
 
@@ -67,8 +69,10 @@ public:
     // Replaces everything at once with what a reader gave, every entry given an identity.
     // `pending`, by table, holds the texts a reader left in the file's bytes (none: all read).
     void assign(RawDocument &&raw, std::vector<std::unique_ptr<PendingTexts>> pending = {});
-    // New: an untitled document again.
+    // New: an untitled document again, a flat table or an empty one of `format` (its MAIN
+    // table alone, its own width and hash).
     void clear();
+    void clear(const GxtFormat &format);
 
     // The tables as plain data, in file order, for the writer: no copy of any entry.
     std::vector<const RawTable *> rawTables() const;
@@ -84,6 +88,7 @@ Q_SIGNALS:
     void tableAboutToBeRemoved(int index);
     void tableRemoved(int index);
     void tableRenamed(int index);
+    void keyHashChanged();
 
 private:
     void replaceTables(const GxtFormat &format, int bits, const KeyHash *hash, std::vector<RawTable> &&tables,

@@ -62,7 +62,7 @@ private:
     std::shared_ptr<const QByteArray> m_bytes;
 };
 
-Result readForLoad(const QString &path, LoadedFile &out, const FileOperationHooks &hooks)
+Result readForLoad(const QString &path, LoadedFile &out, const FileOperationHooks &hooks, SalvageReport *salvage)
 {
     out = LoadedFile();
     // A file of tables is read whole and its later tables' texts left where they are; a file
@@ -75,14 +75,17 @@ Result readForLoad(const QString &path, LoadedFile &out, const FileOperationHook
     const QByteArray head = file.peek(8);
     const GxtFormat *format = GxtFormat::detect(head);
     file.close();
+    ReadOptions options;
+    options.salvage = salvage;
     if (!format || !format->hasTables())
-        return readGxtFile(path, out.raw, hooks);
+        return readGxtFile(path, out.raw, hooks, options);
     auto bytes = std::make_shared<QByteArray>();
     Result read = readFileBytes(path, *bytes);
     if (!read)
         return read;
     PendingCollector collector(out.raw, bytes);
-    read = readGxt(*bytes, out.raw, hooks, nullptr, &collector);
+    options.placement = &collector;
+    read = readGxt(*bytes, out.raw, hooks, options);
     if (read)
         out.pending = std::move(collector.pending);
     else
@@ -158,7 +161,9 @@ Result verifyAgainst(QByteArrayView bytes, const GxtFormat &format, int bits, co
     }
     ReadBackCheck check(expected);
     RawDocument found;
-    const Result read = readGxt(bytes, found, {}, &check);
+    ReadOptions options;
+    options.inspector = &check;
+    const Result read = readGxt(bytes, found, {}, options);
     if (!read) {
         return Result::failure(QStringLiteral("the file written does not read back (%1); the save was stopped")
                                    .arg(read.errorString()));

@@ -23,7 +23,10 @@ struct LoadedFile {
     RawDocument raw;
     std::vector<std::unique_ptr<PendingTexts>> pending;
 };
-Result readForLoad(const QString &path, LoadedFile &out, const FileOperationHooks &hooks = {});
+// With `salvage`, entries that point outside their table's texts are left out and listed
+// there rather than failing the read.
+Result readForLoad(const QString &path, LoadedFile &out, const FileOperationHooks &hooks = {},
+                   SalvageReport *salvage = nullptr);
 // The same from the bytes of a file.
 Result loadGxtBytes(QByteArrayView bytes, GxtDocument &document, const FileOperationHooks &hooks = {});
 

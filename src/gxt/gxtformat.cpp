@@ -3,6 +3,7 @@
 #include "codepage.h"
 #include "formats/registry.h"
 #include "hashtext.h"
+#include "keyhash.h"
 
 #include <algorithm>
 #include <numeric>
@@ -94,6 +95,11 @@ GxtFormat::GxtFormat(const FormatTraits &traits)
 
 GxtFormat::~GxtFormat() = default;
 
+QString GxtFormat::unstorableText(QStringView) const
+{
+    return {};
+}
+
 std::vector<int> GxtFormat::entryOrder(const std::vector<StringEntry> &entries) const
 {
     std::vector<int> order(entries.size());
@@ -118,6 +124,23 @@ std::vector<int> GxtFormat::tableOrder(const std::vector<const RawTable *> &tabl
 QString GxtFormat::keyText(const StringEntry &entry) const
 {
     return storesHashes() ? hashText(entry.hash) : nameFromBytes(entry.name.bytes());
+}
+
+QString GxtFormat::game(const KeyHash *hash) const
+{
+    if (m_traits.gameByHash && hash)
+        return hash->game();
+    return QString::fromLatin1(m_traits.game);
+}
+
+const GxtFormat *GxtFormat::byLayout(const QString &layout, bool single, bool bigEndian)
+{
+    for (const GxtFormat *format : all()) {
+        const FormatTraits &t = format->traits();
+        if (format->layoutWord() == layout && t.single == single && t.bigEndian == bigEndian)
+            return format;
+    }
+    return nullptr;
 }
 
 const std::vector<const GxtFormat *> &GxtFormat::all()

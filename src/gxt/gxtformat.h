@@ -15,16 +15,12 @@ namespace quillet {
 class ByteSource;
 class FileProgress;
 class KeyHash;
-class TextInspector;
-class TextPlacement;
+struct ReadOptions;
 
-// What a format's reader reads with: the progress to report, whoever looks at the texts in
-// place of keeping them (none: keep them), and whoever keeps the file's bytes and wants to
-// know where the texts of the tables after the first lie (none: keep them all).
+// What a format's reader reads with: the progress to report, and the read's options.
 struct ReadContext {
     FileProgress &progress;
-    TextInspector *inspector = nullptr;
-    TextPlacement *placement = nullptr;
+    const ReadOptions &options;
 };
 
 // Whether a format stores each key's name, or only a hash of it.
@@ -35,8 +31,10 @@ enum class KeyKind { Name, Hash };
 struct NameRule {
     // Bytes of the name field; 0 when the format stores no name at all, only a hash.
     int fieldLength = 8;
-    // The most characters a user types; a longer name read from a file stays as it is.
+    // The most characters a user types; a longer name read from a file stays as it is. A
+    // hashed key has no length of its own (the fourth game's are often longer than 8).
     int typedLength = 7;
+    static constexpr int NoLimit = 1 << 20;
     // Whether "#" and eight hex digits stand for a hash, typed or in a text form.
     bool takesHashText = false;
 
@@ -65,9 +63,23 @@ struct NameRule {
 // format. Reader, writer, text forms, comparisons, checks and the editor ask it instead of
 // telling formats apart themselves. A format is registered in gxtformat.cpp; adding one is
 // a description with its reader and writer pieces, and one line there.
+// How a format's texts are stored: units of the game's font, one a glyph number (8 or 16
+// bits), or UTF-8, which a reader decodes into UTF-16 units, a byte that is not UTF-8
+// standing as the lone surrogate 0xDC00 + the byte so that it is kept and shown.
+enum class TextEncoding { Glyphs, Utf8 };
+
 struct FormatTraits {
-    const char *id = "";    // the word of the text forms and the tool: "flat"
-    const char *title = ""; // how messages and menus name it
+    const char *id = "";     // unique: "flat", "hashed-single", "gxt2-be"
+    const char *title = "";  // how messages and menus name it
+    const char *layout = ""; // the word of the text forms and the tool: "flat", "hashed", "gxt2"
+    bool single = false;     // the text forms' "single": a hashed file of one table
+    bool bigEndian = false;  // the text forms' "byte-order": "big"
+    const char *game = "";   // the game whose files these are, as messages name it
+    // Whether the game is told by the key hash rather than the layout (the third and fourth
+    // games' files have the same bytes).
+    bool gameByHash = false;
+    TextEncoding encoding = TextEncoding::Glyphs;
+    const char *extension = "gxt"; // of the files
     KeyKind keys = KeyKind::Name;
     const KeyHash *hash = nullptr; // the hash a hashed format's files use
     int recordSize = 12;           // bytes of one entry's record
@@ -98,7 +110,24 @@ public:
     KeyKind keyKind() const { return m_traits.keys; }
     bool storesHashes() const { return m_traits.keys == KeyKind::Hash; }
     bool hasTables() const { return m_traits.hasTables; }
-    bool takesBits(int bits) const { return bits == 16 || (bits == 8 && m_traits.takes8BitTexts); }
+    bool takesBits(int bits) const
+    {
+        if (m_traits.encoding == TextEncoding::Utf8)
+            return bits == 8;
+        return bits == 16 || (bits == 8 && m_traits.takes8BitTexts);
+    }
+    // The width of a new document's texts.
+    int defaultBits() const { return m_traits.encoding == TextEncoding::Utf8 ? 8 : 16; }
+    // The widest unit a document's texts hold: a glyph number of `bits`, or any UTF-16 unit.
+    char16_t widestUnit(int bits) const
+    {
+        return m_traits.encoding == TextEncoding::Glyphs && bits == 8 ? 0xFF : 0xFFFF;
+    }
+    QString layoutWord() const { return QString::fromLatin1(m_traits.layout); }
+    // The game whose files these are, told by `hash` where the bytes cannot tell.
+    QString game(const KeyHash *hash) const;
+    // The format of the text forms' layout word and flags; null for none.
+    static const GxtFormat *byLayout(const QString &layout, bool single, bool bigEndian);
     const NameRule &keyRule() const { return m_traits.keyRule; }
     const NameRule &tableRule() const { return m_traits.tableRule; }
 
@@ -121,6 +150,10 @@ public:
     // share the TKEY/TDAT block.
     virtual void readRecord(const char *record, StringEntry &entry, qint64 &textOffset) const = 0;
     virtual void writeRecord(char *record, const StringEntry &entry, qint64 textOffset) const = 0;
+
+    // Why a text of these units cannot be stored in this format, beyond what every format
+    // refuses (a unit 0, one wider than the texts); empty when it can.
+    virtual QString unstorableText(QStringView units) const;
 
     // The order the game searches a table's keys in.
     virtual bool keyLess(const StringEntry &a, const StringEntry &b) const = 0;

@@ -16,11 +16,10 @@ QString tagOf(QByteArrayView head)
     return shown;
 }
 
-Result readAny(ByteSource &source, RawDocument &out, const FileOperationHooks &hooks, TextInspector *inspector,
-               TextPlacement *placement = nullptr)
+Result readAny(ByteSource &source, RawDocument &out, const FileOperationHooks &hooks, const ReadOptions &options)
 {
     FileProgress progress(hooks);
-    ReadContext context{progress, inspector, placement};
+    ReadContext context{progress, options};
     const qint64 size = source.size();
     if (size == 0)
         return Result::failure(QStringLiteral("the file is 0 bytes long; a GXT file has at least 8"));
@@ -62,23 +61,47 @@ Result finish(Result read, RawDocument &out)
 TextInspector::~TextInspector() = default;
 TextPlacement::~TextPlacement() = default;
 
-Result readGxt(QByteArrayView data, RawDocument &out, const FileOperationHooks &hooks, TextInspector *inspector,
-               TextPlacement *placement)
+int SalvageReport::total() const
 {
-    out = RawDocument();
-    MemoryBytes source(data);
-    return finish(readAny(source, out, hooks, inspector, placement), out);
+    int sum = 0;
+    for (const Table &table : tables)
+        sum += table.entries;
+    return sum;
 }
 
-Result readGxtFile(const QString &path, RawDocument &out, const FileOperationHooks &hooks, TextInspector *inspector)
+QString SalvageReport::description() const
+{
+    QStringList said;
+    for (const Table &table : tables) {
+        said.append(table.entries == 1
+                        ? QStringLiteral("1 entry of table %1 points outside its texts and cannot be read.").arg(table.name)
+                        : QStringLiteral("%1 entries of table %2 point outside its texts and cannot be read.")
+                              .arg(table.entries)
+                              .arg(table.name));
+    }
+    return said.join(QLatin1Char(' '));
+}
+
+Result readGxt(QByteArrayView data, RawDocument &out, const FileOperationHooks &hooks, const ReadOptions &options)
+{
+    out = RawDocument();
+    if (options.salvage)
+        *options.salvage = SalvageReport();
+    MemoryBytes source(data);
+    return finish(readAny(source, out, hooks, options), out);
+}
+
+Result readGxtFile(const QString &path, RawDocument &out, const FileOperationHooks &hooks, const ReadOptions &options)
 {
     out = RawDocument();
     QFile file;
     Result opened = openReadableFile(path, file);
     if (!opened)
         return opened;
+    if (options.salvage)
+        *options.salvage = SalvageReport();
     FileBytes source(file, file.size());
-    return finish(readAny(source, out, hooks, inspector), out);
+    return finish(readAny(source, out, hooks, options), out);
 }
 
 } // namespace quillet

@@ -32,17 +32,39 @@ quint32 crc32Upper(QByteArrayView name)
     return crc;
 }
 
+quint32 oneAtATimeLower(QByteArrayView name)
+{
+    quint32 h = 0;
+    for (char c : name) {
+        h += uchar((c >= 'A' && c <= 'Z') ? c + 32 : c);
+        h += h << 10;
+        h ^= h >> 6;
+    }
+    h += h << 3;
+    h ^= h >> 11;
+    h += h << 15;
+    return h;
+}
+
 } // namespace
 
 const KeyHash &KeyHash::crc32()
 {
-    static const KeyHash hash("crc32", "CRC-32 (third game)", crc32Upper);
+    static const KeyHash hash("crc32", "CRC-32 (third game)", "third game", 200, "", crc32Upper);
+    return hash;
+}
+
+const KeyHash &KeyHash::oneAtATime()
+{
+    static const KeyHash hash("one-at-a-time", "One-at-a-time (fourth and fifth games)", "fourth game", 0,
+                              "unicode", oneAtATimeLower);
     return hash;
 }
 
 const std::vector<const KeyHash *> &KeyHash::all()
 {
-    static const std::vector<const KeyHash *> hashes{&crc32()};
+    // The first is the one evidence that decides nothing falls back to.
+    static const std::vector<const KeyHash *> hashes{&crc32(), &oneAtATime()};
     return hashes;
 }
 

@@ -1,8 +1,10 @@
 #include "keynames.h"
 
 #include "gxtformat.h"
+#include "hashtext.h"
 #include "keyhash.h"
 
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 namespace quillet {
@@ -14,18 +16,42 @@ Result KeyNames::fromText(const QByteArray &text, KeyNames &out)
     if (decoder.hasError())
         return Result::failure(QStringLiteral("the name list is not valid UTF-8 text"));
     KeyNames names;
+    int skipped = 0;
+    QString firstSkipped;
     const QStringList lines = decoded.split(u'\n');
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString line = lines[i].trimmed();
-        if (line.isEmpty() || line.startsWith(u'#'))
+        if (line.isEmpty() || line.startsWith(QLatin1String("//")) || line.startsWith(u';'))
             continue;
-        const QString why = NameRule::whyNotAHashedName(line);
-        if (!why.isEmpty())
-            return Result::failure(QStringLiteral("line %1: \"%2\" is not a key name: %3").arg(i + 1).arg(line.left(40), why));
-        names.add(line);
+        const QStringList words = line.split(QRegularExpression(QStringLiteral("[\\s=,]+")), Qt::SkipEmptyParts);
+        if (line.startsWith(u'#') && !parseHashText(words.value(0)))
+            continue;
+        // The name, and perhaps its hash beside it, which the name's own hash stands for.
+        QString name;
+        int hashes = 0;
+        for (const QString &word : words) {
+            if (parseHashText(word))
+                ++hashes;
+            else if (name.isEmpty())
+                name = word;
+        }
+        const bool shaped = words.size() == 1 || (words.size() == 2 && hashes == 1);
+        if (!shaped || name.isEmpty() || !NameRule::whyNotAHashedName(name).isEmpty()) {
+            if (skipped++ == 0)
+                firstSkipped = QStringLiteral("line %1, \"%2\"").arg(i + 1).arg(line.left(40));
+            continue;
+        }
+        names.add(name);
     }
     out = std::move(names);
-    return {};
+    Result result;
+    if (skipped > 0) {
+        result.addWarning(QStringLiteral("%1 of the list's lines %2 no key name and %3 left out (the first: %4)")
+                              .arg(skipped)
+                              .arg(skipped == 1 ? QStringLiteral("is") : QStringLiteral("are"),
+                                   skipped == 1 ? QStringLiteral("was") : QStringLiteral("were"), firstSkipped));
+    }
+    return result;
 }
 
 void KeyNames::add(const QString &name)

@@ -21,8 +21,11 @@ class KeyHash;
 class KeyNames
 {
 public:
-    // A list of names, one a line, UTF-8. Blank lines and lines that start with '#' are
-    // skipped; a line that is no key name fails with a reason that names it.
+    // A list of names, one a line, UTF-8, as modders keep them: blank lines and comments
+    // ("//", ";", and "#" other than a hash's text) are skipped, and so is a line that
+    // cannot be a key's name, which the result's warning counts and names. A name may be
+    // followed by its hash's text ("YES #1CBF88DC"), as `quillet-gxt hash` prints it. Only a
+    // list that is no text at all fails.
     static Result fromText(const QByteArray &text, KeyNames &out);
 
     // Adds a name; under any hash, a hash keeps the first name it got.

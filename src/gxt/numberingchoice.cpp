@@ -7,15 +7,22 @@
 
 namespace quillet::NumberingChoice {
 
-bool isMapFile(const QString &choice)
+const QStringList &builtIn()
 {
-    return !choice.isEmpty() && choice != Windows1252 && choice != Western;
+    static const QStringList choices{Windows1252, Western, Unicode, RussianMobile};
+    return choices;
 }
 
-Result resolve(const QString &choice, const GxtFormat &format, std::shared_ptr<const CharacterNumbering> &out)
+bool isMapFile(const QString &choice)
+{
+    return !choice.isEmpty() && !builtIn().contains(choice);
+}
+
+Result resolve(const QString &choice, const GxtFormat &format, std::shared_ptr<const CharacterNumbering> &out,
+               const KeyHash *hash)
 {
     if (choice.isEmpty()) {
-        out = CharacterNumbering::defaultFor(format);
+        out = CharacterNumbering::defaultFor(format, hash);
         return {};
     }
     if (choice == Windows1252) {
@@ -26,17 +33,25 @@ Result resolve(const QString &choice, const GxtFormat &format, std::shared_ptr<c
         out = CharacterNumbering::western(format);
         return {};
     }
+    if (choice == Unicode) {
+        out = CharacterNumbering::unicode();
+        return {};
+    }
+    if (choice == RussianMobile) {
+        out = CharacterNumbering::russianMobile();
+        return {};
+    }
     QByteArray text;
     Result read = readFileBytes(choice, text);
     if (!read)
         return read.within(choice);
-    return resolveMap(choice, text, format, out);
+    return resolveMap(choice, text, format, out, hash);
 }
 
 Result resolveMap(const QString &path, const QByteArray &text, const GxtFormat &format,
-                  std::shared_ptr<const CharacterNumbering> &out)
+                  std::shared_ptr<const CharacterNumbering> &out, const KeyHash *hash)
 {
-    return CharacterNumbering::fromMap(text, QFileInfo(path).fileName(), *CharacterNumbering::defaultFor(format), out)
+    return CharacterNumbering::fromMap(text, QFileInfo(path).fileName(), *CharacterNumbering::defaultFor(format, hash), out)
         .within(path);
 }
 

@@ -69,15 +69,39 @@ public:
     virtual void place(int table, int entry, qint64 start, qint64 length, int unitBytes, int sharedWith) = 0;
 };
 
+// Entries a salvaging read left out, by table: those whose text offsets point outside their
+// table's texts, which no reader can give a text to. A user who needs to repair such a file
+// can open it without them.
+struct SalvageReport {
+    struct Table {
+        QString name;
+        int entries = 0;
+    };
+    std::vector<Table> tables;
+
+    int total() const;
+    // "3 entries of table MAIN point outside its texts and cannot be read." for every table.
+    QString description() const;
+};
+
+// What a read does besides reading: who looks at the texts instead of keeping them, who
+// keeps the file's bytes and wants to know where the later tables' texts lie, and whether
+// entries that point outside their texts are left out (and counted) rather than refused.
+struct ReadOptions {
+    TextInspector *inspector = nullptr;
+    TextPlacement *placement = nullptr;
+    SalvageReport *salvage = nullptr;
+};
+
 // Reads the bytes of a whole GXT file of any format Quillet knows. A damaged file fails
 // with a reason that names the table and the entry where the damage was found, and `out`
 // is left empty. Warnings name what the game would only warn about.
 Result readGxt(QByteArrayView data, RawDocument &out, const FileOperationHooks &hooks = {},
-               TextInspector *inspector = nullptr, TextPlacement *placement = nullptr);
+               const ReadOptions &options = {});
 
 // The same from a file on disk, read a window at a time rather than whole.
 Result readGxtFile(const QString &path, RawDocument &out, const FileOperationHooks &hooks = {},
-                   TextInspector *inspector = nullptr);
+                   const ReadOptions &options = {});
 
 // Writes a document as the game ships its format (see GxtFormat::write). Refuses, writing
 // nothing and before it copies a text, what the format cannot hold.

@@ -2,6 +2,7 @@
 
 #include "codepage.h"
 #include "unitscan.h"
+#include "utf8units.h"
 
 #include <QtEndian>
 
@@ -110,25 +111,43 @@ bool BlockReader::readEntries(const GxtFormat &format, int tableIndex, const Raw
     const auto endPlain = [&] {
         return end == TextsEnd::File ? QStringLiteral("the end of the file") : QStringLiteral("the end of the table's texts");
     };
-    TextInspector *const inspector = m_context.inspector;
+    TextInspector *const inspector = m_context.options.inspector;
     // The first table is always read whole: it is the one shown first.
-    TextPlacement *const placement = tableIndex > 0 && !inspector ? m_context.placement : nullptr;
+    TextPlacement *const placement = tableIndex > 0 && !inspector ? m_context.options.placement : nullptr;
+    SalvageReport *const salvage = m_context.options.salvage;
+    bool warnedTerminator = false;
     const int recordSize = format.traits().recordSize;
-    const qint64 count = block.count;
-    entries.resize(size_t(count));
-    std::vector<qint64> offsets(static_cast<size_t>(count));
-    if (count > 0) {
-        const char *records = at(block.keysAt, count * recordSize);
-        if (!records)
+    const qint64 records = block.count;
+    entries.resize(size_t(records));
+    std::vector<qint64> offsets(static_cast<size_t>(records));
+    if (records > 0) {
+        const char *bytes = at(block.keysAt, records * recordSize);
+        if (!bytes)
             return false;
-        for (qint64 i = 0; i < count; ++i) {
-            format.readRecord(records + recordSize * i, entries[size_t(i)], offsets[size_t(i)]);
+        for (qint64 i = 0; i < records; ++i) {
+            format.readRecord(bytes + recordSize * i, entries[size_t(i)], offsets[size_t(i)]);
             m_progress.record();
         }
     }
 
     const qint64 span = block.dataEnd - block.dataStart;
-    // Offsets are checked in record order, so that the first bad record is the one named.
+    // Offsets are checked in record order, so that the first bad record is the one named. A
+    // salvaging read leaves such entries out instead, and counts them.
+    if (salvage) {
+        qint64 kept = 0;
+        for (qint64 i = 0; i < qint64(entries.size()); ++i) {
+            if (offsets[size_t(i)] >= 0 && offsets[size_t(i)] < span) {
+                entries[size_t(kept)] = std::move(entries[size_t(i)]);
+                offsets[size_t(kept)] = offsets[size_t(i)];
+                ++kept;
+            }
+        }
+        if (kept < qint64(entries.size()))
+            salvage->tables.push_back({nameText(table), int(qint64(entries.size()) - kept)});
+        entries.resize(size_t(kept));
+        offsets.resize(size_t(kept));
+    }
+    const qint64 count = qint64(entries.size());
     for (qint64 i = 0; i < count; ++i) {
         const qint64 offset = offsets[size_t(i)];
         if (offset < 0) {
@@ -198,6 +217,23 @@ bool BlockReader::readEntries(const GxtFormat &format, int tableIndex, const Raw
             length += u;
             terminated = u < n;
         }
+        // A TDAT size some tools write leaves out the last text's terminator, which stands just
+        // past it: the game reads such a text, and so does this reader, with a warning.
+        if (!terminated && end == TextsEnd::Table && start + unitBytes * length == block.dataEnd
+            && block.dataEnd + unitBytes <= m_size) {
+            const char *next = at(block.dataEnd, unitBytes);
+            if (!next)
+                return false;
+            if (next[0] == 0 && (unitBytes == 1 || next[1] == 0)) {
+                terminated = true;
+                if (!warnedTerminator) {
+                    warn(QStringLiteral("table %1: its TDAT size leaves out the last text's terminator; the game reads the "
+                                        "text all the same")
+                             .arg(nameText(table)));
+                    warnedTerminator = true;
+                }
+            }
+        }
         m_unitsRead += length + 1;
         if (!terminated) {
             return fail(QStringLiteral("%1: the text at offset %2 has no terminator before %3")
@@ -242,6 +278,133 @@ bool BlockReader::readEntries(const GxtFormat &format, int tableIndex, const Raw
     return true;
 }
 
+bool BlockReader::readUtf8Entries(const GxtFormat &format, const TableBlock &block, qint64 textsStart,
+                                  std::vector<StringEntry> &entries)
+{
+    const RawName table = mainTableRawName();
+    std::vector<qint64> offsets;
+    if (!readRecords(format, table, block.keysAt, block.count, textsStart, block.dataEnd, entries, offsets, [&] {
+            return QStringLiteral("the texts, from %1 to the end of the file (%2 bytes)").arg(textsStart).arg(m_size);
+        }))
+        return false;
+    TextInspector *const inspector = m_context.options.inspector;
+    const qint64 count = qint64(entries.size());
+    std::vector<quint64> keys(static_cast<size_t>(count));
+    for (qint64 i = 0; i < count; ++i)
+        keys[size_t(i)] = (quint64(offsets[size_t(i)]) << 16) | quint64(i);
+    std::sort(keys.begin(), keys.end());
+    const qint64 chunk = std::max<qint64>(1, m_source.chunkBytes());
+    qint64 previous = -1;
+    QString text;
+    for (qint64 k = 0; k < count; ++k) {
+        const qint64 i = qint64(keys[size_t(k)] & 0xFFFF);
+        StringEntry &entry = entries[size_t(i)];
+        const qint64 start = offsets[size_t(i)];
+        if (previous >= 0 && start == offsets[size_t(previous)]) {
+            if (inspector)
+                inspector->inspect(0, int(i), text);
+            else
+                entry.units = entries[size_t(previous)].units;
+            m_progress.text();
+            continue;
+        }
+        previous = i;
+        // The text's length first, up to its zero byte.
+        qint64 length = 0;
+        bool terminated = false;
+        while (!terminated && start + length < block.dataEnd) {
+            const qint64 n = std::min(block.dataEnd - (start + length), chunk);
+            const char *bytes = at(start + length, n);
+            if (!bytes)
+                return false;
+            const void *zero = std::memchr(bytes, 0, size_t(n));
+            const qint64 u = zero ? static_cast<const char *>(zero) - bytes : n;
+            length += u;
+            terminated = u < n;
+        }
+        m_unitsRead += length + 1;
+        if (!terminated) {
+            return fail(QStringLiteral("%1: the text at offset %2 has no terminator before the end of the file")
+                            .arg(where(format, table, i, entry))
+                            .arg(start));
+        }
+        if (m_unitsRead > m_unitBudget) {
+            return fail(QStringLiteral("%1: the texts overlap so much that they would hold more characters than the "
+                                       "file (%2 bytes) could; the file is damaged")
+                            .arg(where(format, table, i, entry))
+                            .arg(m_size));
+        }
+        QByteArray bytes;
+        for (qint64 done = 0; done < length;) {
+            const qint64 n = std::min(length - done, chunk);
+            const char *piece = at(start + done, n);
+            if (!piece)
+                return false;
+            if (done == 0 && n == length) {
+                text = Utf8Units::decode(QByteArrayView(piece, n));
+                bytes.clear();
+                break;
+            }
+            bytes.append(piece, n);
+            done += n;
+        }
+        if (length == 0)
+            text = QString();
+        else if (!bytes.isEmpty())
+            text = Utf8Units::decode(bytes);
+        if (inspector)
+            inspector->inspect(0, int(i), text);
+        else
+            entry.units = text;
+        m_progress.text();
+    }
+    return true;
+}
+
+bool BlockReader::readRecords(const GxtFormat &format, const RawName &table, qint64 keysAt, qint64 count, qint64 low,
+                              qint64 high, std::vector<StringEntry> &entries, std::vector<qint64> &offsets,
+                              const std::function<QString()> &outsideWhat)
+{
+    const int recordSize = format.traits().recordSize;
+    entries.resize(size_t(count));
+    offsets.resize(size_t(count));
+    if (count > 0) {
+        const char *bytes = at(keysAt, count * recordSize);
+        if (!bytes)
+            return false;
+        for (qint64 i = 0; i < count; ++i) {
+            format.readRecord(bytes + recordSize * i, entries[size_t(i)], offsets[size_t(i)]);
+            m_progress.record();
+        }
+    }
+    SalvageReport *const salvage = m_context.options.salvage;
+    if (salvage) {
+        qint64 kept = 0;
+        for (qint64 i = 0; i < count; ++i) {
+            if (offsets[size_t(i)] >= low && offsets[size_t(i)] < high) {
+                entries[size_t(kept)] = std::move(entries[size_t(i)]);
+                offsets[size_t(kept)] = offsets[size_t(i)];
+                ++kept;
+            }
+        }
+        if (kept < count)
+            salvage->tables.push_back({nameText(table), int(count - kept)});
+        entries.resize(size_t(kept));
+        offsets.resize(size_t(kept));
+        return true;
+    }
+    for (qint64 i = 0; i < count; ++i) {
+        const qint64 offset = offsets[size_t(i)];
+        if (offset < low || offset >= high) {
+            return fail(QStringLiteral("%1: the text offset %2 lies outside %3")
+                            .arg(where(format, table, i, entries[size_t(i)]))
+                            .arg(offset)
+                            .arg(outsideWhat()));
+        }
+    }
+    return true;
+}
+
 bool readTableOfTables(BlockReader &reader, const GxtFormat &format, qint64 base, int bits, RawDocument &out)
 {
     const qint64 size = reader.size();
@@ -256,15 +419,24 @@ bool readTableOfTables(BlockReader &reader, const GxtFormat &format, qint64 base
     const qint64 tablSize = readInt32(tablHead + 4);
     if (tablSize < 0)
         return reader.fail(QStringLiteral("the TABL size %1 is negative").arg(tablSize));
-    if (tablSize % 12 != 0)
-        return reader.fail(QStringLiteral("the TABL size %1 is not a multiple of 12").arg(tablSize));
-    const qint64 tablEnd = base + 8 + tablSize;
-    if (tablEnd > size) {
+    // Some mods' files give a size a few bytes too large; the game reads as many whole
+    // records as the size holds, and so does this reader.
+    if (tablSize % 12 != 0) {
+        const qint64 whole = tablSize / 12;
+        reader.warn(QStringLiteral("the TABL size %1 is not a multiple of 12; the %2 whole %3 it holds %4 read")
+                        .arg(tablSize)
+                        .arg(whole)
+                        .arg(whole == 1 ? QStringLiteral("record") : QStringLiteral("records"),
+                             whole == 1 ? QStringLiteral("is") : QStringLiteral("are")));
+    }
+    if (base + 8 + tablSize > size) {
         return reader.fail(QStringLiteral("the TABL size %1 reaches past the end of the file (%2 bytes)")
                                .arg(tablSize)
                                .arg(size));
     }
     const qint64 tableCount = tablSize / 12;
+    // The blocks may start right after the whole records, inside the size's extra bytes.
+    const qint64 tablEnd = base + 8 + 12 * tableCount;
     if (tableCount == 0)
         return reader.fail(QStringLiteral("the file lists no tables; a GXT file of tables has a MAIN table first"));
     // Every table block takes at least its TKEY and TDAT headers.
@@ -276,7 +448,7 @@ bool readTableOfTables(BlockReader &reader, const GxtFormat &format, qint64 base
                                .arg(size - tablEnd));
     }
 
-    const char *records = reader.at(base + 8, tablSize);
+    const char *records = reader.at(base + 8, 12 * tableCount);
     if (!records)
         return false;
     out.tables.resize(size_t(tableCount));

@@ -11,6 +11,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 namespace quillet {
@@ -54,8 +55,19 @@ public:
     bool readEntries(const GxtFormat &format, int tableIndex, const RawName &table, const TableBlock &block,
                      int unitBytes, std::vector<StringEntry> &entries, TextsEnd end);
 
+    // The records and texts of a table whose texts are UTF-8, each ended by a zero byte,
+    // at offsets from the start of the file: from `textsStart` to the file's end.
+    bool readUtf8Entries(const GxtFormat &format, const TableBlock &block, qint64 textsStart,
+                         std::vector<StringEntry> &entries);
+
 private:
     QString where(const GxtFormat &format, const RawName &table, qint64 i, const StringEntry &entry) const;
+    // Reads `count` records at `keysAt`, and leaves out, where the read salvages, those whose
+    // offsets lie outside [low, high): false, with the reason naming the first such entry,
+    // where it does not.
+    bool readRecords(const GxtFormat &format, const RawName &table, qint64 keysAt, qint64 count, qint64 low,
+                     qint64 high, std::vector<StringEntry> &entries, std::vector<qint64> &offsets,
+                     const std::function<QString()> &outsideWhat);
 
     ByteSource &m_source;
     ReadContext &m_context;

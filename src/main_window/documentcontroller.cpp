@@ -3,6 +3,8 @@
 #include "gxtcheck.h"
 #include "gxtdocumentfile.h"
 #include "gxtformat.h"
+#include "hashevidence.h"
+#include "numberingfit.h"
 #include "numberingchoice.h"
 #include "stringtable.h"
 
@@ -16,7 +18,7 @@ DocumentController::DocumentController(SettingsStore &settings, QObject *parent)
 {
     connect(&m_undoStack, &QUndoStack::cleanChanged, this, [this](bool clean) { Q_EMIT stringsChangedChanged(!clean); });
     QStringList ignored;
-    chooseNumbering(m_document.format(), ignored);
+    chooseNumbering(QString(), m_document.toRaw(), ignored);
     rebuildRules();
 }
 
@@ -56,15 +58,22 @@ void DocumentController::rebuildRules()
     m_rules.emplace(m_document.format(), m_document.bits(), *m_numbering, m_document.keyHash(), &m_names);
 }
 
-void DocumentController::chooseNumbering(const GxtFormat &format, QStringList &warnings)
+void DocumentController::chooseNumbering(const QString &path, const RawDocument &raw, QStringList &warnings)
 {
-    QString choice = m_layoutSettings.numberingChoice(format);
+    const GxtFormat &format = *raw.format;
+    QString choice = m_layoutSettings.numberingChoice(path);
+    if (choice.isEmpty()) {
+        std::vector<const RawTable *> tables;
+        for (const RawTable &table : raw.tables)
+            tables.push_back(&table);
+        choice = bestNumbering(format, tables, raw.hash);
+    }
     std::shared_ptr<const CharacterNumbering> numbering;
-    const Result made = NumberingChoice::resolve(choice, format, numbering);
+    const Result made = NumberingChoice::resolve(choice, format, numbering, raw.hash);
     if (!made) {
         // A map that has gone away costs the user nothing but the letters it showed: the
         // format's own numbering shows the same units.
-        numbering = CharacterNumbering::defaultFor(format);
+        numbering = CharacterNumbering::defaultFor(format, raw.hash);
         warnings.append(QStringLiteral("the character map could not be read (%1); the texts show in %2")
                             .arg(QDir::toNativeSeparators(made.errorString()), numbering->title()));
         choice = numbering->name();
@@ -96,10 +105,10 @@ Result DocumentController::setNumberingChoice(const QString &choice)
 {
     const GxtFormat &format = m_document.format();
     std::shared_ptr<const CharacterNumbering> numbering;
-    const Result made = NumberingChoice::resolve(choice, format, numbering);
+    const Result made = NumberingChoice::resolve(choice, format, numbering, m_document.keyHash());
     if (!made)
         return made;
-    m_layoutSettings.rememberNumbering(format, choice);
+    m_layoutSettings.rememberNumbering(m_currentFile, choice);
     // The old numbering stays alive until everything that showed it has the new rules.
     const std::shared_ptr<const CharacterNumbering> old = m_numbering;
     m_numbering = std::move(numbering);
@@ -121,7 +130,16 @@ Result DocumentController::loadKeyNames(const QString &path)
     m_names.merge(m_typedNames);
     rebuildRules();
     Q_EMIT rulesChanged();
-    return {};
+    return read;
+}
+
+void DocumentController::setKeyHash(const KeyHash &hash)
+{
+    if (!m_document.format().storesHashes() || m_document.keyHash() == &hash)
+        return;
+    m_document.setKeyHash(&hash);
+    rebuildRules();
+    Q_EMIT rulesChanged();
 }
 
 void DocumentController::rememberKeyName(const QString &name)
@@ -134,24 +152,35 @@ void DocumentController::rememberKeyName(const QString &name)
     m_names.add(name);
 }
 
-Result DocumentController::open(const QString &path, const FileOperationHooks &hooks)
+Result DocumentController::open(const QString &path, const FileOperationHooks &hooks, bool leaveOutBroken)
 {
     const FileOperationHooks mine = wrapped(hooks);
     LoadedFile loaded;
+    SalvageReport salvage;
     Result result;
+    m_salvageOffer.clear();
     {
         OperationScope scope(mine);
-        result = readForLoad(path, loaded, mine);
+        result = readForLoad(path, loaded, mine, leaveOutBroken ? &salvage : nullptr);
     }
-    if (!result)
+    if (!result) {
+        // Whether the only damage is entries outside their texts, which the user may agree
+        // to leave out: a second read, and only of a file that failed.
+        LoadedFile trial;
+        if (!leaveOutBroken && readForLoad(path, trial, {}, &salvage) && salvage.total() > 0)
+            m_salvageOffer = salvage.description();
         return result;
+    }
     const GxtFormat &format = *loaded.raw.format;
     // What shows the old document keeps its numbering until it shows the new one.
     const std::shared_ptr<const CharacterNumbering> shownNumbering = m_numbering;
     QStringList notes;
-    chooseNumbering(format, notes);
-    if (format.storesHashes())
+    if (format.storesHashes()) {
         readRememberedKeyNames(notes);
+        const KeyNames *names = m_loadedNames && !m_loadedNames->isEmpty() ? &*m_loadedNames : nullptr;
+        loaded.raw.hash = &chooseKeyHash(loaded.raw, names);
+    }
+    chooseNumbering(path, loaded.raw, notes);
     // What the game would trip on, from the keys alone: the texts of most tables are not
     // read yet, and need not be.
     m_typedNames = KeyNames();
@@ -165,6 +194,11 @@ Result DocumentController::open(const QString &path, const FileOperationHooks &h
 
     m_document.assign(std::move(loaded.raw), std::move(loaded.pending));
     m_undoStack.clear();
+    if (salvage.total() > 0) {
+        // What was left out is a change nothing has saved yet.
+        result.addWarning(QStringLiteral("left out: ") + salvage.description());
+        m_undoStack.resetClean();
+    }
     m_currentFile = path;
     rebuildRules();
     Q_EMIT documentReset();
@@ -187,14 +221,21 @@ Result DocumentController::save(const QString &path, const FileOperationHooks &h
 
 void DocumentController::newDocument()
 {
+    newDocument(GxtFormat::untitled());
+}
+
+void DocumentController::newDocument(const GxtFormat &format, const KeyHash *hash)
+{
     const std::shared_ptr<const CharacterNumbering> shownNumbering = m_numbering;
-    m_document.clear();
+    m_document.clear(format);
+    if (hash && format.storesHashes())
+        m_document.setKeyHash(hash);
     m_undoStack.clear();
     m_currentFile.clear();
     m_typedNames = KeyNames();
     m_names = m_loadedNames ? *m_loadedNames : KeyNames();
     QStringList ignored;
-    chooseNumbering(m_document.format(), ignored);
+    chooseNumbering(QString(), m_document.toRaw(), ignored);
     rebuildRules();
     Q_EMIT documentReset();
     Q_EMIT currentFileChanged(m_currentFile);

@@ -50,27 +50,38 @@ public:
     // How the document's keys and texts read and are typed; valid until rulesChanged().
     const EntryRules &rules() const { return *m_rules; }
     std::shared_ptr<const CharacterNumbering> numbering() const { return m_numbering; }
-    // The choice the numbering was made from: "windows-1252", "western" or a map's path.
+    // The choice the numbering was made from: a built-in one's name or a map's path.
     QString numberingChoice() const { return m_numberingChoice; }
-    // Shows the document through another numbering, remembered for its format. Changes no
+    // Shows the document through another numbering, remembered for its file. Changes no
     // unit and no part of the history. A map that cannot be read fails with its reason and
     // changes nothing.
     Result setNumberingChoice(const QString &choice);
     // Reads a list of key names, shows hashed keys by them from now on and remembers the
-    // list. One that cannot be read fails with its reason and changes nothing.
+    // list. One that is no text fails with its reason and changes nothing; lines that are no
+    // names are skipped, and the result's warning says how many.
     Result loadKeyNames(const QString &path);
+    // Reads hashed keys by another hash: names show anew, no unit and no key changes, and
+    // the history stays (what it holds are the keys' hashes).
+    void setKeyHash(const KeyHash &hash);
     // A name typed for a hashed key: it shows for that hash from now on in this document.
     void rememberKeyName(const QString &name);
 
     // Opens the file at `path`. On success the document is the file's, untitled no more,
     // with an empty history; the result's warnings say what the game would trip on and what
-    // could not be read of the settings. On failure nothing has changed.
-    Result open(const QString &path, const FileOperationHooks &hooks = {});
+    // could not be read of the settings. On failure nothing has changed, and where the file
+    // would open without the entries that point outside their texts, salvageOffer() says
+    // which; `leaveOutBroken` opens it so, and the document then differs from the file.
+    Result open(const QString &path, const FileOperationHooks &hooks = {}, bool leaveOutBroken = false);
+    // "3 entries of table MAIN point outside its texts and cannot be read.", after an open
+    // that failed so; empty otherwise.
+    const QString &salvageOffer() const { return m_salvageOffer; }
     // Writes the document to `path`; on success the document belongs to that file and is
     // unchanged from it. On failure the file on disk is as it was and nothing else changes.
     Result save(const QString &path, const FileOperationHooks &hooks = {});
-    // New: an untitled, empty document with an empty history.
+    // New: an untitled, empty document of `format` (a flat table unless said) with an empty
+    // history.
     void newDocument();
+    void newDocument(const GxtFormat &format, const KeyHash *hash = nullptr);
 
     LayoutSettings &layoutSettings() { return m_layoutSettings; }
 
@@ -87,9 +98,10 @@ private:
     FileOperationHooks wrapped(const FileOperationHooks &hooks);
     void setFileOperation(bool running);
     void rebuildRules();
-    // The numbering files of `format` open in, from the settings; a remembered map that
-    // cannot be read is noted in `warnings` and the format's own numbering used.
-    void chooseNumbering(const GxtFormat &format, QStringList &warnings);
+    // The numbering a document opens in: the one remembered for its file, else the one its
+    // texts read best in; a remembered map that cannot be read is noted in `warnings` and the
+    // format's own numbering used.
+    void chooseNumbering(const QString &path, const RawDocument &raw, QStringList &warnings);
     // The remembered key name list, read once; a list that cannot be read is noted.
     void readRememberedKeyNames(QStringList &warnings);
 
@@ -105,6 +117,7 @@ private:
     // The loaded names and the typed ones: what the rules show keys by.
     KeyNames m_names;
     std::optional<EntryRules> m_rules;
+    QString m_salvageOffer;
 };
 
 } // namespace quillet

@@ -5,6 +5,8 @@
 #include "documentcontroller.h"
 #include "filelocation.h"
 #include "frmmain.h"
+#include "gxtformat.h"
+#include "keyhash.h"
 #include "recentfiles.h"
 #include "stringlistproxy.h"
 #include "userdialogs.h"
@@ -12,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMenu>
 
 namespace quillet {
 
@@ -19,9 +22,32 @@ namespace {
 
 // Qt reads a filter as "label (patterns)"; both dialogs offer the same two. "All Files" is
 // "*" here: "*.*" would hide every file without a dot in its name.
-const QString OpenFilter = QStringLiteral("GXT File (*.gxt);;All Files (*)");
-const QString SaveFilter = OpenFilter;
-const QString DefaultSuffix = QStringLiteral("gxt");
+const QString OpenFilter = QStringLiteral("GXT Files (*.gxt *.gxt2);;All Files (*)");
+
+// A save offers the extension of the document's own kind of file.
+QString saveFilter(const GxtFormat &format)
+{
+    return QString::fromLatin1(format.traits().extension) == QLatin1String("gxt2")
+        ? QStringLiteral("GXT2 File (*.gxt2);;All Files (*)")
+        : QStringLiteral("GXT File (*.gxt);;All Files (*)");
+}
+
+// Each kind of file the series ships, as File, New Layout offers them.
+struct NewLayout {
+    const char *objectName;
+    const char *text;
+    const char *format;
+    const KeyHash &(*hash)();
+};
+const NewLayout NewLayouts[] = {
+    {"mnuFile_New_Flat", "&Flat (first game)", "flat", nullptr},
+    {"mnuFile_New_Tabled", "&Tables (second game)", "tabled", nullptr},
+    {"mnuFile_New_Hashed", "Tables, hashed keys (t&hird game)", "hashed", &KeyHash::crc32},
+    {"mnuFile_New_HashedFourth", "Tables, hashed keys (f&ourth game)", "hashed", &KeyHash::oneAtATime},
+    {"mnuFile_New_HashedSingle", "One table, hashed keys (fourth &game)", "hashed-single", &KeyHash::oneAtATime},
+    {"mnuFile_New_Gxt2", "GXT&2 (fifth game)", "gxt2", &KeyHash::oneAtATime},
+    {"mnuFile_New_Gxt2BigEndian", "GXT2, &big-endian (fifth game, consoles)", "gxt2-be", &KeyHash::oneAtATime},
+};
 
 // Keeps the list out of reach while a save runs, and gives it back with the keyboard focus.
 class ListDisabled
@@ -85,11 +111,30 @@ bool FileCommands::OpenGxtFile(const QString &path)
     const bool hadFocus = list->hasFocus();
     m_window.beginLoad();
     m_opening = true;
-    const Result result = m_controller.open(path, m_window.fileOperationHooks());
+    Result result = m_controller.open(path, m_window.fileOperationHooks());
     m_opening = false;
     // Whatever became of the load, the window is back to normal; a failed load has left the
     // document as it was.
     m_window.endLoad();
+    if (!result && !m_controller.salvageOffer().isEmpty()) {
+        // A damaged file its owner needs to repair: it opens without what cannot be read,
+        // if the user agrees, and nothing is written until they save.
+        const UserDialogs::Message question{
+            QStringLiteral("%1\n\n%2 Open the file without them?")
+                .arg(QDir::toNativeSeparators(path), m_controller.salvageOffer()),
+            QString::fromLatin1(AppIdentity::Title), QMessageBox::Yes | QMessageBox::No, QMessageBox::Warning,
+            QMessageBox::No};
+        if (m_dialogs.message(&m_window, question) != QMessageBox::Yes) {
+            if (hadFocus)
+                list->setFocus();
+            return false;
+        }
+        m_window.beginLoad();
+        m_opening = true;
+        result = m_controller.open(path, m_window.fileOperationHooks(), true);
+        m_opening = false;
+        m_window.endLoad();
+    }
     if (hadFocus)
         list->setFocus();
     if (!result) {
@@ -97,9 +142,28 @@ bool FileCommands::OpenGxtFile(const QString &path)
         return false;
     }
     SaveFileLocation(m_settings, path);
-    m_recentFiles->add(path);
+    remember(path);
     tellWarnings(path, result.warnings());
     return true;
+}
+
+void FileCommands::remember(const QString &path)
+{
+    m_recentFiles->add(path);
+    m_controller.layoutSettings().rememberNumbering(path, m_controller.numberingChoice());
+}
+
+void FileCommands::fillNewLayoutMenu(QMenu *menu)
+{
+    for (const NewLayout &layout : NewLayouts) {
+        const GxtFormat *format = GxtFormat::byId(QString::fromLatin1(layout.format));
+        if (!format)
+            continue;
+        QAction *item = menu->addAction(QString::fromLatin1(layout.text));
+        item->setObjectName(QString::fromLatin1(layout.objectName));
+        const KeyHash *hash = layout.hash ? &layout.hash() : nullptr;
+        connect(item, &QAction::triggered, this, [this, format, hash] { mnuFile_NewLayout_Click(*format, hash); });
+    }
 }
 
 void FileCommands::tellFailure(const QString &text)
@@ -152,6 +216,14 @@ void FileCommands::mnuFile_New_Click()
     m_window.showList();
 }
 
+void FileCommands::mnuFile_NewLayout_Click(const GxtFormat &format, const KeyHash *hash)
+{
+    if (m_controller.FileOperation() || !PromptSaveChanges())
+        return;
+    m_controller.newDocument(format, hash);
+    m_window.showList();
+}
+
 void FileCommands::mnuFile_Open_Click()
 {
     if (m_controller.FileOperation() || !PromptSaveChanges())
@@ -159,7 +231,7 @@ void FileCommands::mnuFile_Open_Click()
     UserDialogs::FileRequest request;
     request.title = QStringLiteral("Select GXT File");
     request.filter = OpenFilter;
-    request.defaultSuffix = DefaultSuffix;
+    request.defaultSuffix = QStringLiteral("gxt");
     request.initialFolder = GetFileLocation(m_settings);
     request.mustExist = true;
     const QString path = m_dialogs.openFileName(&m_window, request);
@@ -180,8 +252,9 @@ QString FileCommands::askForSavePath()
 {
     UserDialogs::FileRequest request;
     request.title = QStringLiteral("Select Location for File");
-    request.filter = SaveFilter;
-    request.defaultSuffix = DefaultSuffix;
+    const GxtFormat &format = m_controller.document().format();
+    request.filter = saveFilter(format);
+    request.defaultSuffix = QString::fromLatin1(format.traits().extension);
     request.initialFolder = GetFileLocation(m_settings);
     request.fileName = QFileInfo(m_controller.CurrentFile()).fileName();
     request.confirmOverwrite = true;
@@ -200,7 +273,7 @@ bool FileCommands::writeTable(const QString &path)
                         .arg(QDir::toNativeSeparators(path), result.errorString(), outcome));
         return false;
     }
-    m_recentFiles->add(path);
+    remember(path);
     return true;
 }
 

@@ -9,6 +9,8 @@ class QMenu;
 namespace quillet {
 
 class DocumentController;
+class GxtFormat;
+class KeyHash;
 class RecentFilesMenu;
 class SettingsStore;
 class UserDialogs;
@@ -31,9 +33,13 @@ public:
     bool OpenGxtFile(const QString &path);
     // Asks about unsaved changes: true means go on, false means stop.
     bool PromptSaveChanges();
+    // File, "New Layout": an item for each kind of file the series ships.
+    void fillNewLayoutMenu(QMenu *menu);
 
 public Q_SLOTS:
     void mnuFile_New_Click();
+    // New, an empty document of `format` whose keys (where hashed) read by `hash`.
+    void mnuFile_NewLayout_Click(const GxtFormat &format, const KeyHash *hash);
     void mnuFile_Open_Click();
     // True when the document was written.
     bool mnuFile_Save_Click();
@@ -47,6 +53,8 @@ private:
     bool writeTable(const QString &path);
     void tellFailure(const QString &text);
     void tellWarnings(const QString &path, const QStringList &warnings);
+    // The file joins the recent ones, with the numbering it shows in.
+    void remember(const QString &path);
 
     frmMain &m_window;
     DocumentController &m_controller;

@@ -10,6 +10,7 @@
 #include "gxtdocument.h"
 #include "gxtformat.h"
 #include "listcolumns.h"
+#include "numberingchoice.h"
 #include "numberingcommands.h"
 #include "stringcommands.h"
 #include "stringlistproxy.h"
@@ -27,6 +28,7 @@
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLayout>
 #include <QMenu>
 #include <QMimeData>
@@ -108,9 +110,23 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
     m_tableCommands = new TableCommands(*this, *m_controller, *m_dialogs, m_ui->mnuTables, m_ui->mnuTables_Rename,
                                         m_ui->mnuTables_Delete);
     m_findCommands = new FindCommands(*this, *m_controller, *m_dialogs, m_ui->mnuStrings);
-    m_numberingCommands = new NumberingCommands(*this, *m_controller, *m_dialogs, *m_settings,
-                                                m_ui->mnuFile_Numbering_Windows1252, m_ui->mnuFile_Numbering_Western,
-                                                m_ui->mnuFile_Numbering_FromFile);
+    // The numbering in use, for the whole time the window is open.
+    m_numberingStatus = new QLabel(this);
+    m_numberingStatus->setObjectName(QStringLiteral("lblNumbering"));
+    m_numberingStatus->setTextFormat(Qt::PlainText);
+    m_ui->statusBar->addPermanentWidget(m_numberingStatus);
+    NumberingActions numberingActions;
+    numberingActions.builtIn = {{NumberingChoice::Windows1252, m_ui->mnuFile_Numbering_Windows1252},
+                                {NumberingChoice::Western, m_ui->mnuFile_Numbering_Western},
+                                {NumberingChoice::Unicode, m_ui->mnuFile_Numbering_Unicode},
+                                {NumberingChoice::RussianMobile, m_ui->mnuFile_Numbering_RussianMobile}};
+    numberingActions.fromFile = m_ui->mnuFile_Numbering_FromFile;
+    numberingActions.crc32 = m_ui->mnuFile_KeyHash_Crc32;
+    numberingActions.oneAtATime = m_ui->mnuFile_KeyHash_OneAtATime;
+    numberingActions.keyHashBox = m_ui->mnuFile_KeyHashBox;
+    m_numberingCommands =
+        new NumberingCommands(*this, *m_controller, *m_dialogs, *m_settings, numberingActions, m_numberingStatus);
+    m_fileCommands->fillNewLayoutMenu(m_ui->mnuFile_NewLayoutMenu);
 
     const Ui::frmMain &ui = *m_ui;
     connect(ui.mnuFile_New, &QAction::triggered, m_fileCommands, &FileCommands::mnuFile_New_Click);
@@ -119,12 +135,6 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
     connect(ui.mnuFile_SaveAs, &QAction::triggered, m_fileCommands, &FileCommands::mnuFile_SaveAs_Click);
     connect(ui.mnuFile_Exit, &QAction::triggered, m_fileCommands, &FileCommands::mnuFile_Exit_Click);
     connect(ui.mnuFile_KeyNames, &QAction::triggered, m_numberingCommands, &NumberingCommands::mnuFile_KeyNames_Click);
-    connect(ui.mnuFile_Numbering_Windows1252, &QAction::triggered, m_numberingCommands,
-            &NumberingCommands::mnuFile_Numbering_Windows1252_Click);
-    connect(ui.mnuFile_Numbering_Western, &QAction::triggered, m_numberingCommands,
-            &NumberingCommands::mnuFile_Numbering_Western_Click);
-    connect(ui.mnuFile_Numbering_FromFile, &QAction::triggered, m_numberingCommands,
-            &NumberingCommands::mnuFile_Numbering_FromFile_Click);
     connect(ui.mnuStrings_Add, &QAction::triggered, m_stringCommands, &StringCommands::mnuStrings_Add_Click);
     connect(ui.mnuStrings_Edit, &QAction::triggered, m_stringCommands, &StringCommands::mnuStrings_Edit_Click);
     connect(ui.mnuStrings_Delete, &QAction::triggered, m_stringCommands, &StringCommands::mnuStrings_Delete_Click);
@@ -431,7 +441,9 @@ QString frmMain::droppedGxtFile(const QMimeData *mime) const
     if (urls.size() != 1 || !urls.constFirst().isLocalFile())
         return {};
     const QString path = urls.constFirst().toLocalFile();
-    return path.endsWith(QStringLiteral(".gxt"), Qt::CaseInsensitive) && QFileInfo(path).isFile() ? path : QString();
+    const bool named = path.endsWith(QStringLiteral(".gxt"), Qt::CaseInsensitive)
+        || path.endsWith(QStringLiteral(".gxt2"), Qt::CaseInsensitive);
+    return named && QFileInfo(path).isFile() ? path : QString();
 }
 
 void frmMain::dragEnterEvent(QDragEnterEvent *event)

@@ -11,6 +11,7 @@
 #include <vector>
 
 class QKeyEvent;
+class QLabel;
 class QMimeData;
 class QTreeView;
 
@@ -59,6 +60,7 @@ public:
 
     FileCommands &fileCommands() { return *m_fileCommands; }
     StringCommands &stringCommands() { return *m_stringCommands; }
+    NumberingCommands &numberingCommands() { return *m_numberingCommands; }
     TableCommands &tableCommands() { return *m_tableCommands; }
     FindCommands &findCommands() { return *m_findCommands; }
 
@@ -128,6 +130,7 @@ private:
     TableCommands *m_tableCommands;
     FindCommands *m_findCommands;
     NumberingCommands *m_numberingCommands;
+    QLabel *m_numberingStatus = nullptr;
 
     int MouseDownX = -1;
     int MouseDownY = -1;

@@ -4,25 +4,24 @@
 #include "fileio.h"
 #include "filelocation.h"
 #include "gxtformat.h"
+#include "recentfiles.h"
 
 namespace quillet {
 
 namespace {
-const QString NumberingGroup = QStringLiteral("Character Numbering");
 const QString KeyNamesGroup = QStringLiteral("Key Names");
 const QString KeyNamesKey = QStringLiteral("File");
 } // namespace
 
-QString LayoutSettings::numberingChoice(const GxtFormat &format) const
+QString LayoutSettings::numberingChoice(const QString &path) const
 {
-    const QString fallback = CharacterNumbering::defaultFor(format)->name();
-    const QString stored = m_store.value(NumberingGroup, format.id(), fallback);
-    return stored.isEmpty() ? fallback : stored;
+    return path.isEmpty() ? QString() : RecentFileNumbering(m_store, path);
 }
 
-void LayoutSettings::rememberNumbering(const GxtFormat &format, const QString &choice)
+void LayoutSettings::rememberNumbering(const QString &path, const QString &choice)
 {
-    m_store.setValue(NumberingGroup, format.id(), choice);
+    if (!path.isEmpty())
+        SetRecentFileNumbering(m_store, path, choice);
 }
 
 QString LayoutSettings::keyNamesFile() const

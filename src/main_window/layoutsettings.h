@@ -10,12 +10,10 @@ namespace quillet {
 class GxtFormat;
 class SettingsStore;
 
-// What the editor remembers about the formats it opens: the character numbering each format
-// is shown in, and the list of names for hashed keys.
+// What the editor remembers about the files it opens: the character numbering each recent
+// file was shown in (see recentfiles.h), and the list of names for hashed keys.
 //
-// In the settings store: group "Character Numbering", one key per format ("flat", "tabled",
-// "hashed"), each "windows-1252", "western" or the path of a map file; group "Key Names",
-// key "File", the path of the name list.
+// In the settings store: group "Key Names", key "File", the path of the name list.
 class LayoutSettings
 {
 public:
@@ -24,9 +22,10 @@ public:
     {
     }
 
-    // A NumberingChoice; the format's own numbering's when none is remembered.
-    QString numberingChoice(const GxtFormat &format) const;
-    void rememberNumbering(const GxtFormat &format, const QString &choice);
+    // A NumberingChoice remembered for the file at `path`; empty when none is.
+    QString numberingChoice(const QString &path) const;
+    // Remembered while the file is among the recent ones.
+    void rememberNumbering(const QString &path, const QString &choice);
 
     QString keyNamesFile() const;
     void rememberKeyNamesFile(const QString &path);

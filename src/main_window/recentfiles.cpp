@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QMenu>
 
 namespace quillet {
@@ -21,19 +22,42 @@ QString key(int position)
     return QString::fromLatin1(RecentFilesSetting::KeyPrefix) + QString::number(position);
 }
 
+QString numberingKey(int position)
+{
+    return QString::fromLatin1(RecentFilesSetting::NumberingPrefix) + QString::number(position);
+}
+
 // Two ways of naming one file count as one: a relative path, "..", a doubled '/'.
 QString absolute(const QString &path)
 {
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
-void store(SettingsStore &settings, const QStringList &paths)
+// The numbering remembered for each file, by the file's place in the store.
+QHash<QString, QString> numberings(const SettingsStore &settings)
+{
+    QHash<QString, QString> out;
+    for (int position = 1; position <= RecentFilesSetting::Count; ++position) {
+        const QString path = settings.value(group(), key(position), QString());
+        if (path.isEmpty())
+            break;
+        const QString choice = settings.value(group(), numberingKey(position), QString());
+        if (!choice.isEmpty() && !out.contains(absolute(path)))
+            out.insert(absolute(path), choice);
+    }
+    return out;
+}
+
+void store(SettingsStore &settings, const QStringList &paths, const QHash<QString, QString> &choices)
 {
     // Each write goes to disk at once; reopening the file at the top changes nothing.
     for (int position = 1; position <= RecentFilesSetting::Count; ++position) {
         const QString path = paths.value(position - 1);
         if (settings.value(group(), key(position), QString()) != path)
             settings.setValue(group(), key(position), path);
+        const QString choice = choices.value(path);
+        if (settings.value(group(), numberingKey(position), QString()) != choice)
+            settings.setValue(group(), numberingKey(position), choice);
     }
 }
 
@@ -59,14 +83,30 @@ void AddRecentFile(SettingsStore &settings, const QString &path)
     QStringList paths = GetRecentFiles(settings);
     paths.removeAll(file);
     paths.prepend(file);
-    store(settings, paths.mid(0, RecentFilesSetting::Count));
+    store(settings, paths.mid(0, RecentFilesSetting::Count), numberings(settings));
 }
 
 void RemoveRecentFile(SettingsStore &settings, const QString &path)
 {
     QStringList paths = GetRecentFiles(settings);
     if (paths.removeAll(absolute(path)) > 0)
-        store(settings, paths);
+        store(settings, paths, numberings(settings));
+}
+
+QString RecentFileNumbering(const SettingsStore &settings, const QString &path)
+{
+    return numberings(settings).value(absolute(path));
+}
+
+void SetRecentFileNumbering(SettingsStore &settings, const QString &path, const QString &choice)
+{
+    const QString file = absolute(path);
+    const QStringList paths = GetRecentFiles(settings);
+    if (!paths.contains(file))
+        return;
+    QHash<QString, QString> choices = numberings(settings);
+    choices.insert(file, choice);
+    store(settings, paths, choices);
 }
 
 QString RecentFileCaption(int position, const QString &path)

@@ -26,32 +26,48 @@ check "unknown format" 2 "$(status "$tool" export x.gxt --format xml)"
 check "import without -o" 2 "$(status "$tool" import x.txt)"
 
 # A flat table of our own, with colour codes, a repeated name and non-ASCII text.
-printf '[HELLO]\n~r~Hi~w~ there\n[A1]\nCaf\xc3\xa9 \xe2\x82\xac5\n[A1]\n\n[ZED]\n[not a name]\n' > "$dir/src.txt"
+printf '[HELLO]\n~r~Hi~w~ there\n[A1]\nCaf\xc3\xa9 \xc2\xbf5?\n[A1]\n\n[ZED]\n[not a name]\n' > "$dir/src.txt"
 check "import" 0 "$(status "$tool" import "$dir/src.txt" -o "$dir/t.gxt")"
-check "check summary" "$dir/t.gxt: flat layout, 16-bit texts, 1 table, 4 entries" "$("$tool" check "$dir/t.gxt" 2>/dev/null)"
+check "check summary" "$dir/t.gxt: first game, flat layout, 16-bit texts, numbering Game (Western European), 1 table, 4 entries" "$("$tool" check "$dir/t.gxt" 2>/dev/null)"
 check "check warns of the repeated key" "quillet-gxt: $dir/t.gxt: warning: the key A1 appears 2 times; the game finds only one of them" \
   "$("$tool" check "$dir/t.gxt" 2>&1 >/dev/null)"
-check "export keeps record order" "$(printf '[A1]\nCaf\xc3\xa9 \xe2\x82\xac5\n[A1]\n\n[HELLO]\n~r~Hi~w~ there\n[ZED]\n[not a name]')" \
+check "export keeps record order" "$(printf '[A1]\nCaf\xc3\xa9 \xc2\xbf5?\n[A1]\n\n[HELLO]\n~r~Hi~w~ there\n[ZED]\n[not a name]')" \
   "$("$tool" export "$dir/t.gxt")"
 
 # Files of tables: the text forms name the layout, so an import writes it again.
 printf '{layout tabled 16}\n{table MAIN}\n[YES]\n\xc2\xa1S\xc3\xad!\n{table EXTRA}\n[NO]\nNo\n{table EMPTY}\n' > "$dir/tabled.txt"
 printf '{layout hashed 8}\n{table MAIN}\n[YES]\nOui\n[#01234567]\nx\n{table EXTRA}\n[NO]\nNon\n' > "$dir/hashed.txt"
-for layout in tabled hashed; do
+# The fourth game's: one-at-a-time keys (told from the keys its tables' names give), files of
+# one table, and GXT2 in both byte orders.
+printf '{layout hashed 16 one-at-a-time}\n{table MAIN}\n[MAIN_01]\n\xc3\xa9t\xc3\xa9\n{table ROMAN1}\n[ROMAN1_01]\nHey\n[ROMAN1_A]\nYo\n' > "$dir/fourth.txt"
+printf '{layout hashed 16 one-at-a-time single}\n[ROMAN13_03]\nNiko\n[#00000001]\n\xe3\x82\xa2\n' > "$dir/single.txt"
+printf '{layout gxt2 8 one-at-a-time}\n[YES]\nJa \xe2\x82\xac\n[NO]\n\xd0\x9d\xd0\xb5\xd1\x82\n' > "$dir/gxt2.txt"
+printf '{layout gxt2 8 one-at-a-time big-endian}\n[YES]\nSi\n' > "$dir/gxt2be.txt"
+for layout in tabled hashed fourth single gxt2 gxt2be; do
   check "import $layout" 0 "$(status "$tool" import "$dir/$layout.txt" -o "$dir/$layout.gxt")"
 done
-check "check tabled" "$dir/tabled.gxt: tabled layout, 16-bit texts, 3 tables, 2 entries" "$("$tool" check "$dir/tabled.gxt")"
-check "check hashed" "$dir/hashed.gxt: hashed layout, 8-bit texts, 2 tables, 3 entries" "$("$tool" check "$dir/hashed.gxt")"
+check "check tabled" "$dir/tabled.gxt: second game, tabled layout, 16-bit texts, numbering Game (Western European), 3 tables, 2 entries" "$("$tool" check "$dir/tabled.gxt")"
+check "check hashed" "$dir/hashed.gxt: third game, hashed layout, 8-bit texts, keys by the crc32 hash, numbering Game (Western European), 2 tables, 3 entries" "$("$tool" check "$dir/hashed.gxt")"
+check "check fourth" "$dir/fourth.gxt: fourth game, hashed layout, 16-bit texts, keys by the one-at-a-time hash, numbering Unicode, 2 tables, 3 entries" "$("$tool" check "$dir/fourth.gxt")"
+check "check single" "$dir/single.gxt: fourth game, hashed layout (one table), 16-bit texts, keys by the one-at-a-time hash, numbering Unicode, 1 table, 2 entries" "$("$tool" check "$dir/single.gxt")"
+check "check gxt2" "$dir/gxt2.gxt: fifth game, gxt2 layout, UTF-8 texts, keys by the one-at-a-time hash, numbering Unicode, 1 table, 2 entries" "$("$tool" check "$dir/gxt2.gxt")"
+check "check big-endian gxt2" "$dir/gxt2be.gxt: fifth game, gxt2 layout (big-endian), UTF-8 texts, keys by the one-at-a-time hash, numbering Unicode, 1 table, 1 entry" "$("$tool" check "$dir/gxt2be.gxt")"
+check "gxt2 bytes" "2TXG" "$(head -c 4 "$dir/gxt2.gxt")"
+check "big-endian gxt2 bytes" "GXT2" "$(head -c 4 "$dir/gxt2be.gxt")"
+check "the one-at-a-time hash read by evidence" "{layout hashed 16 one-at-a-time}" "$("$tool" export "$dir/fourth.gxt" | head -n 1)"
+check "records in hash order" "[#00000001]" "$("$tool" export "$dir/single.gxt" | sed -n 2p)"
+check "--hash reads keys by another hash" "keys by the crc32 hash" "$("$tool" check "$dir/fourth.gxt" --hash crc32 2>/dev/null | grep -o 'keys by the crc32 hash')"
+check "--hash that is none" 2 "$(status "$tool" check "$dir/fourth.gxt" --hash md5)"
 
 # Every layout through every form gives back the same bytes; the form follows -o's extension.
-for layout in t tabled hashed; do
+for layout in t tabled hashed fourth single gxt2 gxt2be; do
   for f in txt csv json; do
     "$tool" export "$dir/$layout.gxt" -o "$dir/$layout.$f"
     "$tool" import "$dir/$layout.$f" -o "$dir/back-$layout-$f.gxt" 2>/dev/null
     check "$layout round trip through $f" same "$(same "$dir/$layout.gxt" "$dir/back-$layout-$f.gxt")"
   done
 done
-check "csv chosen by extension" "layout,hashed,8" "$(head -n 1 "$dir/hashed.csv" | tr -d '\r')"
+check "csv chosen by extension" "layout,hashed,8,crc32" "$(head -n 1 "$dir/hashed.csv" | tr -d '\r')"
 check "json to standard output" '"layout":"tabled",' "$("$tool" export "$dir/tabled.gxt" --format json | sed -n 2p | tr -d ' ')"
 
 # Hashed keys show by name where a list knows one; a typed name is hashed upper-cased.
@@ -59,7 +75,17 @@ printf 'yes\n' > "$dir/names.txt"
 check "unknown hash" "[#1CBF88DC]" "$("$tool" export "$dir/hashed.gxt" | sed -n 5p)"
 check "named hash" "[YES]" "$("$tool" export "$dir/hashed.gxt" --names "$dir/names.txt" | sed -n 5p)"
 printf 'ok\nno way\n' > "$dir/badnames.txt"
-check "bad name list" 1 "$(status "$tool" export "$dir/hashed.gxt" --names "$dir/badnames.txt")"
+check "a list's bad line is skipped" 0 "$(status "$tool" export "$dir/hashed.gxt" --names "$dir/badnames.txt")"
+check "and warned of" "quillet-gxt: $dir/badnames.txt: warning: 1 of the list's lines is no key name and was left out (the first: line 2, \"no way\")" \
+  "$("$tool" export "$dir/hashed.gxt" --names "$dir/badnames.txt" 2>&1 >/dev/null)"
+printf 'ok\n\xff\n' > "$dir/binary.txt"
+check "a list that is no text" 1 "$(status "$tool" export "$dir/hashed.gxt" --names "$dir/binary.txt")"
+
+# The hash command: a name's key under either hash.
+check "hash" "YES #1CBF88DC" "$("$tool" hash yes)"
+check "hash one-at-a-time" "$(printf 'YES #EBD19C80\nROMAN13_03 #A61B0283')" "$("$tool" hash --hash one-at-a-time yes roman13_03)"
+check "hash of no name" 1 "$(status "$tool" hash "two words")"
+check "hash of nothing" 2 "$(status "$tool" hash)"
 
 # A character map over the layout's default: glyph 0x83 is Ą instead of Ä.
 printf '0104=0083\n' > "$dir/pl.map"
@@ -85,8 +111,17 @@ check "renamed block warning" "quillet-gxt: $dir/renamed.gxt: warning: table EXT
 
 # Keys out of the order the game searches, and a text a numbering cannot show: warned of.
 printf 'TKEY\x18\x00\x00\x00\x00\x00\x00\x00B\0\0\0\0\0\0\0\x04\x00\x00\x00A\0\0\0\0\0\0\0TDAT\x08\x00\x00\x00x\0\0\0\0\x01\0\0' > "$dir/order.gxt"
-check "keys out of order" "$(printf 'quillet-gxt: %s: warning: the keys are not in the order the game searches them: B stands before A\nquillet-gxt: %s: note: units that the character numbering windows-1252 does not show read as \xe2\x9f\xa8XXXX\xe2\x9f\xa9 escapes, in 1 entry (the first: entry 2 (A))' "$dir/order.gxt" "$dir/order.gxt")" \
+check "keys out of order" "$(printf 'quillet-gxt: %s: warning: the keys are not in the order the game searches them: B stands before A\nquillet-gxt: %s: note: units that the character numbering Game (Western European) does not show read as \xe2\x9f\xa8XXXX\xe2\x9f\xa9 escapes, in 1 entry (the first: entry 2 (A))' "$dir/order.gxt" "$dir/order.gxt")" \
   "$("$tool" check "$dir/order.gxt" 2>&1 >/dev/null)"
+
+# Entries that point outside their texts: refused, unless the user asks to leave them out.
+printf 'TKEY\x18\x00\x00\x00\x00\x00\x00\x00A\0\0\0\0\0\0\0\x40\x00\x00\x00B\0\0\0\0\0\0\0TDAT\x04\x00\x00\x00x\0\0\0' > "$dir/broken.gxt"
+check "broken entries refused" 1 "$(status "$tool" check "$dir/broken.gxt")"
+check "and the way out said" yes "$("$tool" check "$dir/broken.gxt" 2>&1 | grep -q -- '--salvage' && echo yes || echo no)"
+check "salvaged check" "$dir/broken.gxt: first game, flat layout, 16-bit texts, numbering Game (Western European), 1 table, 1 entry" "$("$tool" check --salvage "$dir/broken.gxt" 2>/dev/null)"
+check "salvage says what it left out" "quillet-gxt: $dir/broken.gxt: warning: left out: 1 entry of table MAIN points outside its texts and cannot be read." \
+  "$("$tool" export --salvage "$dir/broken.gxt" 2>&1 >/dev/null)"
+check "salvaged export" "$(printf '[A]\nx')" "$("$tool" export --salvage "$dir/broken.gxt" 2>/dev/null)"
 
 # A table name twice: the game finds only the first.
 printf '{layout tabled 16}\n{table MAIN}\n[A]\nx\n{table T}\n[B]\ny\n{table T}\n[C]\nz\n' > "$dir/twice.txt"

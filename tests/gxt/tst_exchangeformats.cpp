@@ -27,14 +27,17 @@ QString units(std::initializer_list<char16_t> list)
 // Texts a real file may hold and a text form may trip on: line breaks alone and in pairs,
 // units no numbering shows, the unit that shows as the escape's own bracket, quotes, commas
 // and lines that look like the forms' own markers.
-QStringList awkwardTexts(int bits)
+QStringList awkwardTexts(const GxtFormat &format, int bits)
 {
     QStringList texts{QStringLiteral("Hi \"there\", [x] ~r~!"), units({0x0A}), units({0x41, 0x0D, 0x42}),
                       units({0x0D, 0x0A, 0x43}), units({0x01, 0x7F, 0x80, 0x81, 0xB5, 0xFF}),
                       QStringLiteral("{table MAIN}"), QStringLiteral("[A]"), QStringLiteral("  spaced  "),
                       QString(), units({0x90, 0x83, 0x5E})};
-    if (bits == 16)
-        texts += units({0x100, 0x27E8, 0xE780, 0xFFFF});
+    if (format.widestUnit(bits) > 0xFF)
+        texts += units({0x100, 0x27E8, 0xE780, 0xFFFD});
+    // UTF-8 texts: bytes that are not UTF-8, kept; a character beyond the 16-bit units.
+    if (format.traits().encoding == TextEncoding::Utf8)
+        texts += units({0xDCFF, 0x41, 0xDC80, 0xD83D, 0xDE00});
     return texts;
 }
 
@@ -56,14 +59,14 @@ StringEntry hashedEntry(quint32 hash, const QString &text)
 
 // A document of every layout as the writer makes it, with repeated keys, an empty table and
 // table names the forms must quote.
-RawDocument sampleDocument(const GxtFormat &format, int bits)
+RawDocument sampleDocument(const GxtFormat &format, int bits, const KeyHash *hash = nullptr)
 {
     RawDocument raw;
     raw.format = &format;
     raw.bits = bits;
-    raw.hash = format.traits().hash;
+    raw.hash = hash ? hash : format.traits().hash;
     const bool hashed = format.storesHashes();
-    const QStringList texts = awkwardTexts(bits);
+    const QStringList texts = awkwardTexts(format, bits);
     RawTable main;
     main.name = RawName::fromBytes("MAIN");
     const QList<QByteArray> keys{"A", "B,\"Q", "]K[", "REP", "REP", "", "L\xE9N"};
@@ -106,7 +109,7 @@ std::shared_ptr<const CharacterNumbering> numberingNamed(const QString &name, co
 QByteArray exported(const RowDocument &document, ExchangeFormat form, const CharacterNumbering *numbering = nullptr,
                     const KeyNames *names = nullptr)
 {
-    const CharacterNumbering &shownIn = numbering ? *numbering : *CharacterNumbering::defaultFor(testfiles::format(document.format));
+    const CharacterNumbering &shownIn = numbering ? *numbering : testfiles::rowNumbering(testfiles::format(document.format));
     RawDocument raw;
     Result result = testfiles::encode(document, shownIn, raw, names);
     QByteArray out;
@@ -128,7 +131,9 @@ RowDocument importedDocument(const QByteArray &source, ExchangeFormat form, QStr
 {
     RawDocument raw;
     std::shared_ptr<const CharacterNumbering> numbering;
-    const Result read = readExchange(source, form, raw, numberingFor, &numbering);
+    // The rows' own numbering unless a case names another.
+    const NumberingFor rowsIn = numberingFor ? numberingFor : NumberingFor(testfiles::rowNumberingFor);
+    const Result read = readExchange(source, form, raw, rowsIn, &numbering);
     if (error)
         *error = read.errorString();
     return read ? testfiles::rowsOf(raw, *numbering, names) : RowDocument{QString(), 16, {}};
@@ -155,13 +160,13 @@ private Q_SLOTS:
         names.add(QStringLiteral("no"));
         const CharacterNumbering &western = *CharacterNumbering::western(testfiles::format("hashed"));
         QCOMPARE(exported(doc, ExchangeFormat::Txt, &western, &names),
-                 QByteArray("{layout hashed 8}\n{table MAIN}\n[YES]\nsay \"hi\", ~r~now\n[#01234567]\n\n{table EMPTY}\n"
+                 QByteArray("{layout hashed 8 crc32}\n{table MAIN}\n[YES]\nsay \"hi\", ~r~now\n[#01234567]\n\n{table EMPTY}\n"
                             "{table X,Y}\n[NO]\nCaf\xC3\xA9\n"));
         QCOMPARE(exported(doc, ExchangeFormat::Csv, &western, &names),
-                 QByteArray("layout,hashed,8\r\ntable,name,value\r\nMAIN,YES,\"say \"\"hi\"\", ~r~now\"\r\nMAIN,#01234567,\r\n"
+                 QByteArray("layout,hashed,8,crc32\r\ntable,name,value\r\nMAIN,YES,\"say \"\"hi\"\", ~r~now\"\r\nMAIN,#01234567,\r\n"
                             "EMPTY\r\n\"X,Y\",NO,Caf\xC3\xA9\r\n"));
         QCOMPARE(exported(doc, ExchangeFormat::Json, &western, &names),
-                 QByteArray("{\n    \"layout\": \"hashed\",\n    \"bits\": 8,\n    \"tables\": [\n"
+                 QByteArray("{\n    \"layout\": \"hashed\",\n    \"bits\": 8,\n    \"hash\": \"crc32\",\n    \"tables\": [\n"
                             "        {\"name\": \"MAIN\", \"entries\": [\n"
                             "            {\"name\": \"YES\", \"value\": \"say \\\"hi\\\", ~r~now\"},\n"
                             "            {\"name\": \"#01234567\", \"value\": \"\"}\n        ]},\n"
@@ -203,15 +208,25 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("format");
         QTest::addColumn<int>("bits");
+        QTest::addColumn<QString>("hash");
         QTest::addColumn<QString>("numbering");
         QTest::addColumn<int>("form");
-        const QList<std::tuple<const char *, const char *, int>> formats{
-            {"flat", "flat", 16}, {"tabled", "tabled", 16}, {"hashed16", "hashed", 16}, {"hashed8", "hashed", 8}};
-        for (const auto &[name, format, bits] : formats) {
+        const QList<std::tuple<const char *, const char *, int, const char *>> formats{
+            {"flat", "flat", 16, ""},
+            {"tabled", "tabled", 16, ""},
+            {"hashed16", "hashed", 16, ""},
+            {"hashed8", "hashed", 8, ""},
+            {"fourth", "hashed", 16, "one-at-a-time"},
+            {"single", "hashed-single", 16, ""},
+            {"single8 crc32", "hashed-single", 8, "crc32"},
+            {"gxt2", "gxt2", 8, ""},
+            {"gxt2-be", "gxt2-be", 8, ""}};
+        for (const auto &[name, format, bits, hash] : formats) {
             for (const char *numbering : {"default", "windows-1252", "map"}) {
                 for (auto form : {ExchangeFormat::Txt, ExchangeFormat::Csv, ExchangeFormat::Json}) {
                     QTest::addRow("%s %s %s", name, numbering, qPrintable(exchangeFormatName(form)))
-                        << QString::fromLatin1(format) << bits << QString::fromLatin1(numbering) << int(form);
+                        << QString::fromLatin1(format) << bits << QString::fromLatin1(hash) << QString::fromLatin1(numbering)
+                        << int(form);
                 }
             }
         }
@@ -220,14 +235,19 @@ private Q_SLOTS:
     {
         QFETCH(QString, format);
         QFETCH(int, bits);
+        QFETCH(QString, hash);
         QFETCH(QString, numbering);
         QFETCH(int, form);
         const GxtFormat &f = testfiles::format(format);
         const auto chosen = numberingNamed(numbering, f);
+        const KeyHash *keyHash = hash.isEmpty() ? f.traits().hash : KeyHash::byId(hash);
         QByteArray bytes;
-        QVERIFY(writeGxt(sampleDocument(f, bits), bytes));
+        const Result built = writeGxt(sampleDocument(f, bits, keyHash), bytes);
+        QVERIFY2(built, qPrintable(built.errorString()));
         RawDocument loaded;
         QVERIFY(readGxt(bytes, loaded));
+        // The bytes do not tell the hash; the user or the evidence does.
+        loaded.hash = keyHash;
         QByteArray saved;
         QVERIFY(writeGxt(loaded, saved));
         KeyNames names;
@@ -238,7 +258,7 @@ private Q_SLOTS:
         QVERIFY2(wrote, qPrintable(wrote.errorString()));
         RawDocument back;
         std::shared_ptr<const CharacterNumbering> used;
-        const Result read = readExchange(text, ExchangeFormat(form), back, [&](const GxtFormat &) { return chosen; }, &used);
+        const Result read = readExchange(text, ExchangeFormat(form), back, [&](const GxtFormat &, const KeyHash *) { return chosen; }, &used);
         QVERIFY2(read, qPrintable(read.errorString()));
         QCOMPARE(used, chosen);
         QVERIFY(back == loaded);
@@ -268,7 +288,7 @@ private Q_SLOTS:
         QVERIFY2(csv.contains("CR,\"a\rb\"\r\n") && csv.endsWith("LAST,\"\r\"\r\n"), csv.constData());
         QString error;
         const RowDocument back = importedDocument(
-            csv, ExchangeFormat::Csv, &error, [](const GxtFormat &) { return CharacterNumbering::windows1252(); }, &names);
+            csv, ExchangeFormat::Csv, &error, [](const GxtFormat &, const KeyHash *) { return CharacterNumbering::windows1252(); }, &names);
         QVERIFY2(error.isEmpty(), qPrintable(error));
         QVERIFY(back == doc);
     }
@@ -296,10 +316,35 @@ private Q_SLOTS:
                                                   << "line 2: an entry stands before the first {table NAME} line";
         QTest::newRow("txt no tables") << txt << QByteArray("{layout hashed 16}\n")
                                        << "line 1: the hashed layout needs a MAIN table first, but the source holds no tables";
-        QTest::newRow("txt wide glyph in 8 bits") << txt << QByteArray("{layout hashed 8}\n{table MAIN}\n[A]\nok\n[B]\n\xE2\x9F\xA8" "0100\xE2\x9F\xA9\n")
+        QTest::newRow("txt wide glyph in 8 bits") << txt << QByteArray("{layout hashed 8 crc32}\n{table MAIN}\n[A]\nok\n[B]\n\xE2\x9F\xA8" "0100\xE2\x9F\xA9\n")
                                                   << "line 5: table MAIN, entry 2 (B): the value holds ⟨0100⟩, a unit that does not fit the 8-bit texts of this file";
         QTest::newRow("txt hashed key with a space") << txt << QByteArray("{layout hashed 16}\n{table MAIN}\n[A B]\nx\n")
                                                      << "line 3: table MAIN, entry 1 (A B): the name \"A B\" is no key: a key's name is made of ASCII letters, digits and signs, without spaces, but it holds ' ' (U+0020)";
+        // The first line's words name one format, its width and its hash.
+        QTest::newRow("txt single tabled") << txt << QByteArray("{layout tabled 16 single}\n") << "line 1: the tabled layout has no files of one table";
+        QTest::newRow("txt big-endian hashed") << txt << QByteArray("{layout hashed 16 big-endian}\n") << "line 1: the hashed layout has no big-endian files";
+        QTest::newRow("txt no such hash") << txt << QByteArray("{layout hashed 16 md5}\n")
+                                          << "line 1: \"md5\" is none of a key hash (crc32 or one-at-a-time), single or big-endian";
+        QTest::newRow("txt hash twice") << txt << QByteArray("{layout hashed 16 crc32 one-at-a-time}\n")
+                                        << "line 1: \"one-at-a-time\" is none of a key hash (crc32 or one-at-a-time), single or big-endian";
+        QTest::newRow("txt hash of names") << txt << QByteArray("{layout tabled 16 crc32}\n")
+                                           << "line 1: the tabled layout stores key names, not hashes, so it takes no hash";
+        QTest::newRow("txt 16-bit gxt2") << txt << QByteArray("{layout gxt2 16}\n") << "line 1: the gxt2 layout has 8-bit texts";
+        QTest::newRow("txt no width") << txt << QByteArray("{layout gxt2}\n")
+                                      << "line 1: expected the layout and the texts' width, such as {layout hashed 8}";
+        QTest::newRow("txt table in a file of one table") << txt << QByteArray("{layout gxt2 8}\n{table MAIN}\n")
+                                                          << "line 2: a {table NAME} line needs a first line that names a layout of tables, such as {layout tabled 16}";
+        QTest::newRow("txt gxt2 glyph escape that is a letter")
+            << txt << QByteArray("{layout gxt2 8}\n[A]\n\xE2\x9F\xA8" "DCC3\xE2\x9F\xA9\xE2\x9F\xA8" "DCA9\xE2\x9F\xA9\n")
+            << "line 2: entry 1 (A): the value holds kept bytes (escapes from ⟨DC80⟩ to ⟨DCFF⟩) that would read back as a character";
+        QTest::newRow("json single not a flag") << json << QByteArray(R"({"layout":"hashed","single":"yes","tables":[]})")
+                                                << "\"single\" is not true or false";
+        QTest::newRow("json byte order") << json << QByteArray(R"({"layout":"gxt2","byte-order":"middle","tables":[]})")
+                                         << "\"byte-order\" is not \"big\" or \"little\"";
+        QTest::newRow("json unknown field") << json << QByteArray(R"({"layout":"gxt2","tables":[],"colour":1})")
+                                            << "\"colour\" is no field of a GXT file's object";
+        QTest::newRow("json two tables of one") << json << QByteArray(R"({"layout":"gxt2","tables":[{"name":"MAIN","entries":[]},{"name":"B","entries":[]}]})")
+                                                << "a GXT file of one table holds exactly one table, not 2";
         QTest::newRow("csv no header") << csv << QByteArray("A,b\r\n") << "line 1: expected the header row name,value, or a layout row such as layout,hashed,8";
         QTest::newRow("csv tables header") << csv << QByteArray("layout,tabled,16\r\nname,value\r\n") << "line 2: expected the header row table,name,value";
         QTest::newRow("csv three fields") << csv << QByteArray("name,value\r\nA,b\r\n\"B\nC\",d,e\r\n")

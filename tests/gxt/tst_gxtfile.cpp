@@ -150,9 +150,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("field");
         QTest::addColumn<QString>("name");
-        QTest::newRow("zero inside") << QByteArray::fromHex("4142004344000000") << QStringLiteral("ABCD");
+        // The game reads a name as a C string: what follows its first zero is not the name.
+        QTest::newRow("zero inside") << QByteArray("HEY\0\0USE", 8) << QStringLiteral("HEY");
         QTest::newRow("spaces around") << QByteArray::fromHex("2020414220202020") << QStringLiteral("AB");
-        QTest::newRow("zeros first") << QByteArray::fromHex("0041004200000000") << QStringLiteral("AB");
+        QTest::newRow("zero first") << QByteArray::fromHex("0041004200000000") << QString();
         QTest::newRow("eight characters") << QByteArray("ABCDEFGH") << QStringLiteral("ABCDEFGH");
         QTest::newRow("all zero") << QByteArray(8, '\0') << QString();
         QTest::newRow("inner space kept") << QByteArray("A B") << QStringLiteral("A B");
@@ -164,6 +165,9 @@ private Q_SLOTS:
         const auto rows = parse(gxtbytes::file({{0, field}}, gxtbytes::text("x")));
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows[0].name, name);
+        // A save writes the name the game reads, and nothing of what followed it.
+        const QByteArray again = build(rows);
+        QCOMPARE(again.mid(12, 8), (name.toLatin1() + QByteArray(8, '\0')).left(8));
     }
 
     void eightCharacterNameHasNoZeroByte()
@@ -493,10 +497,10 @@ private Q_SLOTS:
                                           "holds at most 8";
         QTest::newRow("snowman") << "A" << "snow ☃ man"
                                  << "entry 2 (A): the value holds the character '☃' (U+2603), which the character "
-                                    "numbering windows-1252 cannot store";
+                                    "numbering Windows-1252 cannot store";
         QTest::newRow("outside the plane") << "A" << "\U0001F600"
                                            << "entry 2 (A): the value holds the character '\U0001F600' (U+1F600), which "
-                                              "the character numbering windows-1252 cannot store";
+                                              "the character numbering Windows-1252 cannot store";
         QTest::newRow("code zero") << "A" << QStringLiteral("a") + QChar(0) + "b"
                                    << "entry 2 (A): the value holds a character of code 0, which would end the text early";
         QTest::newRow("escape of zero") << "A" << "a⟨0000⟩"
@@ -505,10 +509,10 @@ private Q_SLOTS:
         // C1 controls have no byte, but for the five bytes the code page leaves undefined,
         // which stand for themselves.
         QTest::newRow("U+0080") << "A" << QStringLiteral("\u0080")
-                                << "entry 2 (A): the value holds the character U+0080, which the character numbering windows-1252 "
+                                << "entry 2 (A): the value holds the character U+0080, which the character numbering Windows-1252 "
                                    "cannot store";
         QTest::newRow("U+009F") << "A" << QStringLiteral("\u009F")
-                                << "entry 2 (A): the value holds the character U+009F, which the character numbering windows-1252 "
+                                << "entry 2 (A): the value holds the character U+009F, which the character numbering Windows-1252 "
                                    "cannot store";
         QTest::newRow("undefined bytes") << "A" << QStringLiteral("\u0081\u008D\u008F\u0090\u009D") << "";
         // Written as given; the flat reader trims it, as the layout always has.

@@ -211,22 +211,52 @@ private Q_SLOTS:
         QCOMPARE(parseHashText(hashText(*parsed)), parsed);
     }
 
+    // Lists as modders keep them: comments, blank lines, hashes beside names; a line that
+    // cannot be a name is skipped and counted, never the whole list refused.
+    void keyNameLists_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("comments and blanks") << QByteArray("\xEF\xBB\xBFyes\n# a comment\n// another\n; and one\n\n  NO  \r\n")
+                                             << QStringList{"YES", "NO"} << QString();
+        QTest::newRow("hash beside the name") << QByteArray("YES #1CBF88DC\n#1CBF88DC NO\n")
+                                              << QStringList{"YES", "NO"} << QString();
+        QTest::newRow("a bare hash is no comment")
+            << QByteArray("#1CBF88DC\nOK\n") << QStringList{"OK"}
+            << QStringLiteral("1 of the list's lines is no key name and was left out (the first: line 1, \"#1CBF88DC\")");
+        QTest::newRow("bad lines counted")
+            << QByteArray("OK\nTWO WORDS\nA=B=C\nGOOD\n") << QStringList{"OK", "GOOD"}
+            << QStringLiteral("2 of the list's lines are no key name and were left out (the first: line 2, \"TWO WORDS\")");
+    }
     void keyNameLists()
     {
-        KeyNames names;
-        QVERIFY(KeyNames::fromText("\xEF\xBB\xBFyes\n# a comment\n\n  NO  \r\n", names));
-        QCOMPARE(names.nameOf(KeyHash::crc32(), 0x1CBF88DC), QStringLiteral("YES"));
-        QCOMPARE(names.nameOf(KeyHash::crc32(), crc("NO")), QStringLiteral("NO"));
-        QCOMPARE(names.nameOf(KeyHash::crc32(), 0x00000001), QString());
-        const EntryRules rules(format("hashed"), 8, *CharacterNumbering::western(format("hashed")), nullptr, &names);
+        QFETCH(QByteArray, text);
+        QFETCH(QStringList, names);
+        QFETCH(QString, warning);
+        KeyNames read;
+        const Result result = KeyNames::fromText(text, read);
+        QVERIFY(result);
+        QCOMPARE(read.names(), names);
+        QCOMPARE(result.warnings().value(0), warning);
+        // Each name is found under either hash, and a key of no known name shows its hash.
+        for (const KeyHash *hash : KeyHash::all()) {
+            for (const QString &name : names)
+                QCOMPARE(read.nameOf(*hash, (*hash)(name.toLatin1())), name);
+        }
+        const EntryRules rules(format("hashed"), 8, *CharacterNumbering::western(format("hashed")), nullptr, &read);
         StringEntry unknown;
         unknown.hash = 1;
         QCOMPARE(rules.keyText(unknown), QStringLiteral("#00000001"));
-        const Result bad = KeyNames::fromText("OK\nTWO WORDS\n", names);
-        QCOMPARE(bad.errorString(), QStringLiteral("line 2: \"TWO WORDS\" is not a key name: a key's name is made of "
-                                                   "ASCII letters, digits and signs, without spaces, but it holds ' ' "
-                                                   "(U+0020)"));
-        QCOMPARE(names.size(), 2); // a refused list leaves the names as they were
+    }
+
+    void keyNameListsThatAreNoText()
+    {
+        KeyNames names;
+        names.add(QStringLiteral("KEPT"));
+        const Result bad = KeyNames::fromText("OK\n\xFF\xFE\n", names);
+        QCOMPARE(bad.errorString(), QStringLiteral("the name list is not valid UTF-8 text"));
+        QCOMPARE(names.names(), QStringList{"KEPT"}); // a refused list leaves the names as they were
     }
 
     // The one name rule of each format, for names read from files or text forms (stored)
@@ -259,8 +289,11 @@ private Q_SLOTS:
             QTest::addRow("%s: empty", f) << id << false << "" << "" << -1 << "I" << 0;
         }
         const QString noKey = QStringLiteral("the name \"%1\" is no key: %2");
-        QTest::newRow("hashed: any length read") << "hashed" << false << "ROMAN13_03" << "" << -1 << "X" << 0;
-        QTest::newRow("hashed: seven typed") << "hashed" << false << "ROMAN13" << "" << -1 << "A" << 0;
+        // A hashed key has no length of its own, typed or read, in every hashed format.
+        for (const char *f : {"hashed", "hashed-single", "gxt2"}) {
+            QTest::addRow("%s: any length typed", f) << f << false << "ROMAN13_03" << "" << -1 << "A" << 0;
+            QTest::addRow("%s: forty typed", f) << f << false << QString(40, u'K') << "" << -1 << "A" << 0;
+        }
         QTest::newRow("hashed: a hash's text") << "hashed" << false << "#1CBF88DC" << "" << -1 << "A" << 0;
         QTest::newRow("hashed: on the way to a hash's text") << "hashed" << false << "#1CBF" << noKey.arg("#1CBF", "only # and eight hex digits may begin with #") << 0 << "I" << 0;
         QTest::newRow("hashed: a hash's text too long") << "hashed" << false << "#1CBF88DC0" << noKey.arg("#1CBF88DC0", "only # and eight hex digits may begin with #") << 0 << "X" << 0;
@@ -361,7 +394,8 @@ private Q_SLOTS:
         // own numbering exists.
         QCOMPARE(CharacterNumbering::windows1252()->decode(u"J\x83GER"), QStringLiteral("JƒGER"));
         QCOMPARE(tabled->decode(u"J\x83GER"), QStringLiteral("JÄGER"));
-        QCOMPARE(CharacterNumbering::defaultFor(format("flat")), CharacterNumbering::windows1252());
+        // The flat game draws the Western numbering too; Windows-1252 stays a choice.
+        QCOMPARE(CharacterNumbering::defaultFor(format("flat")), CharacterNumbering::western(format("flat")));
         QCOMPARE(CharacterNumbering::defaultFor(format("hashed")), tabled);
     }
 
@@ -464,7 +498,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");   // of the numbering chosen; empty when refused
         QTest::addColumn<QString>("problem");
         QTest::newRow("the format's own") << "" << "hashed" << "western" << "";
-        QTest::newRow("the flat format's own") << "" << "flat" << "windows-1252" << "";
+        QTest::newRow("the flat format's own") << "" << "flat" << "western" << "";
         QTest::newRow("windows-1252") << "windows-1252" << "hashed" << "windows-1252" << "";
         QTest::newRow("western") << "western" << "flat" << "western" << "";
         QTest::newRow("a map file") << "FOLDER/pl.map" << "tabled" << "pl.map" << "";

@@ -14,7 +14,7 @@ foreach(file bin/quillet share/applications/quillet.desktop share/icons/hicolor/
   endif()
 endforeach()
 file(STRINGS "${PREFIX}/share/applications/quillet.desktop" entry)
-foreach(line "Exec=quillet %f" "Icon=quillet" "Type=Application" "MimeType=application/x-gxt;")
+foreach(line "Exec=quillet %f" "Icon=quillet" "Type=Application" "MimeType=application/x-gxt;application/x-gxt2;")
   if(NOT line IN_LIST entry)
     message(FATAL_ERROR "the desktop entry lacks '${line}'")
   endif()

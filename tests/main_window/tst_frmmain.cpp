@@ -233,10 +233,9 @@ void TestFrmMain::definition()
     QCOMPARE(menu("mnuFile")->title(), QStringLiteral("&File"));
     QCOMPARE(menu("mnuStrings")->title(), QStringLiteral("&Strings"));
     QCOMPARE(items(menu("mnuFile")),
-             QStringList({"mnuFile_New|&New...|Ctrl+N", "mnuFile_Sep1||", "mnuFile_Open|&Open...|Ctrl+O",
+             QStringList({"mnuFile_New|&New...|Ctrl+N", "|New &Layout|", "mnuFile_Sep1||", "mnuFile_Open|&Open...|Ctrl+O",
                           "mnuFile_Save|&Save|Ctrl+S", "mnuFile_SaveAs|Save &As...|", "mnuFile_Sep2||",
-                          "|&Character Numbering|", "mnuFile_KeyNames|&Key Names...|", "mnuFile_Sep3||",
-                          "mnuFile_Exit|E&xit|"}));
+                          "|&Character Numbering|", "|&Key Names|", "mnuFile_Sep3||", "mnuFile_Exit|E&xit|"}));
     QCOMPARE(items(menu("mnuStrings")),
              QStringList({"mnuStrings_Add|&Add String|Ctrl+A", "mnuStrings_Edit|&Edit|Ctrl+E", "mnuStrings_Sep1||",
                           "mnuStrings_Delete|&Delete|Ctrl+D", "mnuStrings_Sep2||", "mnuStrings_Undo|&Undo|Ctrl+Z",
@@ -624,15 +623,15 @@ void TestFrmMain::failedOpen()
 
 void TestFrmMain::everyUnitSurvivesOpenAndSave()
 {
-    // One entry "A" whose text unit 41 01 is a glyph above the code page: it opens without a
-    // word, shows as an escape, and a save writes it back as it was.
-    QByteArray bytes("TKEY\x0c\0\0\0\0\0\0\0A\0\0\0\0\0\0\0TDAT\x06\0\0\0\x41\x01\x42\0\0\0", 34);
+    // One entry "A" whose text unit 00 E8 is a glyph beyond every built-in numbering: it
+    // opens without a word, shows as an escape, and a save writes it back as it was.
+    QByteArray bytes("TKEY\x0c\0\0\0\0\0\0\0A\0\0\0\0\0\0\0TDAT\x06\0\0\0\x00\xE8\x42\0\0\0", 34);
     const QString path = m_dir->filePath(QStringLiteral("odd.gxt"));
     QVERIFY(testfiles::writeFile(path, bytes));
     w->Form_Load(path);
     QCOMPARE(currentFile(), path);
     QCOMPARE(dialogs->messages.size(), 0);
-    QCOMPARE(rows(*w), QStringList{QStringLiteral("A=⟨0141⟩B")});
+    QCOMPARE(rows(*w), QStringList{QStringLiteral("A=⟨E800⟩B")});
     QVERIFY(testfiles::writeFile(path, QByteArray()));
     QVERIFY(w->fileCommands().mnuFile_Save_Click());
     QCOMPARE(testfiles::readFile(path), bytes);
@@ -726,7 +725,7 @@ void TestFrmMain::rememberedFolder()
     const UserDialogs::FileRequest request = dialogs->openRequests.value(0);
     QCOMPARE(request.initialFolder, folder + QLatin1Char('/'));
     QCOMPARE(request.title, QStringLiteral("Select GXT File"));
-    QCOMPARE(request.filter, QStringLiteral("GXT File (*.gxt);;All Files (*)"));
+    QCOMPARE(request.filter, QStringLiteral("GXT Files (*.gxt *.gxt2);;All Files (*)"));
     QCOMPARE(request.defaultSuffix, QStringLiteral("gxt"));
     QVERIFY(request.mustExist && request.fileName.isEmpty());
     QCOMPARE(currentFile(), path); // the cancelled dialog changed nothing
@@ -1120,6 +1119,13 @@ void TestFrmMain::dropRefusesOtherFiles()
     QVERIFY(!drop(text));
     QVERIFY(!drop(m_dir->filePath(QStringLiteral("absent.gxt"))));
     QCOMPARE(w->windowTitle(), QStringLiteral("Quillet - Untitled"));
+    // The fifth game's tables are taken by their own extension.
+    const QString gxt2 = m_dir->filePath(QStringLiteral("global.GXT2"));
+    QVERIFY(testfiles::writeFile(gxt2, testfiles::written(testfiles::RowDocument{"gxt2", 8, {{"MAIN", {{"#00000001", "ünë"}}}}})));
+    QVERIFY(drop(gxt2));
+    QCoreApplication::processEvents();
+    QCOMPARE(currentFile(), gxt2);
+    QCOMPARE(rows(*w), QStringList{QStringLiteral("#00000001=ünë")});
 }
 
 QTEST_MAIN(TestFrmMain)

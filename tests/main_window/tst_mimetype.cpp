@@ -11,6 +11,7 @@
 using namespace testfiles;
 
 const QString GxtType = QStringLiteral("application/x-gxt");
+const QString Gxt2Type = QStringLiteral("application/x-gxt2");
 
 class TestMimeType : public QObject
 {
@@ -33,33 +34,43 @@ private Q_SLOTS:
         QVERIFY(type.isValid());
         QCOMPARE(type.comment(), QStringLiteral("GXT text table"));
         QCOMPARE(type.globPatterns(), QStringList{QStringLiteral("*.gxt")});
+        const QMimeType gxt2 = QMimeDatabase().mimeTypeForName(Gxt2Type);
+        QVERIFY(gxt2.isValid());
+        QCOMPARE(gxt2.globPatterns(), QStringList{QStringLiteral("*.gxt2")});
     }
 
     void recognised_data()
     {
         QTest::addColumn<QString>("name"); // "": known by its bytes alone
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("gxt");
+        QTest::addColumn<QString>("type"); // "": neither of ours
         const QByteArray rest(32, '\0');
-        QTest::newRow("flat, as the editor writes it") << "" << written({{QStringLiteral("A"), QStringLiteral("b")}}) << true;
-        QTest::newRow("tabled") << "" << "TABL" + rest << true;
-        QTest::newRow("hashed, 8-bit characters") << "" << QByteArray("\x04\0\x08\0TABL", 8) + rest << true;
-        QTest::newRow("hashed, 16-bit characters") << "" << QByteArray("\x04\0\x10\0TABL", 8) + rest << true;
-        QTest::newRow("by name, in capitals") << "MAIN.GXT" << QByteArray("hello") << true;
-        QTest::newRow("hashed, another size word") << "" << QByteArray("\x04\0\x09\0TABL", 8) + rest << false;
-        QTest::newRow("key block further in") << "" << "xTKEY" + rest << false;
-        QTest::newRow("cut short") << "" << QByteArray("TKE") << false;
+        QTest::newRow("flat, as the editor writes it") << "" << written({{QStringLiteral("A"), QStringLiteral("b")}}) << GxtType;
+        QTest::newRow("tabled") << "" << "TABL" + rest << GxtType;
+        QTest::newRow("hashed, 8-bit characters") << "" << QByteArray("\x04\0\x08\0TABL", 8) + rest << GxtType;
+        QTest::newRow("hashed, 16-bit characters") << "" << QByteArray("\x04\0\x10\0TABL", 8) + rest << GxtType;
+        QTest::newRow("hashed, one table") << "" << QByteArray("\x04\0\x10\0TKEY", 8) + rest << GxtType;
+        QTest::newRow("GXT2") << "" << "2TXG" + rest << Gxt2Type;
+        QTest::newRow("GXT2, big-endian") << "" << "GXT2" + rest << Gxt2Type;
+        QTest::newRow("by name, in capitals") << "MAIN.GXT" << QByteArray("hello") << GxtType;
+        QTest::newRow("GXT2 by name") << "global.gxt2" << QByteArray("hello") << Gxt2Type;
+        QTest::newRow("hashed, another size word") << "" << QByteArray("\x04\0\x09\0TABL", 8) + rest << "";
+        QTest::newRow("key block further in") << "" << "xTKEY" + rest << "";
+        QTest::newRow("cut short") << "" << QByteArray("TKE") << "";
     }
 
     void recognised()
     {
         QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
-        QFETCH(bool, gxt);
+        QFETCH(QString, type);
         const QMimeDatabase database;
-        const QMimeType type = name.isEmpty() ? database.mimeTypeForData(bytes)
-                                              : database.mimeTypeForFileNameAndData(name, bytes);
-        QVERIFY2((type.name() == GxtType) == gxt, qPrintable(type.name()));
+        const QMimeType found = name.isEmpty() ? database.mimeTypeForData(bytes)
+                                               : database.mimeTypeForFileNameAndData(name, bytes);
+        if (type.isEmpty())
+            QVERIFY2(found.name() != GxtType && found.name() != Gxt2Type, qPrintable(found.name()));
+        else
+            QCOMPARE(found.name(), type);
     }
 };
 

@@ -9,11 +9,15 @@
 #include "frmmain.h"
 #include "frmstrings.h"
 #include "frmtables.h"
+#include "keyhash.h"
+#include "keyhashbox.h"
+#include "numberingcommands.h"
 #include "stringcommands.h"
 #include "tablecommands.h"
 #include "userdialogs.h"
 #include "valueedit.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -42,6 +46,12 @@ RowDocument tables(const QString &format)
     return document;
 }
 
+// The bytes of such a document, in the game's numbering whatever the format.
+QByteArray bytesOf(const RowDocument &document)
+{
+    return testfiles::written(document, *CharacterNumbering::western(testfiles::format(document.format)));
+}
+
 } // namespace
 
 class TestTableWindow : public QObject
@@ -62,7 +72,7 @@ class TestTableWindow : public QObject
     }
     QString open(const QString &format)
     {
-        const QString path = file(QStringLiteral("t.gxt"), testfiles::written(tables(format)));
+        const QString path = file(QStringLiteral("t.gxt"), bytesOf(tables(format)));
         w->Form_Load(path);
         return path;
     }
@@ -275,6 +285,121 @@ private Q_SLOTS:
         QCOMPARE(dialogs->messages.size(), 0);
     }
 
+    // A list with lines that are no names still names the keys it can, and a note says
+    // what it left out; the hash the keys read by can change, which renames and changes no
+    // unit; the Key Hash box tells a typed name's key under the hash in use.
+    void keyNamesAndTheirHash()
+    {
+        const QString path = open(QStringLiteral("hashed"));
+        const QByteArray before = testfiles::readFile(path);
+        QVERIFY(item("mnuFile_KeyHash_Crc32")->isChecked() && item("mnuFile_KeyHash_Crc32")->isEnabled());
+        const QString list = file(QStringLiteral("names.txt"), "// names\nYES\nTWO WORDS\n");
+        dialogs->setNextFileName(list);
+        item("mnuFile_KeyNames")->trigger();
+        QCOMPARE(dialogs->messages.size(), 0);
+        QCOMPARE(dialogs->notes.size(), 1);
+        QVERIFY2(dialogs->notes[0].text.contains(QStringLiteral("1 of the list's lines is no key name")), qPrintable(dialogs->notes[0].text));
+        QVERIFY(rows(*w).contains(QStringLiteral("YES=Ja")));
+
+        item("mnuFile_KeyHash_OneAtATime")->trigger();
+        QVERIFY(item("mnuFile_KeyHash_OneAtATime")->isChecked());
+        QVERIFY(rows(*w).contains(QStringLiteral("#1CBF88DC=Ja"))); // no name hashes so under this one
+        QVERIFY(!changed());
+        item("mnuFile_KeyHashBox")->trigger();
+        KeyHashBox *box = w->numberingCommands().keyHashBox();
+        QVERIFY(box && box->isVisible());
+        QTest::keyClicks(box->txtName(), QStringLiteral("roman13_03"));
+        QCOMPARE(box->lblHash()->text(), QStringLiteral("#A61B0283"));
+        item("mnuFile_KeyHash_Crc32")->trigger();
+        QVERIFY(rows(*w).contains(QStringLiteral("YES=Ja")));
+        QCOMPARE(box->lblHash()->text(), QStringLiteral("#") + QString::number(KeyHash::crc32()("ROMAN13_03"), 16).toUpper().rightJustified(8, u'0'));
+        box->txtName()->setText(QStringLiteral("TWO WORDS"));
+        QVERIFY(box->lblHash()->text().contains(QStringLiteral("without spaces")));
+        QVERIFY(w->fileCommands().mnuFile_Save_Click());
+        QCOMPARE(testfiles::readFile(path), before);
+
+        // Keys stored by name have no hash to choose.
+        open(QStringLiteral("tabled"));
+        QVERIFY(!item("mnuFile_KeyHash_Crc32")->isEnabled() && !item("mnuFile_KeyHash_Crc32")->isChecked());
+    }
+
+    // A file whose entries point outside their texts opens only if the user agrees to leave
+    // them out; the document is then changed, and the file untouched until a save.
+    void brokenEntriesAreLeftOutOnlyWhenAgreed_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("no") << int(QMessageBox::No);
+        QTest::newRow("yes") << int(QMessageBox::Yes);
+    }
+    void brokenEntriesAreLeftOutOnlyWhenAgreed()
+    {
+        QFETCH(int, answer);
+        const QString good = open(QStringLiteral("flat"));
+        const QStringList shown = rows(*w);
+        // A: "x"; B points past the 4 bytes of texts.
+        const QByteArray broken("TKEY\x18\0\0\0\0\0\0\0A\0\0\0\0\0\0\0\x40\0\0\0B\0\0\0\0\0\0\0TDAT\x04\0\0\0x\0\0\0", 48);
+        const QString path = file(QStringLiteral("broken.gxt"), broken);
+        dialogs->setNextAnswer(QMessageBox::StandardButton(answer));
+        QVERIFY(w->fileCommands().OpenGxtFile(path) == (answer == QMessageBox::Yes));
+        QCOMPARE(dialogs->messages.size(), 1);
+        const UserDialogs::Message &question = dialogs->messages[0];
+        QCOMPARE(question.text, path + QStringLiteral("\n\n1 entry of table MAIN points outside its texts and cannot be "
+                                                      "read. Open the file without them?"));
+        QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(question.defaultButton, QMessageBox::No);
+        QCOMPARE(testfiles::readFile(path), broken);
+        if (answer == QMessageBox::No) {
+            QCOMPARE(w->controller().CurrentFile(), good);
+            QCOMPARE(rows(*w), shown);
+            QVERIFY(!changed());
+            return;
+        }
+        QCOMPARE(w->controller().CurrentFile(), path);
+        QCOMPARE(rows(*w), QStringList{QStringLiteral("A=x")});
+        QVERIFY(changed());
+        QVERIFY(w->fileCommands().mnuFile_Save_Click());
+        QVERIFY(!changed());
+        QCOMPARE(testfiles::readRows(testfiles::readFile(path)), (testfiles::Rows{{"A", "x"}}));
+    }
+
+    // File, New Layout makes an empty document of every kind of file the series ships, which
+    // saves as such a file.
+    void newLayouts_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("hash");
+        QTest::addColumn<QString>("numbering");
+        QTest::newRow("flat") << "mnuFile_New_Flat" << "flat" << "" << "western";
+        QTest::newRow("tabled") << "mnuFile_New_Tabled" << "tabled" << "" << "western";
+        QTest::newRow("third") << "mnuFile_New_Hashed" << "hashed" << "crc32" << "western";
+        QTest::newRow("fourth") << "mnuFile_New_HashedFourth" << "hashed" << "one-at-a-time" << "unicode";
+        QTest::newRow("fourth, one table") << "mnuFile_New_HashedSingle" << "hashed-single" << "one-at-a-time" << "unicode";
+        QTest::newRow("fifth") << "mnuFile_New_Gxt2" << "gxt2" << "one-at-a-time" << "unicode";
+        QTest::newRow("fifth, big-endian") << "mnuFile_New_Gxt2BigEndian" << "gxt2-be" << "one-at-a-time" << "unicode";
+    }
+    void newLayouts()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, format);
+        QFETCH(QString, hash);
+        QFETCH(QString, numbering);
+        item(action.toLatin1().constData())->trigger();
+        const GxtDocument &document = w->controller().document();
+        QCOMPARE(document.format().id(), format);
+        QCOMPARE(document.keyHash() ? document.keyHash()->id() : QString(), hash);
+        QCOMPARE(w->controller().numberingChoice(), numbering);
+        QCOMPARE(document.tableCount(), 1);
+        QVERIFY(w->controller().CurrentFile().isEmpty() && !changed());
+        const QString path = dir->filePath(QStringLiteral("new.") + QString::fromLatin1(document.format().traits().extension));
+        dialogs->setNextFileName(path);
+        QVERIFY(w->fileCommands().mnuFile_Save_Click());
+        QCOMPARE(dialogs->saveRequests.value(0).defaultSuffix, QString::fromLatin1(document.format().traits().extension));
+        RawDocument raw;
+        QVERIFY(readGxt(testfiles::readFile(path), raw));
+        QCOMPARE(raw.format->id(), format);
+    }
+
     void numberingShowsTheSameUnitsAnew()
     {
         const QString path = open(QStringLiteral("tabled"));
@@ -283,11 +408,17 @@ private Q_SLOTS:
         item("mnuFile_Numbering_Windows1252")->trigger();
         QVERIFY(rows(*w).contains(QStringLiteral("B=JƒGER")));
         QVERIFY(!changed());
-        QCOMPARE(settings->value(QStringLiteral("Character Numbering"), QStringLiteral("tabled"), QString()),
+        QCOMPARE(w->findChild<QLabel *>(QStringLiteral("lblNumbering"))->text(), QStringLiteral("Windows-1252"));
+        // Remembered for this file, with the recent files: it opens so again, and another
+        // file opens in the numbering its own texts read best in.
+        QCOMPARE(settings->value(QStringLiteral("Recent Files"), QStringLiteral("Numbering1"), QString()),
                  QStringLiteral("windows-1252"));
-        // Flat files keep their own choice.
-        QCOMPARE(settings->value(QStringLiteral("Character Numbering"), QStringLiteral("flat"), QStringLiteral("unset")),
-                 QStringLiteral("unset"));
+        const QString other = file(QStringLiteral("other.gxt"), bytesOf(tables(QStringLiteral("tabled"))));
+        w->Form_Load(other);
+        QVERIFY(item("mnuFile_Numbering_Western")->isChecked());
+        w->Form_Load(path);
+        QVERIFY(item("mnuFile_Numbering_Windows1252")->isChecked());
+        QVERIFY(rows(*w).contains(QStringLiteral("B=JƒGER")));
 
         // A map that does not read changes nothing but says where it is wrong.
         const QString map = file(QStringLiteral("bad.map"), "0104=0083\nwrong\n");
@@ -337,7 +468,7 @@ private Q_SLOTS:
                            "• the key B appears 2 times; the game finds only one of them"}
             << "B=JÄGER";
         QTest::newRow("a remembered map that has gone")
-            << "tabled" << "Character Numbering/tabled"
+            << "tabled" << "Recent Files/Numbering1"
             << QStringList{"• the character map could not be read (GONE: No such file or directory); the texts "
                            "show in Game (Western European)"}
             << "B=JÄGER";
@@ -359,7 +490,10 @@ private Q_SLOTS:
         const QString gone = dir->filePath(QStringLiteral("gone.txt"));
         if (!setting.isEmpty())
             settings->setValue(setting.section('/', 0, 0), setting.section('/', 1), gone);
-        w->Form_Load(file(QStringLiteral("t.gxt"), testfiles::written(document)));
+        const QString path = dir->filePath(QStringLiteral("t.gxt"));
+        if (setting.startsWith(QLatin1String("Recent Files")))
+            settings->setValue(QStringLiteral("Recent Files"), QStringLiteral("File1"), path);
+        w->Form_Load(file(QStringLiteral("t.gxt"), bytesOf(document)));
 
         QCOMPARE(w->controller().CurrentFile(), dir->filePath(QStringLiteral("t.gxt")));
         QVERIFY(rows(*w).contains(shown));
@@ -380,7 +514,7 @@ private Q_SLOTS:
         // The format's own numbering stands in for a map that has gone, and a save writes
         // what was read.
         QCOMPARE(w->controller().numberingChoice(), CharacterNumbering::defaultFor(testfiles::format(format))->name());
-        QVERIFY(item(format == QLatin1String("flat") ? "mnuFile_Numbering_Windows1252" : "mnuFile_Numbering_Western")->isChecked());
+        QVERIFY(item("mnuFile_Numbering_Western")->isChecked());
         QVERIFY(!changed());
     }
 
@@ -391,8 +525,6 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes"); // empty: no such file
         QTest::addColumn<QString>("reason");
         QTest::newRow("no such file") << QByteArray() << "No such file or directory";
-        QTest::newRow("a line that is no key name") << QByteArray("YES\nTWO WORDS\n")
-                                                    << "line 2: \"TWO WORDS\" is not a key name";
         QTest::newRow("not UTF-8") << QByteArray("YES\n\xff\n") << "not valid UTF-8";
     }
     void unreadableKeyNameList()

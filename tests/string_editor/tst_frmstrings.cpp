@@ -45,7 +45,8 @@ class TestFrmStrings : public QObject
     void makeTable(const QString &format, const QList<std::pair<QString, QString>> &rows)
     {
         const GxtFormat &f = *GxtFormat::byId(format);
-        numbering = CharacterNumbering::defaultFor(f);
+        // Flat cases type Windows-1252 text (a no-break space among it); the others their own.
+        numbering = format == QLatin1String("flat") ? CharacterNumbering::windows1252() : CharacterNumbering::defaultFor(f);
         rules.emplace(f, 16, *numbering, nullptr, &names);
         table = std::make_unique<StringTable>(mainTableRawName());
         EntryId id = 0;
@@ -286,6 +287,35 @@ private Q_SLOTS:
         QCOMPARE(dialog->txtValue()->value(), QString("~r~Hello~w~ ~r~ab~w~cd~r~ef~b~xy"));
     }
 
+    // Under a fan translation's map that draws Ж where ASCII has y, a colour code is still
+    // ASCII: the file's ~y~ shows and colours as one, and Yellow from the list writes 7E 79 7E.
+    void coloursUnderAMapThatMovesY()
+    {
+        std::shared_ptr<const CharacterNumbering> map;
+        QVERIFY(CharacterNumbering::fromMap("0416=0079\n", QStringLiteral("ru.map"),
+                                            *CharacterNumbering::western(*GxtFormat::byId("tabled")), map));
+        numbering = map;
+        rules.emplace(*GxtFormat::byId("tabled"), 16, *numbering, nullptr, &names);
+        table = std::make_unique<StringTable>(mainTableRawName());
+        StringEntry entry;
+        entry.name = RawName::fromBytes("NAME");
+        entry.units = QStringLiteral("~y~y ~r~x");
+        entry.id = 1;
+        table->append(entry);
+        openEntry(1);
+        QCOMPARE(dialog->txtValue()->value(), QStringLiteral("~y~Ж ~r~x"));
+        clickView(1);
+        const ColouredText design = dialog->txtValue()->colouredValue();
+        QCOMPARE(design.value(0).ch, QChar(u'Ж'));
+        QCOMPARE(design.value(0).colour, rgbOfCode('y'));
+        select(2, 1);
+        chooseColour("Yellow");
+        clickView(0);
+        QTest::mouseClick(dialog->cmdOk(), Qt::LeftButton);
+        QVERIFY(committedEntry());
+        QCOMPARE(committedEntry()->units, QStringLiteral("~y~y x"));
+    }
+
     void nameKeyFilter()
     {
         open({}, {}, "&Add", 0);
@@ -317,9 +347,9 @@ private Q_SLOTS:
         QCOMPARE(name->text(), QString("AQ9_X"));
     }
 
-    // The name box by the format's rule: seven typed characters of A-Z, 0-9 and _; a name
-    // read from the file kept whole, however long, and as it is written; "#" and eight hex
-    // digits only where keys are hashed. `typed` goes in key by key ("\b" is Backspace),
+    // The name box by the format's rule: seven typed characters of A-Z, 0-9 and _ (a hashed
+    // key has no length of its own); a name read from the file kept whole, however long, and
+    // as it is written; "#" and eight hex digits only where keys are hashed. `typed` goes in key by key ("\b" is Backspace),
     // then Enter commits.
     void nameBoxOfEachFormat_data()
     {
@@ -333,10 +363,10 @@ private Q_SLOTS:
                 return QTest::addRow("%s: %s", format, what) << QString::fromLatin1(format);
             };
             const bool hashed = qstrcmp(format, "hashed") == 0;
-            row("an eighth character refused") << "" << "abcdefgh" << "ABCDEFG" << true;
+            row("an eighth character") << "" << "abcdefgh" << (hashed ? "ABCDEFGH" : "ABCDEFG") << true;
             row("a hash's text") << "" << "#1cbf88dc" << (hashed ? "#1CBF88DC" : "1CBF88D") << true;
             row("a loaded name kept whole") << (hashed ? "ROMAN13_03" : "LONGNAME") << "x"
-                                            << (hashed ? "ROMAN13_03" : "LONGNAME") << true;
+                                            << (hashed ? "ROMAN13_03X" : "LONGNAME") << true;
             if (!hashed) {
                 row("a loaded name shortened and edited") << "LONGNAME" << "\bX" << "LONGNAMX" << true;
                 row("a loaded name in small letters") << "lower" << "" << "lower" << true;

@@ -1,7 +1,8 @@
-// The flat format of the first games: one table, "TKEY" records of a text offset and an
-// 8-byte name, then "TDAT" and the 16-bit texts. Its reader takes the file as the design of
-// the first editor reads it: neither tag nor the TDAT size is looked at, and a name field
-// loses every zero byte and the spaces around what is left.
+// The flat format of the first game: one table, "TKEY" records of a text offset and an
+// 8-byte name, then "TDAT" and the 16-bit texts. Neither tag nor the TDAT size is looked at.
+// A name field is read as the game reads it, as a C string: the name ends at its first zero
+// byte, whatever follows (the Japanese table's "HEY\0\0USE" is HEY); the spaces round it
+// go, as they always have.
 #include "flatformat.h"
 
 #include "codepage.h"
@@ -35,13 +36,15 @@ FormatTraits flatTraits()
     FormatTraits t;
     t.id = "flat";
     t.title = "flat GXT (one table, the first games)";
+    t.layout = "flat";
+    t.game = "first game";
     t.keys = KeyKind::Name;
     t.recordSize = 12;
     t.hasTables = false;
     t.blockAlignment = 1;
     t.keyRule = NameRule{8, 7, false};
     t.tableRule = NameRule{8, 7, false};
-    t.numbering = "windows-1252";
+    t.numbering = "western";
     t.invertedExclamation = 0xB0;
     return t;
 }
@@ -63,13 +66,10 @@ public:
     void readRecord(const char *record, StringEntry &entry, qint64 &textOffset) const override
     {
         textOffset = qFromLittleEndian<qint32>(record);
-        // Every zero byte goes wherever it stands, then the spaces round what is left.
-        char kept[RawName::Capacity];
+        const char *kept = record + 4;
         int length = 0;
-        for (int i = 0; i < RawName::Capacity; ++i) {
-            if (record[4 + i] != 0)
-                kept[length++] = record[4 + i];
-        }
+        while (length < RawName::Capacity && kept[length] != 0)
+            ++length;
         int first = 0;
         while (first < length && kept[first] == ' ')
             ++first;

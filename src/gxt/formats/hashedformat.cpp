@@ -1,7 +1,8 @@
-// The hashed format of the third game: a header of a version (4) and the bits per character
-// (8 or 16), then a table of tables as in the tabled format, but with records {text offset,
-// key hash}: the key's name is not in the file. The game finds a key by binary search on
-// the hash as an unsigned number.
+// The hashed format of the third and fourth games: a header of a version (4) and the bits
+// per character (8 or 16), then a table of tables as in the tabled format, but with records
+// {text offset, key hash}: the key's name is not in the file. The two games hash their keys
+// differently, and nothing in the bytes tells which; the document's key hash says. The game
+// finds a key by binary search on the hash as an unsigned number.
 #include "hashedformat.h"
 
 #include "gxtformat.h"
@@ -20,15 +21,17 @@ FormatTraits hashedTraits()
 {
     FormatTraits t;
     t.id = "hashed";
-    t.title = "GXT of tables with hashed keys (the third game)";
+    t.title = "GXT of tables with hashed keys";
+    t.layout = "hashed";
+    t.game = "third game";
+    t.gameByHash = true;
     t.keys = KeyKind::Hash;
     t.hash = &KeyHash::crc32();
     t.recordSize = 8;
     t.takes8BitTexts = true;
     t.hasTables = true;
     t.blockAlignment = 4;
-    t.gameMaxTables = 200;
-    t.keyRule = NameRule{0, 7, true};
+    t.keyRule = NameRule{0, NameRule::NoLimit, true};
     t.tableRule = NameRule{8, 7, false};
     t.numbering = "western";
     t.invertedExclamation = 0x5E;

@@ -1,7 +1,9 @@
 #include "registry.h"
 
 #include "flatformat.h"
+#include "gxt2format.h"
 #include "hashedformat.h"
+#include "hashedsingleformat.h"
 #include "tabledformat.h"
 
 namespace quillet {
@@ -12,6 +14,9 @@ const std::vector<const GxtFormat *> &registeredFormats()
         &flatFormat(),
         &tabledFormat(),
         &hashedFormat(),
+        &hashedSingleFormat(),
+        &gxt2Format(),
+        &gxt2BigEndianFormat(),
     };
     return formats;
 }

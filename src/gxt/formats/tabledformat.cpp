@@ -19,6 +19,8 @@ FormatTraits tabledTraits()
     FormatTraits t;
     t.id = "tabled";
     t.title = "GXT of tables (the second game)";
+    t.layout = "tabled";
+    t.game = "second game";
     t.keys = KeyKind::Name;
     t.recordSize = 12;
     t.hasTables = true;

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace quillet {
+
+class GxtFormat;
+
+const GxtFormat &hashedSingleFormat();
+
+} // namespace quillet
