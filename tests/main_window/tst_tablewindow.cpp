@@ -337,7 +337,7 @@ private Q_SLOTS:
         const QString good = open(QStringLiteral("flat"));
         const QStringList shown = rows(*w);
         // A: "x"; B points past the 4 bytes of texts.
-        const QByteArray broken("TKEY\x18\0\0\0\0\0\0\0A\0\0\0\0\0\0\0\x40\0\0\0B\0\0\0\0\0\0\0TDAT\x04\0\0\0x\0\0\0", 48);
+        const QByteArray broken("TKEY\x18\0\0\0\0\0\0\0A\0\0\0\0\0\0\0\x40\0\0\0B\0\0\0\0\0\0\0TDAT\x04\0\0\0x\0\0\0", 44);
         const QString path = file(QStringLiteral("broken.gxt"), broken);
         dialogs->setNextAnswer(QMessageBox::StandardButton(answer));
         QVERIFY(w->fileCommands().OpenGxtFile(path) == (answer == QMessageBox::Yes));
