@@ -16,10 +16,12 @@ struct Fit {
     qsizetype unshown = 0;
 };
 
-bool isLetter(const CharacterNumbering &numbering, char16_t unit)
+// A letter beside `c` of the same script: "café" reads as French in the game's numbering,
+// while the same units read "cafЮ" in the Russian one, a Cyrillic letter among Latin ones.
+bool isLetterBeside(const CharacterNumbering &numbering, char16_t unit, char32_t c)
 {
-    const char32_t c = numbering.characterOf(unit);
-    return c != 0 && QChar::isLetter(c);
+    const char32_t n = numbering.characterOf(unit);
+    return n != 0 && QChar::isLetter(n) && QChar::script(n) == QChar::script(c);
 }
 
 Fit fitOf(const CharacterNumbering &numbering, const std::vector<const RawTable *> &tables, qsizetype unitLimit)
@@ -41,8 +43,8 @@ Fit fitOf(const CharacterNumbering &numbering, const std::vector<const RawTable 
                 if (c == 0 || c == UnitEscape::Open)
                     ++fit.unshown;
                 if (u > 0x7F && c != 0 && QChar::isLetter(c)
-                    && ((i > 0 && isLetter(numbering, units[i - 1].unicode()))
-                        || (i + 1 < units.size() && isLetter(numbering, units[i + 1].unicode()))))
+                    && ((i > 0 && isLetterBeside(numbering, units[i - 1].unicode(), c))
+                        || (i + 1 < units.size() && isLetterBeside(numbering, units[i + 1].unicode(), c))))
                     ++fit.letters;
             }
             if (seen >= unitLimit)

@@ -151,6 +151,11 @@ private Q_SLOTS:
         // "échoué" in the game's numbering: é is 0x9E, which Windows-1252 shows as ž.
         QTest::newRow("French flat") << "flat" << "" << unitsOf({0x9E, 'c', 'h', 'o', 'u', 0x9E}) << "western";
         QTest::newRow("plain ASCII flat") << "flat" << "" << "Hello" << "western";
+        // The sample's French and Spanish, as the game's numbering stores them: the mobile
+        // Russian numbering has letters for these units too, but Cyrillic among Latin ones.
+        QTest::newRow("French and Spanish among ASCII")
+            << "flat" << "" << unitsOf({'C', 'a', 'f', 0x9E, ' ', 'c', 'r', 0x9D, 'm', 'e', ' ', 0xAF, 0x9C, 'a', ' ', 's', 'e', 0xAE, 'o', 'r'})
+            << "western";
         // Ä as Windows-1252 puts it, which the game's numbering has no glyph for.
         QTest::newRow("Windows-1252 letters") << "flat" << "" << unitsOf({'J', 0xC4, 'G', 'E', 'R'}) << "windows-1252";
         QTest::newRow("fourth game, Western") << "hashed" << "one-at-a-time" << unitsOf({'c', 'a', 'f', 0xE9}) << "unicode";
