@@ -210,6 +210,9 @@ private Q_SLOTS:
         QTest::newRow("a key code") << unitsOf({'~', 'k', '~', '~', 'P', 'E', 'D', '_', 'y', '~'}) << "~k~~PED_y~";
         QTest::newRow("a lone tilde") << unitsOf({'~', 'y'}) << "~Ж";
         QTest::newRow("a code that is no code") << unitsOf({'~', ' ', 'y', '~'}) << "~ Ж~";
+        // The ends of the characters a code may hold, each moved by the map outside codes.
+        QTest::newRow("the first code character") << unitsOf({'~', '!', '~', '!'}) << "~!~Й";
+        QTest::newRow("the last code character") << unitsOf({'~', '}', '~', '}'}) << "~}~Д";
     }
     void textCodesStayAscii()
     {
@@ -217,13 +220,81 @@ private Q_SLOTS:
         QFETCH(QString, shown);
         // A fan translation's map: Ж drawn where ASCII has y.
         std::shared_ptr<const CharacterNumbering> map;
-        QVERIFY(CharacterNumbering::fromMap("0416=0079\n", QStringLiteral("ru.map"), *CharacterNumbering::western(format("tabled")), map));
+        QVERIFY(CharacterNumbering::fromMap("0416=0079\n0419=0021\n0414=007D\n", QStringLiteral("ru.map"), *CharacterNumbering::western(format("tabled")), map));
         const EntryRules rules(format("tabled"), 16, *map, nullptr);
         QCOMPARE(rules.valueText(units), shown);
         QString back;
         const Result typed = rules.encodeValue(shown, back);
         QVERIFY2(typed, qPrintable(typed.errorString()));
         QCOMPARE(back, units);
+    }
+
+    // The writer checks a text's units several at a time: a unit it cannot store is refused
+    // wherever it stands in the text, and a text of storable units is taken at every length.
+    void writerChecksEveryUnit_data()
+    {
+        QTest::addColumn<char16_t>("bad");
+        QTest::newRow("a unit 0") << char16_t(0);
+        QTest::newRow("a unit above 8 bits") << char16_t(0x100);
+        QTest::newRow("the highest unit") << char16_t(0xFFFF);
+    }
+    void writerChecksEveryUnit()
+    {
+        QFETCH(char16_t, bad);
+        RawDocument document;
+        document.format = &format("hashed-single");
+        document.bits = 8;
+        document.hash = &KeyHash::oneAtATime();
+        RawTable table;
+        table.name = mainTableRawName();
+        table.entries = {hashed(0x10, QString())};
+        document.tables.push_back(table);
+        QByteArray bytes;
+        for (int length = 1; length <= 25; ++length) {
+            QString &text = document.tables[0].entries[0].units;
+            text = QString(length, QChar(0xFF));
+            QVERIFY2(writeGxt(document, bytes), qPrintable(QStringLiteral("length %1").arg(length)));
+            for (int at = 0; at < length; ++at) {
+                text = QString(length, QLatin1Char('a'));
+                text[at] = QChar(bad);
+                QVERIFY2(!writeGxt(document, bytes), qPrintable(QStringLiteral("length %1, at %2").arg(length).arg(at)));
+            }
+        }
+    }
+
+    // Records go out in ascending hash order, which the game's binary search needs, in small
+    // and large tables alike, whichever byte of the hash tells two keys apart.
+    void recordsInHashOrder_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("shift");
+        for (const int count : {5, 127, 128, 600})
+            for (const int shift : {0, 8, 16, 24})
+                QTest::addRow("%d entries, byte %d", count, shift / 8) << count << shift;
+    }
+    void recordsInHashOrder()
+    {
+        QFETCH(int, count);
+        QFETCH(int, shift);
+        RawDocument document;
+        document.format = &format("hashed-single");
+        document.bits = 16;
+        document.hash = &KeyHash::oneAtATime();
+        RawTable table;
+        table.name = mainTableRawName();
+        // Keys alike but in one byte, given in a scrambled order.
+        for (int i = 0; i < count; ++i) {
+            const quint32 key = quint32(i * 97 % count);
+            const int other = shift == 24 ? 0 : 24;
+            const quint32 rest = 0x5A5A5A5Au & ~(0xFFu << shift) & ~(0xFFu << other);
+            table.entries.push_back(hashed(rest | (key & 0xFF) << shift | (key >> 8) << other, QStringLiteral("t")));
+        }
+        document.tables.push_back(table);
+        QByteArray bytes;
+        QVERIFY(writeGxt(document, bytes));
+        // 04 00 10 00, TKEY and its size, then records of (offset, hash).
+        for (int i = 1; i < count; ++i)
+            QVERIFY2(le32(bytes, 12 + 8 * (i - 1) + 4) < le32(bytes, 12 + 8 * i + 4), qPrintable(QString::number(i)));
     }
 
     // The byte layouts the later games read, exactly: the fourth game's file of one table,
