@@ -1,5 +1,7 @@
 #include "tablegen.h"
 
+#include "keyhash.h"
+
 #include <QtEndian>
 
 #include <algorithm>
@@ -35,32 +37,12 @@ const char *layoutId(Layout layout)
 
 namespace {
 
-// The key hashes as the facts of the formats give them, written out here so that the files
-// do not depend on the code they measure. The third game's: CRC-32, reflected polynomial
-// 0xEDB88320, initial value 0xFFFFFFFF, no final inversion, over the name's bytes
-// upper-cased. The fourth and fifth games': Bob Jenkins' one-at-a-time hash over the name's
-// bytes lower-cased.
+// The key of a generated name under the game's hash: the product's own, which the tests
+// check against the facts of the formats.
 quint32 keyHash(const std::string &name, KeyHashKind kind)
 {
-    if (kind == KeyHashKind::OneAtATime) {
-        quint32 h = 0;
-        for (char c : name) {
-            h += uchar(c >= 'A' && c <= 'Z' ? c + 32 : c);
-            h += h << 10;
-            h ^= h >> 6;
-        }
-        h += h << 3;
-        h ^= h >> 11;
-        h += h << 15;
-        return h;
-    }
-    quint32 crc = 0xFFFFFFFFu;
-    for (char c : name) {
-        crc ^= uchar(c >= 'a' && c <= 'z' ? c - 32 : c);
-        for (int k = 0; k < 8; ++k)
-            crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
-    }
-    return crc;
+    const quillet::KeyHash &hash = kind == KeyHashKind::OneAtATime ? quillet::KeyHash::oneAtATime() : quillet::KeyHash::crc32();
+    return hash(QByteArrayView(name.data(), qsizetype(name.size())));
 }
 
 bool isHashed(Layout layout)
