@@ -32,6 +32,20 @@ StringEntry hashed(quint32 hash, const QString &units)
     return entry;
 }
 
+// The fourth game's file of one table, keys by one-at-a-time, with `entries`.
+RawDocument singleTable(int bits, std::vector<StringEntry> entries)
+{
+    RawDocument document;
+    document.format = &format("hashed-single");
+    document.bits = bits;
+    document.hash = &KeyHash::oneAtATime();
+    RawTable table;
+    table.name = mainTableRawName();
+    table.entries = std::move(entries);
+    document.tables.push_back(table);
+    return document;
+}
+
 // A hashed document of tables whose keys are the names given, hashed by `hash`.
 RawDocument keyedBy(const KeyHash &hash, const std::vector<std::pair<const char *, QStringList>> &tables,
                     const GxtFormat &of = format("hashed"))
@@ -241,14 +255,7 @@ private Q_SLOTS:
     void writerChecksEveryUnit()
     {
         QFETCH(char16_t, bad);
-        RawDocument document;
-        document.format = &format("hashed-single");
-        document.bits = 8;
-        document.hash = &KeyHash::oneAtATime();
-        RawTable table;
-        table.name = mainTableRawName();
-        table.entries = {hashed(0x10, QString())};
-        document.tables.push_back(table);
+        RawDocument document = singleTable(8, {hashed(0x10, QString())});
         QByteArray bytes;
         for (int length = 1; length <= 25; ++length) {
             QString &text = document.tables[0].entries[0].units;
@@ -276,20 +283,15 @@ private Q_SLOTS:
     {
         QFETCH(int, count);
         QFETCH(int, shift);
-        RawDocument document;
-        document.format = &format("hashed-single");
-        document.bits = 16;
-        document.hash = &KeyHash::oneAtATime();
-        RawTable table;
-        table.name = mainTableRawName();
         // Keys alike but in one byte, given in a scrambled order.
+        std::vector<StringEntry> entries;
         for (int i = 0; i < count; ++i) {
             const quint32 key = quint32(i * 97 % count);
             const int other = shift == 24 ? 0 : 24;
             const quint32 rest = 0x5A5A5A5Au & ~(0xFFu << shift) & ~(0xFFu << other);
-            table.entries.push_back(hashed(rest | (key & 0xFF) << shift | (key >> 8) << other, QStringLiteral("t")));
+            entries.push_back(hashed(rest | (key & 0xFF) << shift | (key >> 8) << other, QStringLiteral("t")));
         }
-        document.tables.push_back(table);
+        const RawDocument document = singleTable(16, std::move(entries));
         QByteArray bytes;
         QVERIFY(writeGxt(document, bytes));
         // 04 00 10 00, TKEY and its size, then records of (offset, hash).

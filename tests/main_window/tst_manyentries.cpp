@@ -49,22 +49,10 @@ RowDocument sampleOf(const QString &format)
 
 } // namespace
 
-class TestManyEntries : public QObject
+class TestManyEntries : public QObject, WindowFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<ScriptedUserDialogs> dialogs;
-    std::unique_ptr<MemorySettingsStore> settings;
-    std::unique_ptr<frmMain> w;
-
-    QString file(const QString &name, const QByteArray &bytes)
-    {
-        const QString path = dir->filePath(name);
-        if (!testfiles::writeFile(path, bytes))
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
-    }
     QString open(const RowDocument &document)
     {
         const QString path = file(QStringLiteral("t.gxt"), testfiles::written(document));
@@ -112,19 +100,16 @@ class TestManyEntries : public QObject
 private Q_SLOTS:
     void init()
     {
-        dir = std::make_unique<QTemporaryDir>();
-        dialogs = std::make_unique<ScriptedUserDialogs>();
-        settings = std::make_unique<MemorySettingsStore>();
+        prepare();
         // Hashed keys show by these names, as a user's list would have them.
         settings->setValue(QStringLiteral("Key Names"), QStringLiteral("File"),
                            file(QStringLiteral("names.txt"), "A\nB\nC\nD\nE\nZ\nB1\nB2\n"));
-        w = std::make_unique<frmMain>(dialogs.get(), settings.get());
+        start();
     }
     void cleanup()
     {
-        w.reset();
-        QCOMPARE(dialogs->unexpected, 0);
         QVERIFY(dialogs->allAnswersUsed());
+        finish();
     }
 
     // The rows picked go, after one question, as one step: Undo puts every one back where it

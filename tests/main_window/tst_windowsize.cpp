@@ -47,22 +47,10 @@ QString sizeText(QSize size)
 
 } // namespace
 
-class TestWindowSize : public QObject
+class TestWindowSize : public QObject, WindowFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<ScriptedUserDialogs> dialogs;
-    std::unique_ptr<MemorySettingsStore> settings;
-    std::unique_ptr<frmMain> w;
-
-    QString file(const QString &name, const QByteArray &bytes)
-    {
-        const QString path = dir->filePath(name);
-        if (!testfiles::writeFile(path, bytes))
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
-    }
     QString setting(const char *key) const
     {
         return settings->value(QString::fromLatin1(WindowSetting::Group), QString::fromLatin1(key), QString());
@@ -100,18 +88,8 @@ class TestWindowSize : public QObject
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        dir = std::make_unique<QTemporaryDir>();
-        dialogs = std::make_unique<ScriptedUserDialogs>();
-        settings = std::make_unique<MemorySettingsStore>();
-        w = std::make_unique<frmMain>(dialogs.get(), settings.get());
-    }
-    void cleanup()
-    {
-        w.reset();
-        QCOMPARE(dialogs->unexpected, 0);
-    }
+    void init() { start(); }
+    void cleanup() { finish(); }
 
     // The size the window opens at: the design size of its client area, or the one
     // remembered, never larger than the screen leaves room for (frame included) and never

@@ -5,15 +5,21 @@
 // that the undo history holds every one.
 #include "documentcommands.h"
 #include "documentcontroller.h"
+#include "filelocation.h"
 #include "frmmain.h"
 #include "stringtable.h"
 #include "testfiles.h"
+#include "userdialogs.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QProgressBar>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTreeView>
+
+#include <memory>
 
 namespace windowdriver {
 
@@ -122,5 +128,42 @@ inline void addEntries(quillet::frmMain &w, const testfiles::Rows &rows)
         changes.push_back({&w.table(), std::nullopt, newEntry(w, row.name, row.value), -1});
     w.controller().push(new quillet::EntriesCommand(QStringLiteral("Add"), std::move(changes)));
 }
+
+// A window of its own for each test: a scratch folder, dialogs answered by the test and
+// settings that are not the user's. `start` makes the window, `finish` checks no question
+// came that the test did not expect.
+struct WindowFixture {
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<quillet::ScriptedUserDialogs> dialogs;
+    std::unique_ptr<quillet::MemorySettingsStore> settings;
+    std::unique_ptr<quillet::frmMain> w;
+
+    // The folder and the stores, for settings a test gives before the window reads them.
+    void prepare()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        dialogs = std::make_unique<quillet::ScriptedUserDialogs>();
+        settings = std::make_unique<quillet::MemorySettingsStore>();
+    }
+    void start()
+    {
+        if (!dir)
+            prepare();
+        w = std::make_unique<quillet::frmMain>(dialogs.get(), settings.get());
+    }
+    void finish()
+    {
+        w.reset();
+        QCOMPARE(dialogs->unexpected, 0);
+        dir.reset();
+    }
+    QString file(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = dir->filePath(name);
+        if (!testfiles::writeFile(path, bytes))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+};
 
 } // namespace windowdriver
