@@ -7,36 +7,17 @@
 
 namespace quillet {
 
-bool TextSearch::matches(const QString &name, const QString &value) const
-{
-    if (text.isEmpty())
-        return false;
-    return (inNames() && name.contains(text, caseSensitivity())) || (inValues() && value.contains(text, caseSensitivity()));
-}
-
-bool TextSearch::valueMatches(const QString &value) const
-{
-    return !text.isEmpty() && inValues() && value.contains(text, caseSensitivity());
-}
-
-QString TextSearch::replacedIn(const QString &value, const QString &with) const
-{
-    if (text.isEmpty())
-        return value;
-    QString result = value;
-    return result.replace(text, with, caseSensitivity());
-}
-
 SearchHit findInDocument(const GxtDocument &document, const EntryRules &rules, const TextSearch &search, int table,
                          EntryId from, bool backwards, const ListOrder &orderOf)
 {
     const int tables = document.tableCount();
-    if (search.isEmpty() || table < 0 || table >= tables)
+    const TextMatcher matcher = search.matcher();
+    if (!matcher.isValid() || table < 0 || table >= tables)
         return {};
     auto matches = [&](const StringTable &t, int row) {
         const StringEntry &entry = t.at(row);
-        return search.matches(search.inNames() ? rules.keyText(entry) : QString(),
-                              search.inValues() ? rules.valueText(entry) : QString());
+        return matcher.matches(search.inNames() ? rules.keyText(entry) : QString(),
+                               search.inValues() ? rules.valueText(entry) : QString());
     };
     // The first match in list order of rows `order[begin..end)`, or of its reverse going back.
     auto scan = [&](int t, const std::vector<int> &order, qsizetype begin, qsizetype end, bool wrapped) -> SearchHit {

@@ -2,6 +2,7 @@
 
 #include "entryrules.h"
 #include "stringentry.h"
+#include "textmatch.h"
 
 #include <QString>
 
@@ -13,24 +14,25 @@ namespace quillet {
 class GxtDocument;
 
 // What Find looks for: a piece of text in an entry's name, its value or either, as the user
-// reads them: a value in its source form, colour codes and escapes included.
+// reads them: a value in its source form, colour codes and escapes included. By default a
+// value's text codes are no text to find: only `insideCodes` looks into them.
 struct TextSearch {
     enum Where { NamesAndValues = 0, Names = 1, Values = 2 };
 
     QString text;
     bool matchCase = false;
     Where where = NamesAndValues;
+    bool wholeWords = false;
+    // `text` is a QRegularExpression pattern, and a replacement may name its groups.
+    bool regularExpression = false;
+    bool insideCodes = false;
 
     bool isEmpty() const { return text.isEmpty(); }
-    Qt::CaseSensitivity caseSensitivity() const { return matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive; }
     bool inNames() const { return where != Values; }
     bool inValues() const { return where != Names; }
 
-    bool matches(const QString &name, const QString &value) const;
-    // Replace works on values only: names are keys, and a replaced key would be another entry.
-    bool valueMatches(const QString &value) const;
-    // The value with every occurrence of the text replaced by `with`.
-    QString replacedIn(const QString &value, const QString &with) const;
+    // Compiled once for a whole search; see TextMatcher.
+    TextMatcher matcher() const { return TextMatcher(*this); }
 };
 
 // An entry of a document found: its table's index and its identity.

@@ -131,6 +131,10 @@ bool FindCommands::findMatch(bool backwards)
     const TextSearch search = m_find->search();
     if (search.isEmpty())
         return false;
+    if (const QString problem = m_find->searchProblem(); !problem.isEmpty()) {
+        m_find->setStatus(problem);
+        return false;
+    }
     const SearchHit hit =
         findInDocument(m_controller.document(), m_controller.rules(), search, m_window.shownTable(),
                        m_window.selectedEntry(), backwards, [this](int table) { return m_window.listOrder(table); });
@@ -148,9 +152,12 @@ bool FindCommands::findMatch(bool backwards)
     return true;
 }
 
-bool FindCommands::refuseReplacement(const StringTable &table, int row, const QString &value)
+bool FindCommands::refuseReplacement(const StringTable &table, int row, const QString &before, const QString &value)
 {
-    const Result fits = m_controller.rules().checkValue(value);
+    // Codes first: a broken code is the fault a user cannot see in the list afterwards.
+    Result fits = keepsTextCodes(before, value);
+    if (fits)
+        fits = m_controller.rules().checkValue(value);
     if (fits)
         return false;
     const GxtDocument &document = m_controller.document();
@@ -168,15 +175,20 @@ void FindCommands::replaceSelected()
     const TextSearch search = m_find->search();
     if (search.isEmpty() || !search.inValues())
         return;
+    const TextMatcher matcher = search.matcher();
+    if (!matcher.isValid()) {
+        m_find->setStatus(matcher.errorString());
+        return;
+    }
     StringTable &table = m_window.table();
     const EntryRules &rules = m_controller.rules();
     const int row = table.rowOf(m_window.selectedEntry());
     if (row >= 0) {
         const StringEntry &before = table.at(row);
         const QString value = rules.valueText(before);
-        if (search.valueMatches(value)) {
-            const QString replaced = search.replacedIn(value, m_find->replacement());
-            if (refuseReplacement(table, row, replaced))
+        if (matcher.valueMatches(value)) {
+            const QString replaced = matcher.replacedIn(value, m_find->replacement());
+            if (refuseReplacement(table, row, value, replaced))
                 return;
             StringEntry after = before;
             if (rules.encodeValue(replaced, after.units) && !after.sameContent(before)) {
@@ -195,29 +207,33 @@ void FindCommands::replaceAll()
     const TextSearch search = m_find->search();
     if (search.isEmpty() || !search.inValues())
         return;
+    const TextMatcher matcher = search.matcher();
+    if (!matcher.isValid()) {
+        m_find->setStatus(matcher.errorString());
+        return;
+    }
     const EntryRules &rules = m_controller.rules();
     GxtDocument &document = m_controller.document();
-    // Every new value is checked before any is written: one that the document cannot store
-    // stops them all. The first change is the first match in the list's order.
+    // Every new value is checked before any is written: one that the document cannot store,
+    // or whose codes it would break, stops them all. The first change is the first match in
+    // the list's order, which is what an undo selects.
     std::vector<EntryChange> changes;
     for (int t = 0; t < document.tableCount(); ++t) {
         StringTable &table = *document.table(t);
         bool any = false;
         for (int row = 0; row < table.count() && !any; ++row)
-            any = search.valueMatches(rules.valueText(table.at(row)));
+            any = matcher.valueMatches(rules.valueText(table.at(row)));
         if (!any)
             continue;
         for (int row : m_window.listOrder(t)) {
             const StringEntry &entry = table.at(row);
             const QString value = rules.valueText(entry);
-            if (!search.valueMatches(value))
+            if (!matcher.valueMatches(value))
                 continue;
             StringEntry after = entry;
-            const QString replaced = search.replacedIn(value, m_find->replacement());
-            if (!rules.encodeValue(replaced, after.units)) {
-                refuseReplacement(table, row, replaced);
+            const QString replaced = matcher.replacedIn(value, m_find->replacement());
+            if (refuseReplacement(table, row, value, replaced) || !rules.encodeValue(replaced, after.units))
                 return;
-            }
             if (!after.sameContent(entry))
                 changes.push_back(EntryChange{&table, entry, after, -1});
         }

@@ -53,8 +53,9 @@ private:
     bool findMatch(bool backwards);
     void replaceSelected();
     void replaceAll();
-    // True, after saying why, when `value` cannot go into the entry at `row` of `table`.
-    bool refuseReplacement(const StringTable &table, int row, const QString &value);
+    // True, after saying why, when `value` cannot take the place of `before` in the entry at
+    // `row` of `table`: the document cannot store it, or it breaks the entry's text codes.
+    bool refuseReplacement(const StringTable &table, int row, const QString &before, const QString &value);
 
     frmMain &m_window;
     DocumentController &m_controller;

@@ -20,6 +20,9 @@ frmFind::frmFind(QWidget *owner)
     , m_lblReplace(new QLabel(QStringLiteral("Replace &with:"), this))
     , m_txtReplace(new QLineEdit(this))
     , m_chkMatchCase(new QCheckBox(QStringLiteral("Match &case"), this))
+    , m_chkWholeWords(new QCheckBox(QStringLiteral("Whole w&ords"), this))
+    , m_chkRegularExpression(new QCheckBox(QStringLiteral("Regular e&xpression"), this))
+    , m_chkInsideCodes(new QCheckBox(QStringLiteral("&Inside text codes"), this))
     , m_cboLookIn(new QComboBox(this))
     , m_lblValuesOnly(new QLabel(QStringLiteral("Replace changes values only, never names, which are keys. "
                                                 "Replace All changes every table."),
@@ -51,7 +54,14 @@ frmFind::frmFind(QWidget *owner)
     fields->addWidget(m_txtReplace, 1, 1);
     fields->addWidget(lookInLabel, 2, 0);
     fields->addWidget(m_cboLookIn, 2, 1);
-    fields->addWidget(m_chkMatchCase, 3, 1);
+    auto *options = new QGridLayout;
+    options->addWidget(m_chkMatchCase, 0, 0);
+    options->addWidget(m_chkWholeWords, 0, 1);
+    options->addWidget(m_chkRegularExpression, 1, 0);
+    options->addWidget(m_chkInsideCodes, 1, 1);
+    m_chkInsideCodes->setToolTip(QStringLiteral("Also find and replace inside text codes such as ~r~ or "
+                                                "~k~~PED_FIREWEAPON~"));
+    fields->addLayout(options, 3, 1);
     fields->addWidget(m_lblValuesOnly, 4, 0, 1, 2);
     fields->addWidget(m_lblStatus, 5, 0, 1, 2);
     fields->setColumnMinimumWidth(1, 220);
@@ -95,12 +105,14 @@ frmFind::frmFind(QWidget *owner)
     });
     connect(m_cmdClose, &QPushButton::clicked, this, &QDialog::reject);
     const auto changed = [this] {
-        setStatus(QString());
+        // A pattern that cannot run says why at once, and stays said until it can.
+        setStatus(searchProblem());
         updateButtons();
         Q_EMIT searchChanged();
     };
     connect(m_txtFind, &QLineEdit::textChanged, this, changed);
-    connect(m_chkMatchCase, &QCheckBox::toggled, this, changed);
+    for (QCheckBox *option : {m_chkMatchCase, m_chkWholeWords, m_chkRegularExpression, m_chkInsideCodes})
+        connect(option, &QCheckBox::toggled, this, changed);
     connect(m_cboLookIn, &QComboBox::currentIndexChanged, this, changed);
     setMode(false);
 }
@@ -128,10 +140,11 @@ void frmFind::showFind(bool replace)
 void frmFind::updateButtons()
 {
     const TextSearch wanted = search();
-    m_cmdFindNext->setEnabled(!wanted.isEmpty());
-    m_cmdFindPrevious->setEnabled(!wanted.isEmpty());
+    const bool runs = !wanted.isEmpty() && searchProblem().isEmpty();
+    m_cmdFindNext->setEnabled(runs);
+    m_cmdFindPrevious->setEnabled(runs);
     // A search in names alone finds keys, and Replace leaves keys alone.
-    const bool replaceable = m_replacing && !wanted.isEmpty() && wanted.inValues();
+    const bool replaceable = m_replacing && runs && wanted.inValues();
     m_cmdReplace->setEnabled(replaceable);
     m_cmdReplaceAll->setEnabled(replaceable);
 }
@@ -142,7 +155,18 @@ TextSearch frmFind::search() const
     wanted.text = m_txtFind->text();
     wanted.matchCase = m_chkMatchCase->isChecked();
     wanted.where = TextSearch::Where(std::clamp(m_cboLookIn->currentIndex(), 0, 2));
+    wanted.wholeWords = m_chkWholeWords->isChecked();
+    wanted.regularExpression = m_chkRegularExpression->isChecked();
+    wanted.insideCodes = m_chkInsideCodes->isChecked();
     return wanted;
+}
+
+QString frmFind::searchProblem() const
+{
+    const TextSearch wanted = search();
+    if (wanted.isEmpty() || !wanted.regularExpression)
+        return QString();
+    return wanted.matcher().errorString();
 }
 
 QString frmFind::replacement() const

@@ -26,6 +26,9 @@ public:
     bool replacing() const { return m_replacing; }
 
     TextSearch search() const;
+    // Why the search as typed finds nothing whatever the table holds (a regular expression
+    // that does not compile); empty when it can run.
+    QString searchProblem() const;
     QString replacement() const;
     // What the last command came to; empty when there is nothing to say.
     void setStatus(const QString &text);
@@ -34,6 +37,9 @@ public:
     QLineEdit *txtFind() const { return m_txtFind; }
     QLineEdit *txtReplace() const { return m_txtReplace; }
     QCheckBox *chkMatchCase() const { return m_chkMatchCase; }
+    QCheckBox *chkWholeWords() const { return m_chkWholeWords; }
+    QCheckBox *chkRegularExpression() const { return m_chkRegularExpression; }
+    QCheckBox *chkInsideCodes() const { return m_chkInsideCodes; }
     QComboBox *cboLookIn() const { return m_cboLookIn; }
     QPushButton *cmdFindNext() const { return m_cmdFindNext; }
     QPushButton *cmdFindPrevious() const { return m_cmdFindPrevious; }
@@ -56,6 +62,9 @@ private:
     QLabel *m_lblReplace;
     QLineEdit *m_txtReplace;
     QCheckBox *m_chkMatchCase;
+    QCheckBox *m_chkWholeWords;
+    QCheckBox *m_chkRegularExpression;
+    QCheckBox *m_chkInsideCodes;
     QComboBox *m_cboLookIn;
     QLabel *m_lblValuesOnly;
     QPushButton *m_cmdFindNext;

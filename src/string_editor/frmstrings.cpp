@@ -1,6 +1,7 @@
 #include "frmstrings.h"
 
 #include "colourcodes.h"
+#include "designtext.h"
 #include "entryrules.h"
 #include "hashtext.h"
 #include "namefilter.h"
@@ -150,17 +151,20 @@ void frmStrings::OptView_Click(int index)
 
 void frmStrings::BuildDesignView()
 {
-    const QString source = txtValue()->value();
+    m_design = std::make_unique<DesignSource>(txtValue()->value());
     applyViewLook(DesignView);
-    txtValue()->setColouredValue(quillet::BuildDesignView(source));
+    txtValue()->setDesignText(m_design->shown());
     m_shownView = DesignView;
 }
 
 void frmStrings::BuildSourceView()
 {
     // Colours are read in the look of the view they were made in: text without a colour of
-    // its own shows, and so counts, in that view's text colour.
-    const QString source = quillet::BuildSourceView(txtValue()->colouredValue());
+    // its own shows, and so counts, in that view's text colour. Only what the user changed
+    // is written anew.
+    const DesignText edited = txtValue()->designText();
+    const QString source = m_design ? m_design->sourceAfter(edited) : quillet::BuildSourceView(expandTokens(edited));
+    m_design.reset();
     applyViewLook(SourceView);
     txtValue()->setColouredValue(colouredText(source, ColourTable::sourceText()));
     m_shownView = SourceView;

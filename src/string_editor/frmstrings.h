@@ -23,6 +23,7 @@ class frmStrings;
 
 namespace quillet {
 
+class DesignSource;
 class EntryRules;
 class NameValidator;
 class StringTable;
@@ -66,8 +67,9 @@ public:
     QLabel *lblTextStyle() const;
 
     // Puts the value box into the view of that index: 0 Source View, any other Design View.
-    // The content is converted only when the view it is in actually changes, since a
-    // second Design View conversion would reset every colour to grey.
+    // The content is converted only when the view it is in actually changes: Design View
+    // keeps the source it was built from, and gives back that source where the user
+    // changed nothing.
     void OptView_Click(int index);
     View shownView() const { return m_shownView; }
     // The conversions of the whole value box, whatever view it is in.
@@ -122,6 +124,8 @@ private:
     UserDialogs &m_dialogs;
     NameValidator *m_nameValidator;
     View m_shownView = SourceView;
+    // While Design View shows: the source text it shows and where each shown thing came from.
+    std::unique_ptr<DesignSource> m_design;
     std::optional<StringEntry> m_committed;
     QString m_committedName;
 };

@@ -1,9 +1,14 @@
 #include "valueedit.h"
 
+#include "codetokenlook.h"
+
+#include <QAbstractTextDocumentLayout>
 #include <QMimeData>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+
+#include <limits>
 
 namespace quillet {
 
@@ -13,6 +18,16 @@ ValueEdit::ValueEdit(QWidget *parent)
     setAcceptRichText(false);
     setTabChangesFocus(true);
     setLineWrapMode(QTextEdit::WidgetWidth);
+    document()->documentLayout()->registerHandler(CodeTokenLook::ObjectType, new CodeTokenLook(this));
+    // Text typed after a token takes the token's format: it must not take its code too. On a
+    // selection the format set would be the selection's, the token's own included.
+    connect(this, &QTextEdit::currentCharFormatChanged, this, [this](const QTextCharFormat &format) {
+        if (format.objectType() != CodeTokenLook::ObjectType || textCursor().hasSelection())
+            return;
+        QTextCharFormat plain;
+        plain.setForeground(format.foreground());
+        setCurrentCharFormat(plain);
+    });
 }
 
 QString ValueEdit::toBoxText(const QString &value)
@@ -44,29 +59,61 @@ QString ValueEdit::value() const
 
 ColouredText ValueEdit::colouredValue() const
 {
-    ColouredText result;
+    return expandTokens(designText());
+}
+
+DesignText ValueEdit::designText() const
+{
+    return designText(0, std::numeric_limits<int>::max());
+}
+
+DesignText ValueEdit::designText(int from, int to) const
+{
+    DesignText result;
     const QRgb plain = textColour();
     const QTextDocument *doc = document();
+    const auto colourOf = [plain](const QTextCharFormat &format) {
+        const QBrush brush = format.foreground();
+        return brush.style() == Qt::NoBrush ? plain : brush.color().rgb();
+    };
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
-        if (block != doc->begin()) {
-            // The line break is the character that starts this block, in the colour it was
-            // put in with.
-            const QBrush brush = block.charFormat().foreground();
-            result.append({QChar(u'\n'), brush.style() == Qt::NoBrush ? plain : brush.color().rgb()});
-        }
+        // The line break is the character that starts this block, in the colour it was put
+        // in with.
+        const int breakAt = block.position() - 1;
+        if (block != doc->begin() && breakAt >= from && breakAt < to)
+            result.append({QChar(u'\n'), colourOf(block.charFormat()), QString()});
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            const QBrush brush = fragment.charFormat().foreground();
-            const QRgb colour = brush.style() == Qt::NoBrush ? plain : brush.color().rgb();
-            const QString text = fromBoxText(fragment.text());
-            for (QChar c : text)
-                result.append({c, colour});
+            const QTextCharFormat format = fragment.charFormat();
+            const QRgb colour = colourOf(format);
+            const bool tokens = format.objectType() == CodeTokenLook::ObjectType;
+            const QString code = tokens ? format.stringProperty(CodeTokenLook::CodeProperty) : QString();
+            const QString text = fragment.text();
+            for (qsizetype i = 0; i < text.size(); ++i) {
+                const int at = fragment.position() + int(i);
+                if (at < from || at >= to)
+                    continue;
+                const QChar c = text[i];
+                if (tokens && c == QChar::ObjectReplacementCharacter)
+                    result.append({c, colour, code});
+                else
+                    result.append({fromBoxText(QString(c)).at(0), colour, QString()});
+            }
         }
     }
     return result;
 }
 
 void ValueEdit::setColouredValue(const ColouredText &text)
+{
+    DesignText design;
+    design.reserve(text.size());
+    for (const ColouredChar &c : text)
+        design.append({c.ch, c.colour, QString()});
+    setDesignText(design);
+}
+
+void ValueEdit::setDesignText(const DesignText &text)
 {
     QTextDocument *doc = document();
     doc->setUndoRedoEnabled(false);
@@ -80,15 +127,24 @@ void ValueEdit::setColouredValue(const ColouredText &text)
 
     qsizetype start = 0;
     while (start < text.size()) {
+        const DesignChar &at = text[start];
+        QTextCharFormat format;
+        format.setForeground(QColor::fromRgb(at.colour));
+        if (at.isToken()) {
+            format.setObjectType(CodeTokenLook::ObjectType);
+            format.setProperty(CodeTokenLook::CodeProperty, at.code);
+            format.setToolTip(at.code);
+            cursor.insertText(QString(QChar::ObjectReplacementCharacter), format);
+            ++start;
+            continue;
+        }
         qsizetype end = start + 1;
-        while (end < text.size() && sameColour(text[end].colour, text[start].colour))
+        while (end < text.size() && !text[end].isToken() && sameColour(text[end].colour, at.colour))
             ++end;
         QString run;
         run.reserve(end - start);
         for (qsizetype i = start; i < end; ++i)
             run += text[i].ch;
-        QTextCharFormat format;
-        format.setForeground(QColor::fromRgb(text[start].colour));
         cursor.insertText(toBoxText(run), format);
         start = end;
     }
@@ -138,8 +194,10 @@ void ValueEdit::insertFromMimeData(const QMimeData *source)
 
 QMimeData *ValueEdit::createMimeDataFromSelection() const
 {
+    // A token goes out as its code, so that it pastes back as the code it stands for.
+    const QTextCursor cursor = textCursor();
     auto *mime = new QMimeData;
-    mime->setText(fromBoxText(textCursor().selectedText()));
+    mime->setText(plainText(expandTokens(designText(cursor.selectionStart(), cursor.selectionEnd()))));
     return mime;
 }
 

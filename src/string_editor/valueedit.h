@@ -1,6 +1,7 @@
 #pragma once
 
 #include "colourcodes.h"
+#include "designtext.h"
 
 #include <QTextEdit>
 
@@ -26,9 +27,14 @@ public:
     static QString fromBoxText(const QString &boxText);
 
     // The value as stored, and each of its characters with the colour it shows in; a
-    // character without a colour of its own counts as the box's text colour.
+    // character without a colour of its own counts as the box's text colour. A token counts
+    // as its code's characters.
     QString value() const;
     ColouredText colouredValue() const;
+    // What the box shows, tokens as tokens: one item for each position of the box.
+    DesignText designText() const;
+    // Replaces the whole content as setColouredValue does, tokens shown as tokens.
+    void setDesignText(const DesignText &text);
     // Replaces the whole content, leaves the caret at the start, and starts a fresh undo
     // history: undoing into the other view's form would show the wrong form.
     void setColouredValue(const ColouredText &text);
@@ -41,6 +47,9 @@ public:
     QRgb textColour() const;
 
 protected:
+    // The box's characters from `from` up to `to`, tokens as tokens.
+    DesignText designText(int from, int to) const;
+
     // Only plain text comes in, in the colour at the caret; its line breaks stay what they are.
     void insertFromMimeData(const QMimeData *source) override;
     // What goes out is the value's own characters.

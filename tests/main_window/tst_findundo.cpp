@@ -13,6 +13,7 @@
 #include "userdialogs.h"
 #include "valueedit.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -110,16 +111,20 @@ class TestFindUndo : public QObject
         w->lvStrings_ColumnClick(QStringLiteral("Value"));
         w->lvStrings_ColumnClick(QStringLiteral("Value"));
     }
-    // Opens Find or Replace and types into its boxes.
+    // Opens Find or Replace and types into its boxes. `options` holds a letter for each
+    // option ticked: c Match case, o Whole words, x Regular expression, i Inside text codes.
     frmFind *search(const QString &text, int lookIn = TextSearch::NamesAndValues, bool matchCase = false,
-                    const QString &with = QString())
+                    const QString &with = QString(), const QString &options = QString())
     {
         item(with.isNull() ? "mnuStrings_Find" : "mnuStrings_Replace")->trigger();
         frmFind *find = w->findCommands().findDialog();
         find->txtFind()->clear();
         QTest::keyClicks(find->txtFind(), text);
         find->cboLookIn()->setCurrentIndex(lookIn);
-        find->chkMatchCase()->setChecked(matchCase);
+        find->chkMatchCase()->setChecked(matchCase || options.contains(u'c'));
+        find->chkWholeWords()->setChecked(options.contains(u'o'));
+        find->chkRegularExpression()->setChecked(options.contains(u'x'));
+        find->chkInsideCodes()->setChecked(options.contains(u'i'));
         if (!with.isNull())
             find->txtReplace()->setText(with);
         return find;
@@ -165,9 +170,8 @@ private Q_SLOTS:
                                                         << QStringList{"MAIN:B", "BOAT:B1", "MAIN:B"} << "" << false;
         QTest::newRow("keys in the dialog") << "boat" << 0 << false << "EKSE"
                                              << QStringList{"MAIN:B", "BOAT:B1", "MAIN:B", "BOAT:B1"} << "" << false;
-        QTest::newRow("a value's source form, colour codes and all")
-            << "~r~b" << 2 << false << "NN" << QStringList{"MAIN:B", "MAIN:B"}
-            << "Passed the end and went on from the start." << false;
+        QTest::newRow("codes are no text to find") << "~r~b" << 2 << false << "N" << QStringList{"-"}
+                                                   << "Cannot find \"~r~b\"." << false;
         QTest::newRow("match case") << "Boat" << 0 << true << "NN" << QStringList{"BOAT:B2", "BOAT:B2"}
                                     << "Passed the end and went on from the start." << false;
         QTest::newRow("names only") << "b" << 1 << false << "NNN" << QStringList{"MAIN:B", "BOAT:B1", "BOAT:B2"}
@@ -292,6 +296,171 @@ private Q_SLOTS:
         QCOMPARE(dialogs->messages.size(), 1);
         const QString said = dialogs->messages.constFirst().text;
         QVERIFY2(said.contains(where) && said.contains(reason), qPrintable(said.left(200)));
+        QCOMPARE(content(), data);
+        QVERIFY(!changed() && !item("mnuStrings_Undo")->isEnabled());
+    }
+
+    // Find through the dialog's options: codes are no text unless "Inside text codes" is on.
+    void findRespectsCodes_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QStringList>("found"); // after each Find Next
+        QTest::newRow("a code's action name is no text") << "weapon" << "" << QStringList{"MAIN:B", "MAIN:D", "MAIN:B"};
+        QTest::newRow("inside text codes") << "weapon" << "i" << QStringList{"MAIN:A", "MAIN:B", "MAIN:D"};
+        QTest::newRow("whole words") << "weapon" << "o" << QStringList{"MAIN:B", "MAIN:B"};
+        QTest::newRow("one letter, case matched") << "r" << "c" << QStringList{"MAIN:B", "MAIN:C", "MAIN:D"};
+        QTest::newRow("an expression") << "^w" << "x" << QStringList{"MAIN:D", "MAIN:D"};
+        QTest::newRow("an expression inside codes") << "PED_\\w+" << "xi" << QStringList{"MAIN:A", "MAIN:A"};
+        QTest::newRow("an expression kept out of codes") << "PED_\\w+" << "x" << QStringList{"-"};
+    }
+    void findRespectsCodes()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, options);
+        QFETCH(QStringList, found);
+        open(flat({{"A", "~k~~PED_FIREWEAPON~"}, {"B", "fire your weapon"}, {"C", "~r~red"}, {"D", "weaponry"}}));
+        frmFind *find = search(text, TextSearch::Values, false, QString(), options);
+        QStringList seen;
+        for (qsizetype i = 0; i < found.size(); ++i) {
+            QTest::mouseClick(find->cmdFindNext(), Qt::LeftButton);
+            seen << place();
+        }
+        QCOMPARE(seen, found);
+        QCOMPARE(dialogs->messages.size(), 0);
+    }
+
+    // An expression that does not compile says why in the dialog, and nothing runs: not the
+    // buttons, not F3 from the window, not Replace All.
+    void invalidExpressionFindsNothing()
+    {
+        open(flat({{"A", "a(b"}}));
+        frmFind *find = search(QStringLiteral("a(b"), TextSearch::Values, false, QStringLiteral("x"), QStringLiteral("x"));
+        QVERIFY2(find->lblStatus()->text().startsWith(QStringLiteral("Invalid regular expression: ")),
+                 qPrintable(find->lblStatus()->text()));
+        QVERIFY(!find->cmdFindNext()->isEnabled() && !find->cmdReplaceAll()->isEnabled());
+        item("mnuStrings_FindNext")->trigger();
+        QTest::mouseClick(find->cmdReplaceAll(), Qt::LeftButton);
+        QCOMPARE(place(), QStringLiteral("-"));
+        QVERIFY(find->lblStatus()->text().startsWith(QStringLiteral("Invalid regular expression: ")));
+        QVERIFY(!changed());
+        // As plain text the same characters are found.
+        find->chkRegularExpression()->setChecked(false);
+        QCOMPARE(find->lblStatus()->text(), QString());
+        QTest::mouseClick(find->cmdFindNext(), Qt::LeftButton);
+        QCOMPARE(place(), QStringLiteral("MAIN:A"));
+    }
+
+    // Every option of the dialog has a key of its own: a shared mnemonic reaches one of them only.
+    void mnemonicsAreUnique()
+    {
+        open(flat({{"A", "a"}}));
+        frmFind *find = search(QStringLiteral("a"), TextSearch::Values, false, QStringLiteral("b"));
+        QStringList keys;
+        const QRegularExpression mnemonic(QStringLiteral("&([^&])"));
+        for (QWidget *part : find->findChildren<QWidget *>()) {
+            QString caption;
+            if (auto *label = qobject_cast<QLabel *>(part))
+                caption = label->text();
+            else if (auto *button = qobject_cast<QAbstractButton *>(part))
+                caption = button->text();
+            const QRegularExpressionMatch m = mnemonic.match(caption);
+            if (part->isVisible() && m.hasMatch())
+                keys << m.captured(1).toLower();
+        }
+        // Find what, Replace with, Look in, four buttons and four options.
+        QCOMPARE(keys.size(), 11);
+        keys.removeDuplicates();
+        QCOMPARE(keys.size(), 11);
+    }
+
+    // Replace All over codes, whole words and groups; a taken back Replace All selects its
+    // first change in the list's order, however many entries before it held the text only
+    // inside a code.
+    void replaceAllRespectsCodes_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("with");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<bool>("byNameDescending");
+        QTest::addColumn<QString>("first");
+        const QStringList unchanged{"A=~k~~PED_FIREWEAPON~", "B=fire your weapon", "C=~r~red", "D=Weapons"};
+        QTest::newRow("weapon, case off")
+            << "weapon" << "" << "arme"
+            << QStringList{"A=~k~~PED_FIREWEAPON~", "B=fire your arme", "C=~r~red", "D=armes"} << false << "MAIN:B";
+        QTest::newRow("one letter") << "r" << "" << "R"
+                                    << QStringList{"A=~k~~PED_FIREWEAPON~", "B=fiRe youR weapon", "C=~r~Red", "D=Weapons"}
+                                    << true << "MAIN:C";
+        QTest::newRow("whole words") << "weapon" << "o" << "arme"
+                                     << QStringList{"A=~k~~PED_FIREWEAPON~", "B=fire your arme", "C=~r~red", "D=Weapons"}
+                                     << false << "MAIN:B";
+        QTest::newRow("groups") << "(\\w+) (\\w+)$" << "x" << "\\2 \\1"
+                                << QStringList{"A=~k~~PED_FIREWEAPON~", "B=fire weapon your", "C=~r~red", "D=Weapons"}
+                                << false << "MAIN:B";
+        QTest::newRow("inside text codes") << "fireweapon" << "i" << "SPRINT"
+                                           << QStringList{"A=~k~~PED_SPRINT~", "B=fire your weapon", "C=~r~red",
+                                                          "D=Weapons"}
+                                           << false << "MAIN:A";
+    }
+    void replaceAllRespectsCodes()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, options);
+        QFETCH(QString, with);
+        QFETCH(QStringList, after);
+        QFETCH(bool, byNameDescending);
+        QFETCH(QString, first);
+        const QString path =
+            open(flat({{"A", "~k~~PED_FIREWEAPON~"}, {"B", "fire your weapon"}, {"C", "~r~red"}, {"D", "Weapons"}}));
+        if (byNameDescending)
+            w->lvStrings_ColumnClick(QStringLiteral("Name"));
+        frmFind *find = search(text, TextSearch::Values, false, with, options);
+        QTest::mouseClick(find->cmdReplaceAll(), Qt::LeftButton);
+        QCOMPARE(rowsOf(0), after);
+        QCOMPARE(dialogs->messages.size(), 0);
+        select(QStringLiteral("D"));
+        item("mnuStrings_Undo")->trigger();
+        QCOMPARE(content(), onDisk(path));
+        QCOMPARE(place(), first);
+        QVERIFY(!item("mnuStrings_Undo")->isEnabled());
+    }
+
+    // A replacement that would break an entry's codes is refused before anything changes,
+    // naming the entry, by Replace All and by Replace alike.
+    void replacementBreakingCodesIsRefused_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("with");
+        QTest::addColumn<bool>("all");
+        QTest::addColumn<QString>("where");
+        QTest::newRow("a tilde made") << "fire" << "" << "~" << true << "entry 1 (A)";
+        QTest::newRow("a tilde lost inside codes") << "~" << "i" << "" << true << "entry 2 (B)";
+        QTest::newRow("a code made of two stray tildes, after a good change") << " fire" << "" << "" << true
+                                                                               << "entry 3 (C)";
+        QTest::newRow("by Replace") << "~r~" << "i" << "r" << false << "entry 2 (B)";
+    }
+    void replacementBreakingCodesIsRefused()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, options);
+        QFETCH(QString, with);
+        QFETCH(bool, all);
+        QFETCH(QString, where);
+        // A takes every replacement but the first, which is refused for A itself.
+        const RowDocument data = flat({{"A", "a fire"}, {"B", "~r~fire"}, {"C", "~a fire~"}});
+        open(data);
+        if (!all)
+            select(QStringLiteral("B"));
+        frmFind *find = search(text, TextSearch::Values, false, with, options);
+        dialogs->setNextAnswer(QMessageBox::Ok);
+        QTest::mouseClick(all ? find->cmdReplaceAll() : find->cmdReplace(), Qt::LeftButton);
+        QCOMPARE(dialogs->messages.size(), 1);
+        const QString said = dialogs->messages.constFirst().text;
+        QVERIFY2(said.startsWith(QStringLiteral("Nothing was replaced: in ")) && said.contains(where)
+                     && said.contains(QStringLiteral("text codes")),
+                 qPrintable(said));
         QCOMPARE(content(), data);
         QVERIFY(!changed() && !item("mnuStrings_Undo")->isEnabled());
     }

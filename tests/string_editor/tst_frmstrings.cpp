@@ -2,6 +2,7 @@
 // the name box of each format. The dialog writes nothing: what it commits is an entry.
 #include "characternumbering.h"
 #include "colourcodes.h"
+#include "designtext.h"
 #include "entryrules.h"
 #include "frmstrings.h"
 #include "gxtformat.h"
@@ -187,7 +188,8 @@ private Q_SLOTS:
         QCOMPARE(order, expected);
     }
 
-    // Every example of the conversion rules, through the option buttons of the dialog.
+    // Every example of the conversion rules, through the option buttons of the dialog: Design
+    // View shows what the rules show, and with no edit the source comes back as it was.
     void viewsThroughTheDialog()
     {
         open("NAME", {});
@@ -197,13 +199,16 @@ private Q_SLOTS:
             QCOMPARE(dialog->shownView(), frmStrings::DesignView);
             QVERIFY(dialog->comboTextStyle()->isEnabled());
             QCOMPARE(dialog->txtValue()->backgroundColour(), qRgb(0, 0, 0));
-            const ColouredText shown = dialog->txtValue()->colouredValue();
-            QCOMPARE(plainText(shown), c.shown);
-            for (qsizetype i = 0; i < shown.size(); ++i)
-                QVERIFY2(shown[i].colour == rgbOfCode(c.colours[i]), c.name);
+            // "~h~" is a token here, not the white of the rules.
+            if (!c.source.contains(QStringLiteral("~h~"), Qt::CaseInsensitive)) {
+                const ColouredText shown = dialog->txtValue()->colouredValue();
+                QCOMPARE(plainText(shown), c.shown);
+                for (qsizetype i = 0; i < shown.size(); ++i)
+                    QVERIFY2(shown[i].colour == rgbOfCode(c.colours[i]), c.name);
+            }
 
             clickView(0);
-            QCOMPARE(dialog->txtValue()->value(), c.back);
+            QCOMPARE(dialog->txtValue()->value(), c.source);
             QVERIFY(!dialog->comboTextStyle()->isEnabled());
             QCOMPARE(dialog->txtValue()->backgroundColour(), qRgb(255, 255, 255));
             for (const ColouredChar &ch : dialog->txtValue()->colouredValue())
@@ -234,8 +239,9 @@ private Q_SLOTS:
         QCOMPARE(dialog->txtValue()->value(), QString("x~w~ab~r~yz"));
     }
 
-    // The box's own reading and writing of colours agrees with the pure rules on many texts,
-    // and showing the view that is already shown changes nothing.
+    // The box shows what the pure rules make of many texts, tokens included, reads back what
+    // it was given, and writes back what the rules make of the edit; showing the view that
+    // is already shown changes nothing.
     void boxAgreesWithThePureRules()
     {
         open("NAME", {});
@@ -249,19 +255,121 @@ private Q_SLOTS:
                 source += letters[random.bounded(int(letters.size()))];
             dialog->txtValue()->setValue(source);
             clickView(1);
-            QCOMPARE(dialog->txtValue()->colouredValue(), BuildDesignView(source));
+            const DesignSource expected(source);
+            QCOMPARE(dialog->txtValue()->designText(), expected.shown());
+            QCOMPARE(dialog->txtValue()->colouredValue(), expandTokens(expected.shown()));
 
-            ColouredText recoloured = dialog->txtValue()->colouredValue();
-            for (ColouredChar &c : recoloured)
-                c.colour = colours[random.bounded(int(colours.size()))];
-            dialog->txtValue()->setColouredValue(recoloured);
+            DesignText recoloured = dialog->txtValue()->designText();
+            for (DesignChar &c : recoloured)
+                c.colour = c.isToken() ? c.colour : colours[random.bounded(int(colours.size()))];
+            dialog->txtValue()->setDesignText(recoloured);
             dialog->OptView_Click(1);
-            QCOMPARE(dialog->txtValue()->colouredValue(), recoloured);
+            QCOMPARE(dialog->txtValue()->designText(), recoloured);
             clickView(0);
-            QCOMPARE(dialog->txtValue()->value(), BuildSourceView(recoloured));
+            QCOMPARE(dialog->txtValue()->value(), expected.sourceAfter(recoloured));
             dialog->OptView_Click(0);
-            QCOMPARE(dialog->txtValue()->value(), BuildSourceView(recoloured));
+            QCOMPARE(dialog->txtValue()->value(), expected.sourceAfter(recoloured));
         }
+    }
+
+    // Open an entry, look at it in Design View, come back and update: the entry is as it was.
+    void designViewWithoutAnEditChangesNothing_data()
+    {
+        QTest::addColumn<QString>("value");
+        for (const char *value : {"~w~That showed them", "~r~~r~double", "Trailing ~r~", "~Y~shouted",
+                                  "~k~~PED_FIREWEAPON~ to fire", "~1~ of ~1~~n~done", "~h~bright ~x~odd~",
+                                  "~~r~a ~r", "two\nlines~n~"})
+            QTest::newRow(value) << QString::fromLatin1(value);
+    }
+    void designViewWithoutAnEditChangesNothing()
+    {
+        QFETCH(QString, value);
+        makeTable("tabled", {{"NAME", value}});
+        openEntry(1);
+        const QString units = table->at(0).units;
+        clickView(1);
+        // Moving about and choosing no colour is no edit.
+        QTest::keyClick(dialog->txtValue(), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(dialog->txtValue(), Qt::Key_Left, Qt::ShiftModifier);
+        clickView(0);
+        QCOMPARE(dialog->txtValue()->value(), value);
+        clickView(1);
+        QTest::mouseClick(dialog->cmdOk(), Qt::LeftButton);
+        QVERIFY(committedEntry());
+        QCOMPARE(committedEntry()->units, units);
+    }
+
+    // Keys in Design View: a letter typed in the middle of a coloured text, a token taken
+    // away whole, text typed after a token; every other code stays where it was.
+    void editByKeysKeepsTheOtherCodes_data()
+    {
+        QTest::addColumn<int>("at"); // the caret's place in Design View
+        QTest::addColumn<QString>("keys"); // letters, and < for Backspace
+        QTest::addColumn<QString>("source");
+        // Shown: One [~n~] Two [~n~] Three, one colour each.
+        QTest::newRow("a letter inside a coloured word") << 6 << "!" << "~b~One~n~~r~Tw!o~n~~g~Three";
+        QTest::newRow("a token taken away") << 4 << "<" << "~b~One~r~Two~n~~g~Three";
+        QTest::newRow("typed after a token") << 8 << "xy" << "~b~One~n~~r~Two~n~xy~g~Three";
+        // Typed where the caret stands after the token, in the colour shown there.
+        QTest::newRow("a word retyped") << 7 << "<<<2" << "~b~One~n~2~n~~g~Three";
+    }
+    void editByKeysKeepsTheOtherCodes()
+    {
+        QFETCH(int, at);
+        QFETCH(QString, keys);
+        QFETCH(QString, source);
+        open("NAME", "~b~One~n~~r~Two~n~~g~Three");
+        clickView(1);
+        QTextCursor cursor = dialog->txtValue()->textCursor();
+        cursor.setPosition(at);
+        dialog->txtValue()->setTextCursor(cursor);
+        for (QChar key : keys) {
+            if (key == u'<')
+                QTest::keyClick(dialog->txtValue(), Qt::Key_Backspace);
+            else
+                QTest::keyClicks(dialog->txtValue(), QString(key));
+        }
+        clickView(0);
+        QCOMPARE(dialog->txtValue()->value(), source);
+    }
+
+    // A token is one piece: the caret steps over it whole, it shows its code, and it copies
+    // as its code.
+    void tokensAreWhole()
+    {
+        open("NAME", "a~k~~PED_FIREWEAPON~b");
+        clickView(1);
+        const DesignText shown = dialog->txtValue()->designText();
+        QCOMPARE(shown.size(), 3);
+        QCOMPARE(shown[1].code, QString("~k~~PED_FIREWEAPON~"));
+        QTextCursor cursor = dialog->txtValue()->textCursor();
+        cursor.setPosition(1);
+        dialog->txtValue()->setTextCursor(cursor);
+        QTest::keyClick(dialog->txtValue(), Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(dialog->txtValue()->textCursor().position(), 2);
+        dialog->txtValue()->copy();
+        QCOMPARE(QApplication::clipboard()->text(), QString("~k~~PED_FIREWEAPON~"));
+        // Pasted back, the code comes in as its characters, and the source holds it twice.
+        QTest::keyClick(dialog->txtValue(), Qt::Key_End);
+        dialog->txtValue()->paste();
+        clickView(0);
+        QCOMPARE(dialog->txtValue()->value(), QString("a~k~~PED_FIREWEAPON~b~k~~PED_FIREWEAPON~"));
+        clickView(1);
+        QCOMPARE(dialog->txtValue()->designText().size(), 4);
+    }
+
+    // The colour list by keys: Down on the list colours the selection and gives the focus back.
+    void colourListByKeys()
+    {
+        open("NAME", "one ~n~blue");
+        clickView(1);
+        select(5, 4);
+        dialog->comboTextStyle()->setFocus();
+        QTest::keyClick(dialog->comboTextStyle(), Qt::Key_Down);
+        QTRY_COMPARE(QApplication::focusWidget(), dialog->txtValue());
+        QCOMPARE(dialog->comboTextStyle()->currentIndex(), 0);
+        clickView(0);
+        QCOMPARE(dialog->txtValue()->value(), QString("one ~n~~y~blue"));
     }
 
     void colourList()
@@ -431,9 +539,9 @@ private Q_SLOTS:
         QVERIFY(dialog->isVisible());
         QCOMPARE(QApplication::focusWidget(), dialog->txtName());
         QVERIFY(!committedEntry());
-        // The value shows its source form, without a line break, while the selector
-        // still says Design View.
-        QCOMPARE(dialog->txtValue()->value(), QString("~r~text"));
+        // The value shows its source form as it was, without a line break, while the
+        // selector still says Design View.
+        QCOMPARE(dialog->txtValue()->value(), QString("~R~text"));
         QCOMPARE(dialog->txtValue()->backgroundColour(), qRgb(255, 255, 255));
         QVERIFY(!dialog->comboTextStyle()->isEnabled());
         QVERIFY(dialog->OptView(1)->isChecked());
@@ -441,7 +549,7 @@ private Q_SLOTS:
         dialog->txtName()->setText(" A");
         QTest::keyClick(dialog->txtName(), Qt::Key_Return);
         QVERIFY(!dialog->isVisible());
-        QCOMPARE(committed(), QString(" A=~r~text"));
+        QCOMPARE(committed(), QString(" A=~R~text"));
         QCOMPARE(committedEntry()->id, EntryId(0));
     }
 
