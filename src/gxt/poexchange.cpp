@@ -13,6 +13,14 @@
 // libgettextpo (0.21, Debian 12) keeps a message's msgctxt and a parsed message's comments
 // when the file is freed: its own allocations, which no call of ours can free. The leak
 // checker of the sanitizer builds is told to leave them alone, and only them.
+#if defined(__SANITIZE_ADDRESS__)
+#define QUILLET_LEAK_CHECKED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUILLET_LEAK_CHECKED 1
+#endif
+#endif
+#ifdef QUILLET_LEAK_CHECKED
 extern "C" __attribute__((visibility("default"), used)) const char *__lsan_default_suppressions()
 {
     return "leak:libgettextpo.so\n";
@@ -22,6 +30,7 @@ extern "C" __attribute__((visibility("default"), used)) const char *__lsan_defau
 {
     return "print_suppressions=0";
 }
+#endif
 
 namespace quillet {
 
