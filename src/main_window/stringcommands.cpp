@@ -8,6 +8,11 @@
 #include "frmstrings.h"
 #include "gxtformat.h"
 #include "layoutheader.h"
+#include "referencedocument.h"
+#include "stringlistproxy.h"
+#include "stringtablemodel.h"
+#include "translationcommands.h"
+#include "valueedit.h"
 #include "stringtable.h"
 #include "userdialogs.h"
 #include "windowplaces.h"
@@ -15,6 +20,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -57,11 +63,19 @@ void StringCommands::setDialogRunner(DialogRunner run)
 
 void StringCommands::run(frmStrings &dialog)
 {
+    // The size remembered is the dialog's own; the reference's box comes on top of it.
+    const QSize extra(0, dialog.referenceHeight());
     const QSize remembered = rememberedSize(m_settings, WindowSetting::EditorSize).value_or(frmStrings::DesignSize);
-    dialog.resize(sizeWithinScreen(dialog, remembered, &m_window));
+    dialog.resize(sizeWithinScreen(dialog, remembered + extra, &m_window));
     m_run(dialog);
     if (!dialog.isMaximized())
-        rememberSize(m_settings, WindowSetting::EditorSize, dialog.size());
+        rememberSize(m_settings, WindowSetting::EditorSize, (dialog.size() - extra).expandedTo(frmStrings::MinimumSize));
+}
+
+void StringCommands::showReference(frmStrings &dialog, const StringTable &table, const StringEntry &entry)
+{
+    if (const std::optional<QString> text = m_window.translationCommands().referenceText(table, entry))
+        dialog.showReference(*text);
 }
 
 EntryId StringCommands::add()
@@ -92,12 +106,15 @@ EntryId StringCommands::edit()
         return 0;
     StringTable &table = m_window.table();
     const StringEntry *selected = table.find(m_window.selectedEntry());
-    if (!selected)
-        return 0;
+    if (!selected) {
+        const int current = m_window.currentSourceRow();
+        return m_window.listProxy().tableModel()->isMissingRow(current) ? addMissing() : 0;
+    }
     const StringEntry before = *selected;
     frmStrings dialog(m_controller.rules(), table, m_dialogs, &m_window);
     dialog.setWindowTitle(QStringLiteral("Edit String"));
     dialog.showEntry(before);
+    showReference(dialog, table, before);
     dialog.OptView(frmStrings::SourceView)->setChecked(true);
     dialog.OptView_Click(frmStrings::SourceView);
     dialog.cmdOk()->setText(QStringLiteral("&Update"));
@@ -114,6 +131,43 @@ EntryId StringCommands::edit()
     }
     m_window.showEntry(&table, before.id);
     return before.id;
+}
+
+EntryId StringCommands::addMissing()
+{
+    if (m_controller.FileOperation())
+        return 0;
+    const StringTableModel &model = *m_window.listProxy().tableModel();
+    const StringEntry *missing = model.missingEntry(m_window.currentSourceRow());
+    const ReferenceDocument *reference = m_window.translationCommands().reference();
+    if (!missing || !reference)
+        return 0;
+    StringTable &table = m_window.table();
+    const EntryRules &rules = m_controller.rules();
+    // Under the reference's key as this document reads it: a name where both store names,
+    // else the hash, by its name where one is known.
+    const QString name = reference->rules().keyText(*missing);
+    const QString text = reference->rules().valueText(*missing);
+    frmStrings dialog(rules, table, m_dialogs, &m_window);
+    dialog.setWindowTitle(QStringLiteral("Add Missing Entry"));
+    dialog.txtName()->setText(name);
+    dialog.txtValue()->setValue(text);
+    dialog.showReference(text);
+    dialog.OptView(frmStrings::SourceView)->setChecked(true);
+    dialog.OptView_Click(frmStrings::SourceView);
+    dialog.cmdOk()->setText(QStringLiteral("&Add"));
+    // The translator starts on the text, the name being the reference's.
+    dialog.txtValue()->setFocus();
+    run(dialog);
+    if (dialog.result() != QDialog::Accepted || !dialog.committedEntry())
+        return 0;
+    StringEntry added = *dialog.committedEntry();
+    added.id = m_controller.document().newEntryId();
+    m_controller.rememberKeyName(dialog.committedName());
+    m_controller.push(new EntriesCommand(QStringLiteral("Add %1").arg(rules.keyText(added)),
+                                         {EntryChange{&table, std::nullopt, added, -1}}));
+    m_window.showEntry(&table, added.id);
+    return added.id;
 }
 
 QString StringCommands::deleteQuestion(const QString &name)
