@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
+  libgettextpo-dev gettext
   libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-dejavu-core

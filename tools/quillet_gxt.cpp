@@ -5,6 +5,7 @@
 #include "fileio.h"
 #include "gxtcheck.h"
 #include "gxtdiff.h"
+#include "gxtdocumentfile.h"
 #include "gxtformat.h"
 #include "hashevidence.h"
 #include "hashtext.h"
@@ -14,11 +15,15 @@
 #include "numberingchoice.h"
 #include "numberingfit.h"
 #include "rawgxt.h"
+#include "textcodecheck.h"
+#include "translationexchange.h"
+#include "translationstatus.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 #include <cstdio>
 #include <map>
@@ -280,12 +285,65 @@ int unknownFormat(const QCommandLineParser &parser)
     return usageError(QStringLiteral("unknown format '%1'; use txt, csv or json").arg(parser.value(QStringLiteral("format"))));
 }
 
+// A GXT file and its reference, each read as the options say: lint and the exports for
+// translators. False, having said why, when either cannot be read.
+bool readWithReference(const QCommandLineParser &parser, Reading &reading, const QString &input,
+                       ReadDocument &document, std::optional<ReadDocument> &reference)
+{
+    QStringList warnings;
+    if (!readDocument(input, reading, document, &warnings))
+        return false;
+    for (const QString &warning : std::as_const(warnings))
+        printError(input, QStringLiteral("warning: ") + warning);
+    if (!parser.isSet(QStringLiteral("reference")))
+        return true;
+    reference.emplace();
+    return readDocument(parser.value(QStringLiteral("reference")), reading, *reference);
+}
+
+TranslationStatus statusOf(ReadDocument &&reference, const RawDocument &document, const KeyNames *names)
+{
+    TranslationStatus status(std::move(reference.raw), reference.numbering, names);
+    status.setDocument(*document.format, document.hash);
+    return status;
+}
+
+int runTranslationExport(const QCommandLineParser &parser, const QString &input, const QString &output,
+                         TranslationFormat format)
+{
+    if (parser.isSet(QStringLiteral("format")))
+        return usageError(QStringLiteral("the output %1 names its form by its extension; leave out --format").arg(output));
+    if (sameFile(input, output))
+        return usageError(QStringLiteral("the output %1 is the input file itself").arg(output));
+    Reading reading;
+    if (!reading.load(parser))
+        return reading.badUsage() ? BadUsage : BadInput;
+    ReadDocument document;
+    std::optional<ReadDocument> reference;
+    if (!readWithReference(parser, reading, input, document, reference))
+        return BadInput;
+    std::optional<TranslationStatus> status;
+    if (reference)
+        status.emplace(statusOf(std::move(*reference), document.raw, &reading.names()));
+    QByteArray bytes;
+    const Result written = writeTranslation(format, document.raw, document.rules(), status ? &*status : nullptr, bytes);
+    if (!written) {
+        printError(input, written.errorString());
+        return BadInput;
+    }
+    return writeOutput(output, bytes) ? Success : BadInput;
+}
+
 int runExport(const QCommandLineParser &parser, const QStringList &args)
 {
     if (args.size() != 1)
         return usageError(QStringLiteral("export takes one GXT file"));
     const QString &input = args[0];
     const QString output = parser.value(QStringLiteral("output"));
+    if (const std::optional<TranslationFormat> translation = translationFormatFromPath(output))
+        return runTranslationExport(parser, input, output, *translation);
+    if (parser.isSet(QStringLiteral("reference")))
+        return usageError(QStringLiteral("--reference goes with an export to .po, .pot, .xlf or .xliff"));
     bool bad = false;
     std::optional<ExchangeFormat> format = formatOption(parser, bad);
     if (bad)
@@ -328,6 +386,51 @@ int runExport(const QCommandLineParser &parser, const QStringList &args)
     return writeOutput(output, text) ? Success : BadInput;
 }
 
+// Translations written back into a copy of a GXT file: every entry the source does not
+// mention stays as it was, and nothing is written unless every message can be stored.
+int runTranslationImport(const QCommandLineParser &parser, const QString &source, const QString &output,
+                         TranslationFormat format)
+{
+    const QString into = parser.value(QStringLiteral("into"));
+    if (into.isEmpty())
+        return usageError(QStringLiteral("an import of %1 needs the GXT file it translates, given with --into").arg(source));
+    if (sameFile(source, output) || sameFile(into, output))
+        return usageError(QStringLiteral("the output %1 is one of the files read; write to a new file").arg(output));
+    Reading reading;
+    if (!reading.load(parser))
+        return reading.badUsage() ? BadUsage : BadInput;
+    ReadDocument document;
+    QStringList warnings;
+    if (!readDocument(into, reading, document, &warnings))
+        return BadInput;
+    QByteArray text;
+    if (!readFile(source, text))
+        return BadInput;
+    std::vector<TranslatedText> texts;
+    std::vector<TranslationChange> changes;
+    Result done = readTranslation(format, text, source, texts);
+    if (done)
+        done = placeTranslations(texts, source, document.raw, document.rules(), changes);
+    if (!done) {
+        printError(QString(), done.errorString());
+        return BadInput;
+    }
+    applyTranslationChanges(document.raw, changes);
+    QByteArray bytes;
+    const Result built = writeGxt(document.raw, bytes);
+    if (!built) {
+        printError(into, built.errorString());
+        return BadInput;
+    }
+    const RawDocument expected = inWriterOrder(document.raw);
+    const Result written = writeFileAtomically(output, bytes, [&](const QByteArray &back) { return verifyGxt(back, expected); });
+    if (!written) {
+        printError(output, written.errorString());
+        return BadInput;
+    }
+    return Success;
+}
+
 int runImport(const QCommandLineParser &parser, const QStringList &args)
 {
     if (args.size() != 1)
@@ -336,6 +439,10 @@ int runImport(const QCommandLineParser &parser, const QStringList &args)
     const QString output = parser.value(QStringLiteral("output"));
     if (output.isEmpty() || output == QLatin1String("-"))
         return usageError(QStringLiteral("import needs the GXT file to write, given with -o"));
+    if (const std::optional<TranslationFormat> translation = translationFormatFromPath(source))
+        return runTranslationImport(parser, source, output, *translation);
+    if (parser.isSet(QStringLiteral("into")))
+        return usageError(QStringLiteral("--into goes with an import of .po, .pot, .xlf or .xliff"));
     bool bad = false;
     const std::optional<ExchangeFormat> chosen = formatOption(parser, bad);
     if (bad)
@@ -480,6 +587,51 @@ int runDiff(const QCommandLineParser &parser, const QStringList &args)
     return differences.empty() ? Same : Different;
 }
 
+int runLint(const QCommandLineParser &parser, const QStringList &args)
+{
+    if (args.size() != 1) {
+        usageError(QStringLiteral("lint takes one GXT file"));
+        return Trouble;
+    }
+    if (parser.isSet(QStringLiteral("output")) || parser.isSet(QStringLiteral("format"))) {
+        usageError(QStringLiteral("lint takes no -o or --format"));
+        return Trouble;
+    }
+    Reading reading;
+    if (!reading.load(parser))
+        return Trouble;
+    ReadDocument document;
+    std::optional<ReadDocument> reference;
+    if (!readWithReference(parser, reading, args[0], document, reference))
+        return Trouble;
+    std::optional<TranslationStatus> status;
+    if (reference)
+        status.emplace(statusOf(std::move(*reference), document.raw, &reading.names()));
+    const EntryRules rules = document.rules();
+    const TextCodeCheck check = TextCodeCheck::of(*document.raw.format, document.raw.hash);
+    QString text;
+    int problems = 0;
+    for (const RawTable &table : document.raw.tables) {
+        const RawTable *theirs = status ? status->referenceTable(table.name) : nullptr;
+        QHash<QString, int> seen;
+        for (int row = 0; row < int(table.entries.size()); ++row) {
+            const StringEntry &entry = table.entries[size_t(row)];
+            const int occurrence = ++seen[rules.keyText(entry)];
+            const StringEntry *original = status ? status->referenceEntry(theirs, entry) : nullptr;
+            std::optional<QStringView> against;
+            if (original)
+                against = QStringView(original->units);
+            for (const TextProblem &problem : check.checkUnits(entry.units, against)) {
+                text += translationContext(rules, table, row, occurrence) + QStringLiteral(": ") + problem.message + u'\n';
+                ++problems;
+            }
+        }
+    }
+    if (!writeOutput(QString(), text.toUtf8()))
+        return Trouble;
+    return problems == 0 ? Same : Different;
+}
+
 int runHash(const QCommandLineParser &parser, const QStringList &args)
 {
     if (args.isEmpty())
@@ -530,6 +682,19 @@ int main(int argc, char *argv[])
         "      Print what differs, one line each: 'layout: ...', 'table added: T, N entries',\n"
         "      'table removed: ...', 'added: T/KEY = \"value\"', 'removed: ...',\n"
         "      'changed: T/KEY = \"old\" -> \"new\"'. Exit status 0 same, 1 different, 2 trouble.\n"
+        "  lint FILE [--reference REF]\n"
+        "      Print 'T/KEY: problem' ('KEY: ...' for a file of one table) for every text the game\n"
+        "      may trip on: an unbalanced ~, a code the game does not know, whitespace at the ends,\n"
+        "      a text longer than the game draws, and with --reference codes that differ from the\n"
+        "      reference's text of the same table and key. Exit status 0 clean, 1 problems, 2\n"
+        "      trouble.\n"
+        "  export FILE [--reference REF] -o OUT.po|OUT.pot|OUT.xlf\n"
+        "      Write the texts for translators: gettext PO or XLIFF 1.2, one message per entry,\n"
+        "      its context 'T/KEY', its source REF's text (FILE's own without --reference or in\n"
+        "      a .pot) and its translation FILE's text where it differs from REF's.\n"
+        "  import IN.po|IN.xlf --into FILE -o OUT.gxt\n"
+        "      Write FILE with the translations of IN put in by context; entries IN does not\n"
+        "      mention stay as they are. Refused, writing nothing, at a message FILE cannot hold.\n"
         "  hash [--hash crc32|one-at-a-time] NAME...\n"
         "      Print 'NAME #XXXXXXXX' for each name: the key a hashed file stores for it\n"
         "      (CRC-32, the third game's, unless --hash says otherwise).\n\n"
@@ -566,7 +731,14 @@ int main(int argc, char *argv[])
     parser.addOption({QStringLiteral("salvage"),
                       QStringLiteral("Read a damaged file without the entries that point outside their texts, "
                                      "saying which were left out (export, check).")});
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("export, import, check, diff or hash."));
+    parser.addOption({QStringLiteral("reference"),
+                      QStringLiteral("The original-language GXT file a translation is checked and exported against "
+                                     "(lint, export to .po or .xlf)."),
+                      QStringLiteral("file")});
+    parser.addOption({QStringLiteral("into"),
+                      QStringLiteral("The GXT file an import of .po or .xlf puts its translations into."),
+                      QStringLiteral("file")});
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("export, import, check, diff, lint or hash."));
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The file(s) to read."));
 
     if (!parser.parse(QCoreApplication::arguments()))
@@ -594,5 +766,7 @@ int main(int argc, char *argv[])
         return runDiff(parser, args);
     if (command == QLatin1String("hash"))
         return runHash(parser, args);
+    if (command == QLatin1String("lint"))
+        return runLint(parser, args);
     return usageError(QStringLiteral("unknown command '%1'").arg(command));
 }
