@@ -35,11 +35,10 @@ void StringTableModel::setRules(const EntryRules &rules)
     endResetModel();
 }
 
-void StringTableModel::setReference(ReferenceFor referenceFor, const EntryRules *rules)
+void StringTableModel::setReference(const TranslationStatus *reference)
 {
     beginResetModel();
-    m_referenceFor = rules ? std::move(referenceFor) : ReferenceFor();
-    m_referenceRules = m_referenceFor ? rules : nullptr;
+    m_reference = reference;
     dropKeys();
     compareAnew();
     endResetModel();
@@ -49,8 +48,7 @@ void StringTableModel::setReference(ReferenceFor referenceFor, const EntryRules 
 void StringTableModel::compareAnew()
 {
     // Only inside a reset: the rows may all change.
-    const StringTable *reference = m_table && m_referenceFor ? m_referenceFor(*m_table) : nullptr;
-    m_comparison.set(m_table, m_rules ? &*m_rules : nullptr, reference, reference ? m_referenceRules : nullptr);
+    m_comparison.set(m_table, m_rules ? &*m_rules : nullptr, m_reference);
     m_missingRows = m_table ? m_comparison.missingCount() : 0;
 }
 
@@ -85,7 +83,7 @@ int StringTableModel::tableRows() const
     return m_table ? m_table->count() : 0;
 }
 
-const StringEntry *StringTableModel::missingEntry(int row) const
+const MissingEntry *StringTableModel::missingEntry(int row) const
 {
     return isMissingRow(row) ? &m_comparison.missing(row - tableRows()) : nullptr;
 }
@@ -159,7 +157,7 @@ int StringTableModel::rowCount(const QModelIndex &parent) const
 
 int StringTableModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_referenceFor ? 3 : 2;
+    return parent.isValid() ? 0 : m_reference ? 3 : 2;
 }
 
 QString StringTableModel::text(int row, int column) const
@@ -170,7 +168,7 @@ QString StringTableModel::text(int row, int column) const
         const int missing = row - m_table->count();
         if (column == NameColumn)
             return m_comparison.missingName(missing);
-        return column == ReferenceColumn ? m_comparison.missingText(missing) : QString();
+        return column == ReferenceColumn ? m_comparison.missing(missing).referenceText : QString();
     }
     const StringEntry &entry = m_table->at(row);
     switch (column) {
@@ -231,7 +229,7 @@ QVariant StringTableModel::headerData(int section, Qt::Orientation orientation, 
         return QStringLiteral("Name");
     if (section == ValueColumn)
         return QStringLiteral("Value");
-    if (section == ReferenceColumn && m_referenceFor)
+    if (section == ReferenceColumn && m_reference)
         return QStringLiteral("Reference");
     return {};
 }

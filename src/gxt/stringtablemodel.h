@@ -6,7 +6,6 @@
 
 #include <QAbstractTableModel>
 
-#include <functional>
 #include <optional>
 
 namespace quillet {
@@ -35,8 +34,7 @@ public:
         // bool: a row of the reference's that the table has no entry for.
         MissingRole,
     };
-    // Which table of the reference stands beside a table; null for none.
-    using ReferenceFor = std::function<const StringTable *(const StringTable &table)>;
+
 
     explicit StringTableModel(QObject *parent = nullptr);
     ~StringTableModel() override;
@@ -47,16 +45,17 @@ public:
     // How keys and texts read from now on; what the rules refer to must outlive them here.
     void setRules(const EntryRules &rules);
     const EntryRules *rules() const { return m_rules ? &*m_rules : nullptr; }
-    // Shows every table beside its reference table, read through `rules`, from now on;
-    // null `referenceFor` shows none. What `rules` refers to must outlive it here.
-    void setReference(ReferenceFor referenceFor, const EntryRules *rules);
+    // Shows every table beside its table in `reference` from now on; null shows none. The
+    // reference must outlive it here.
+    void setReference(const TranslationStatus *reference);
+    const TranslationStatus *reference() const { return m_reference; }
     bool hasReference() const { return m_comparison.hasReference(); }
     const TableComparison &comparison() const { return m_comparison; }
     // Rows from tableRows() on are missing rows.
     int tableRows() const;
     bool isMissingRow(int row) const { return row >= tableRows() && row < rowCount(); }
     // The reference's entry a missing row shows; null for any other row.
-    const StringEntry *missingEntry(int row) const;
+    const MissingEntry *missingEntry(int row) const;
     ListStatus status(int row) const;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -83,8 +82,7 @@ private:
     StringTable *m_table = nullptr;
     std::optional<EntryRules> m_rules;
     mutable DisplayKeys m_keys[2];
-    ReferenceFor m_referenceFor;
-    const EntryRules *m_referenceRules = nullptr;
+    const TranslationStatus *m_reference = nullptr;
     TableComparison m_comparison;
     // The missing rows the model has announced, which the comparison may have moved past.
     int m_missingRows = 0;

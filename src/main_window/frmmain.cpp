@@ -481,15 +481,12 @@ std::vector<int> frmMain::listOrder(int tableIndex) const
     return rows;
 }
 
-void frmMain::showReference(StringTableModel::ReferenceFor referenceFor, const EntryRules *rules)
+void frmMain::showReference(const TranslationStatus *reference)
 {
     const std::vector<EntryId> selected = selectedEntries();
-    const bool shown = referenceFor != nullptr;
-    m_model->setReference(std::move(referenceFor), rules);
+    m_model->setReference(reference);
     // The stand-in list has the same columns, and no rows.
-    m_blankModel->setReference(shown ? StringTableModel::ReferenceFor([](const StringTable &) { return nullptr; })
-                                     : StringTableModel::ReferenceFor(),
-                               rules);
+    m_blankModel->setReference(reference);
     const bool hashes = m_controller->document().format().storesHashes();
     fitColumns(nameColumnWidth(*m_ui->lvStrings, hashes ? 9 : 8));
     selectEntries(&table(), selected);

@@ -95,7 +95,7 @@ public:
 
     // Shows every table beside its reference table (see StringTableModel::setReference):
     // the Reference column comes or goes, and the entries selected stay so.
-    void showReference(StringTableModel::ReferenceFor referenceFor, const EntryRules *rules);
+    void showReference(const TranslationStatus *reference);
     // The model row of the list's current row, a missing row's included; -1 when none.
     int currentSourceRow() const;
     // Shows `table` and makes its model row `row` current and selected, in sight; a row the

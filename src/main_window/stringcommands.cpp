@@ -8,7 +8,6 @@
 #include "frmstrings.h"
 #include "gxtformat.h"
 #include "layoutheader.h"
-#include "referencedocument.h"
 #include "stringlistproxy.h"
 #include "stringtablemodel.h"
 #include "translationcommands.h"
@@ -138,26 +137,31 @@ EntryId StringCommands::addMissing()
     if (m_controller.FileOperation())
         return 0;
     const StringTableModel &model = *m_window.listProxy().tableModel();
-    const StringEntry *missing = model.missingEntry(m_window.currentSourceRow());
-    const ReferenceDocument *reference = m_window.translationCommands().reference();
-    if (!missing || !reference)
+    const MissingEntry *missing = model.missingEntry(m_window.currentSourceRow());
+    if (!missing)
         return 0;
-    StringTable &table = m_window.table();
     const EntryRules &rules = m_controller.rules();
-    // Under the reference's key as this document reads it: a name where both store names,
-    // else the hash, by its name where one is known.
-    const QString name = reference->rules().keyText(*missing);
-    const QString text = reference->rules().valueText(*missing);
+    if (!missing->placeable) {
+        // The reference stores only the key's hash, and this file names its keys.
+        tell(QStringLiteral("The entry %1 cannot be added: the reference holds only its hash, and this file stores "
+                            "the names of its keys.")
+                 .arg(rules.keyText(missing->entry)),
+             QMessageBox::Information);
+        return 0;
+    }
+    StringTable &table = m_window.table();
     frmStrings dialog(rules, table, m_dialogs, &m_window);
     dialog.setWindowTitle(QStringLiteral("Add Missing Entry"));
-    dialog.txtName()->setText(name);
-    dialog.txtValue()->setValue(text);
-    dialog.showReference(text);
+    // The reference's units under its key as this file reads them: committed unchanged, the
+    // entry is there, untranslated.
+    dialog.showEntry(missing->entry);
+    dialog.showReference(missing->referenceText);
     dialog.OptView(frmStrings::SourceView)->setChecked(true);
     dialog.OptView_Click(frmStrings::SourceView);
     dialog.cmdOk()->setText(QStringLiteral("&Add"));
-    // The translator starts on the text, the name being the reference's.
+    // The translator starts on the text; the name is the reference's.
     dialog.txtValue()->setFocus();
+    dialog.txtValue()->selectAll();
     run(dialog);
     if (dialog.result() != QDialog::Accepted || !dialog.committedEntry())
         return 0;

@@ -3,6 +3,7 @@
 #include "appidentity.h"
 #include "displayorder.h"
 #include "documentcontroller.h"
+#include "fileio.h"
 #include "filelocation.h"
 #include "frmmain.h"
 #include "gxtdocument.h"
@@ -10,12 +11,15 @@
 #include "stringlistproxy.h"
 #include "stringtable.h"
 #include "stringtablemodel.h"
+#include "documentcommands.h"
 #include "tablecomparison.h"
+#include "translationexchange.h"
 #include "userdialogs.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +34,10 @@ namespace quillet {
 namespace {
 
 const QString ReferenceFilter = QStringLiteral("GXT Files (*.gxt *.gxt2);;All Files (*)");
+// The first is what a name without an extension becomes.
+const QString ExportTranslationFilter =
+    QStringLiteral("PO File (*.po);;PO Template (*.pot);;XLIFF 1.2 (*.xlf);;All Files (*)");
+const QString ImportTranslationFilter = QStringLiteral("Translations (*.po *.pot *.xlf *.xliff);;All Files (*)");
 
 // How long the status bar says what F8 or a reference had to say.
 constexpr int MessageMs = 6000;
@@ -108,33 +116,26 @@ TranslationCommands::TranslationCommands(frmMain &window, DocumentController &co
         if (m_reference && !path.isEmpty())
             m_controller.layoutSettings().rememberReference(path, m_reference->path());
     });
+    // Keys read by another hash compare anew.
+    connect(&m_controller, &DocumentController::rulesChanged, this, [this] {
+        if (!m_reference)
+            return;
+        m_reference->followDocument(m_controller);
+        showReferenceColumn();
+    });
     connect(&m_controller.undoStack(), &QUndoStack::indexChanged, this, &TranslationCommands::countLater);
     update();
     showProgress();
 }
 
-const StringTable *TranslationCommands::referenceTable(const StringTable &table) const
-{
-    if (!m_reference)
-        return nullptr;
-    const GxtDocument &document = m_controller.document();
-    const int index = document.indexOf(&table);
-    return index < 0 ? nullptr : m_reference->tableFor(document.tableName(index));
-}
-
 std::optional<QString> TranslationCommands::referenceText(const StringTable &table, const StringEntry &entry) const
 {
-    const StringTable *reference = referenceTable(table);
-    if (!reference)
+    if (!m_reference)
         return std::nullopt;
-    TableComparison comparison;
-    // One entry beside the reference's table: a table of that entry alone.
-    StringTable alone;
-    alone.append(entry);
-    comparison.set(&alone, &m_controller.rules(), reference, &m_reference->rules());
-    if (!comparison.referenceOf(0))
+    const TranslationStatus &status = m_reference->status();
+    if (!status.referenceEntry(table.name(), entry))
         return std::nullopt;
-    return comparison.referenceText(0);
+    return status.referenceText(table.name(), entry);
 }
 
 void TranslationCommands::update()
@@ -179,14 +180,14 @@ void TranslationCommands::tellFailure(const QString &text)
 
 bool TranslationCommands::openReference(const QString &path)
 {
-    auto next = std::make_unique<ReferenceDocument>();
-    const Result read = next->open(path, m_controller);
-    if (!read) {
+    Result read;
+    std::unique_ptr<ReferenceDocument> next = ReferenceDocument::open(path, m_controller, read);
+    if (!next) {
         tellFailure(QStringLiteral("Could not open %1: %2").arg(QDir::toNativeSeparators(path), read.errorString()));
         return false;
     }
     // The list lets go of the reference shown before it goes.
-    m_window.showReference(nullptr, nullptr);
+    m_window.showReference(nullptr);
     m_reference = std::move(next);
     showReferenceColumn();
     m_controller.layoutSettings().rememberReference(m_controller.CurrentFile(), path);
@@ -197,9 +198,7 @@ bool TranslationCommands::openReference(const QString &path)
 
 void TranslationCommands::showReferenceColumn()
 {
-    const ReferenceDocument *reference = m_reference.get();
-    m_window.showReference(
-        [this](const StringTable &table) { return referenceTable(table); }, &reference->rules());
+    m_window.showReference(&m_reference->status());
     applyStatusFilter();
     update();
     countLater();
@@ -209,7 +208,7 @@ void TranslationCommands::dropReference()
 {
     if (!m_reference)
         return;
-    m_window.showReference(nullptr, nullptr);
+    m_window.showReference(nullptr);
     m_reference.reset();
     m_lastTable = nullptr;
     m_lastEntry = 0;
@@ -232,16 +231,16 @@ void TranslationCommands::reopenRemembered()
     const QString remembered = m_controller.layoutSettings().referenceFile(m_controller.CurrentFile());
     if (remembered.isEmpty())
         return;
-    auto next = std::make_unique<ReferenceDocument>();
-    const Result read = next->open(remembered, m_controller);
-    if (!read) {
+    Result read;
+    std::unique_ptr<ReferenceDocument> next = ReferenceDocument::open(remembered, m_controller, read);
+    if (!next) {
         // Said beside the file, not in its way: the file itself opened.
         m_window.statusBar()->showMessage(QStringLiteral("The reference %1 could not be opened: %2")
                                               .arg(QDir::toNativeSeparators(remembered), read.errorString()),
                                           MessageMs);
         return;
     }
-    m_window.showReference(nullptr, nullptr);
+    m_window.showReference(nullptr);
     m_reference = std::move(next);
     showReferenceColumn();
 }
@@ -323,7 +322,7 @@ std::vector<TranslationCommands::ListRow> TranslationCommands::listRows(int inde
     const StringTable &table = *m_controller.document().table(index);
     const EntryRules &rules = m_controller.rules();
     TableComparison comparison;
-    comparison.set(&table, &rules, referenceTable(table), &m_reference->rules());
+    comparison.set(&table, &rules, &m_reference->status());
     const int own = table.count();
     const int count = own + comparison.missingCount();
     // The list's own order, by the one display order: missing rows by their names among
@@ -425,7 +424,9 @@ void TranslationCommands::countLater()
 
 QString TranslationCommands::progressText() const
 {
-    return {};
+    if (!m_reference)
+        return {};
+    return translationProgressText(m_reference->status().count(m_controller.document().rawTables()));
 }
 
 void TranslationCommands::showProgress()
@@ -437,20 +438,118 @@ void TranslationCommands::showProgress()
 
 void TranslationCommands::mnuFile_ExportTranslation_Click()
 {
+    if (m_controller.FileOperation())
+        return;
+    UserDialogs::FileRequest request;
+    request.title = QStringLiteral("Export Translation");
+    request.filter = ExportTranslationFilter;
+    request.defaultSuffix = QStringLiteral("po");
+    request.initialFolder = GetFileLocation(m_settings);
+    const QString current = m_controller.CurrentFile();
+    request.fileName = current.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(current).completeBaseName();
+    request.confirmOverwrite = true;
+    const QString path = m_dialogs.saveFileName(&m_window, request);
+    if (!path.isEmpty())
+        exportTranslation(path);
 }
 
 void TranslationCommands::mnuFile_ImportTranslation_Click()
 {
+    if (m_controller.FileOperation())
+        return;
+    UserDialogs::FileRequest request;
+    request.title = QStringLiteral("Import Translation");
+    request.filter = ImportTranslationFilter;
+    request.defaultSuffix = QStringLiteral("po");
+    request.initialFolder = GetFileLocation(m_settings);
+    request.mustExist = true;
+    const QString path = m_dialogs.openFileName(&m_window, request);
+    if (!path.isEmpty())
+        importTranslation(path);
 }
 
-bool TranslationCommands::exportTranslation(const QString &)
+bool TranslationCommands::exportTranslation(const QString &path)
 {
-    return false;
+    if (m_controller.FileOperation())
+        return false;
+    const bool existed = QFileInfo(path).isFile();
+    // With a reference, what a translator translates from and what is done; without one, a
+    // template of the file's own texts.
+    const Result written = quillet::exportTranslation(path, m_controller.document().toRaw(), m_controller.rules(),
+                                                      m_reference ? &m_reference->status() : nullptr);
+    if (!written) {
+        tellFailure(QStringLiteral("Could not export the translation: %1\n\n%2")
+                        .arg(QDir::toNativeSeparators(written.errorString()),
+                             existed ? QStringLiteral("The file on disk is as it was.")
+                                     : QStringLiteral("Nothing was written.")));
+        return false;
+    }
+    m_window.statusBar()->showMessage(
+        QStringLiteral("Exported the translation to %1.").arg(QDir::toNativeSeparators(path)), MessageMs);
+    return true;
 }
 
-bool TranslationCommands::importTranslation(const QString &)
+Result TranslationCommands::placeImported(const QString &path, const RawDocument &document,
+                                          std::vector<TranslationChange> &changes) const
 {
-    return false;
+    // importTranslation() of the core, but that a message without a translation is passed
+    // over before it is placed: an export with a reference writes the reference's tables
+    // the document lacks, untranslated, and placing refuses a table the document lacks,
+    // although an empty text changes nothing wherever it goes.
+    const std::optional<TranslationFormat> format = translationFormatFromPath(path);
+    if (!format)
+        return Result::failure(QStringLiteral("%1: a translation is read from .po, .pot, .xlf or .xliff").arg(path));
+    QByteArray bytes;
+    const Result read = readFileBytes(path, bytes);
+    if (!read)
+        return read.within(path);
+    std::vector<TranslatedText> texts;
+    const Result parsed = readTranslation(*format, bytes, path, texts);
+    if (!parsed)
+        return parsed;
+    texts.erase(std::remove_if(texts.begin(), texts.end(), [](const TranslatedText &text) { return text.target.isEmpty(); }),
+                texts.end());
+    return placeTranslations(texts, path, document, m_controller.rules(), changes);
+}
+
+bool TranslationCommands::importTranslation(const QString &path)
+{
+    if (m_controller.FileOperation())
+        return false;
+    GxtDocument &document = m_controller.document();
+    std::vector<TranslationChange> changes;
+    const Result read = placeImported(path, document.toRaw(), changes);
+    if (!read) {
+        tellFailure(QStringLiteral("Could not import the translation: %1\n\nNothing was changed.")
+                        .arg(QDir::toNativeSeparators(read.errorString())));
+        return false;
+    }
+    if (changes.empty()) {
+        m_window.statusBar()->showMessage(QStringLiteral("The translation changes nothing."), MessageMs);
+        return true;
+    }
+    // Every text in one step: Undo takes the whole import back.
+    std::vector<EntryChange> steps;
+    steps.reserve(changes.size());
+    for (TranslationChange &change : changes) {
+        StringTable *table = document.table(change.table);
+        if (change.row >= 0) {
+            steps.push_back({table, table->at(change.row), change.entry, -1});
+        } else {
+            change.entry.id = document.newEntryId();
+            steps.push_back({table, std::nullopt, change.entry, -1});
+        }
+    }
+    const qsizetype count = qsizetype(steps.size());
+    StringTable *first = steps.front().table;
+    const EntryId firstEntry = steps.front().after->id;
+    m_controller.push(new EntriesCommand(QStringLiteral("Import Translation"), std::move(steps)));
+    m_window.showEntry(first, firstEntry);
+    SaveFileLocation(m_settings, path);
+    m_window.statusBar()->showMessage(count == 1 ? QStringLiteral("Imported 1 text.")
+                                                 : QStringLiteral("Imported %1 texts.").arg(count),
+                                      MessageMs);
+    return true;
 }
 
 } // namespace quillet

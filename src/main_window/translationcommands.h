@@ -1,6 +1,7 @@
 #pragma once
 
 #include "referencedocument.h"
+#include "translationexchange.h"
 #include "stringentry.h"
 
 #include <QObject>
@@ -49,8 +50,6 @@ public:
     // The text `entry` of `table` has in the reference, as the reference reads; nothing
     // without a reference or where the reference has no such entry.
     std::optional<QString> referenceText(const StringTable &table, const StringEntry &entry) const;
-    // The reference's table beside `table`; null without one.
-    const StringTable *referenceTable(const StringTable &table) const;
 
     // Opens `path` as the reference; false, having said why, when it did not open, and then
     // whatever was shown before still is.
@@ -109,6 +108,7 @@ private:
     void applyStatusFilter();
     void showProgress();
     void tellFailure(const QString &text);
+    Result placeImported(const QString &path, const RawDocument &document, std::vector<TranslationChange> &changes) const;
 
     frmMain &m_window;
     DocumentController &m_controller;
