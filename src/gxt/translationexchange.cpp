@@ -169,6 +169,10 @@ Result placeTranslations(const std::vector<TranslatedText> &texts, const QString
         if (const auto twice = placedAt.constFind(text.context); twice != placedAt.cend())
             return fail(QStringLiteral("\"%1\" is translated on line %2 already").arg(text.context).arg(*twice));
         placedAt.insert(text.context, text.line);
+        // An empty text asks for nothing, so it cannot fail to be placed: the units of a table
+        // the document lacks, exported from the reference, come back so.
+        if (text.target.isEmpty())
+            continue;
         StringEntry entry;
         int table = 0;
         int row = -1;
@@ -197,8 +201,6 @@ Result placeTranslations(const std::vector<TranslatedText> &texts, const QString
             if (!keyed)
                 return fail(QStringLiteral("\"%1\" cannot be placed: %2").arg(text.context, keyed.errorString()));
         }
-        if (text.target.isEmpty())
-            continue;
         QString units;
         const Result encoded = rules.encodeValue(text.target, units);
         if (!encoded)

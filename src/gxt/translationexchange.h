@@ -73,7 +73,8 @@ struct TranslationChange {
 };
 
 // Where each translation goes in `document`: by context, through `rules`, each text encoded
-// as the entry's value would be. An empty text leaves its entry as it is (untranslated).
+// as the entry's value would be. An empty text leaves its entry as it is (untranslated) and
+// is not placed at all (the reference's entries of a table the document lacks come so).
 // A text equal to the entry's own changes nothing and is not listed. A context of a key the
 // table lacks adds the entry to that table. Fails, naming `fileName` and the line, at the
 // first context that names no table of the document or cannot be a key, and at the first

@@ -193,5 +193,49 @@ check "diff across layouts" 1 "$(status "$tool" diff "$dir/tabled.gxt" "$dir/has
 check "diff of a damaged file" 2 "$(status "$tool" diff "$dir/hashed.gxt" "$dir/k13.gxt")"
 check "diff of one file" 2 "$(status "$tool" diff "$dir/hashed.gxt")"
 
+# lint: one line a problem; 0 clean, 1 problems, 2 trouble. A translation against its
+# reference adds the codes that differ from the reference's.
+printf '{layout tabled 16}\n{table MAIN}\n[YES]\n~r~Yes ~1~\n[NO]\nNo\n[GONE]\nBye\n{table EXTRA}\n[HI]\nHi~n~there\n' > "$dir/en.txt"
+printf '{layout tabled 16}\n{table MAIN}\n[YES]\n~r~Oui\n[NO]\nNo\n[NEW]\nNeu \n{table EXTRA}\n[HI]\nSalut~n~toi\xe2\x9f\xa80950\xe2\x9f\xa9 ~\n' > "$dir/fr.txt"
+"$tool" import "$dir/en.txt" -o "$dir/en.gxt"
+"$tool" import "$dir/fr.txt" -o "$dir/fr.gxt"
+check "lint of a clean file" 0 "$(status "$tool" lint "$dir/en.gxt")"
+check "lint lines" "$(printf 'MAIN/NEW: whitespace at the end\nMAIN/YES: codes differ from the reference: ~1~ missing\nEXTRA/HI: unbalanced ~ at character 14')" \
+  "$("$tool" lint "$dir/fr.gxt" --reference "$dir/en.gxt")"
+check "lint of problems" 1 "$(status "$tool" lint "$dir/fr.gxt" --reference "$dir/en.gxt")"
+check "lint without a reference leaves the codes alone" "$(printf 'MAIN/NEW: whitespace at the end\nEXTRA/HI: unbalanced ~ at character 14')" \
+  "$("$tool" lint "$dir/fr.gxt")"
+check "a flat file's entries by key alone" "NO: whitespace at the start" \
+  "$(printf '[NO]\n No\n' > "$dir/flatlint.txt"; "$tool" import "$dir/flatlint.txt" -o "$dir/flatlint.gxt"; "$tool" lint "$dir/flatlint.gxt")"
+check "lint of a missing file" 2 "$(status "$tool" lint "$dir/none.gxt")"
+check "lint with a missing reference" 2 "$(status "$tool" lint "$dir/fr.gxt" --reference "$dir/none.gxt")"
+check "lint names the file" "quillet-gxt: $dir/k13.gxt:" "$("$tool" lint "$dir/k13.gxt" 2>&1 | grep -o "^quillet-gxt: $dir/k13.gxt:")"
+
+# PO and XLIFF: out and back without an edit gives the very bytes; msgfmt takes the PO; an
+# import that cannot store a message writes nothing.
+for f in po xlf pot; do
+  check "export $f" 0 "$(status "$tool" export "$dir/fr.gxt" --reference "$dir/en.gxt" -o "$dir/fr.$f")"
+  check "import $f" 0 "$(status "$tool" import "$dir/fr.$f" --into "$dir/fr.gxt" -o "$dir/fr-back-$f.gxt")"
+  check "round trip through $f" same "$(same "$dir/fr.gxt" "$dir/fr-back-$f.gxt")"
+done
+check "po context and texts" "$(printf 'msgctxt "MAIN/YES"\nmsgid "~r~Yes ~1~"\nmsgstr "~r~Oui"')" "$(grep -A2 'msgctxt "MAIN/YES"' "$dir/fr.po")"
+check "po comment" '#. codes differ from the reference: ~1~ missing' "$(grep -B1 'msgctxt "MAIN/YES"' "$dir/fr.po" | head -n 1)"
+check "xliff placeholders" '<target state="needs-review-translation"><ph id="1">~r~</ph>Oui</target>' "$(grep -o '<target state="needs-review.*</target>' "$dir/fr.xlf")"
+if command -v msgfmt >/dev/null; then
+  check "msgfmt --check takes the po" 0 "$(status msgfmt --check -o /dev/null "$dir/fr.po")"
+  check "msgfmt --check takes the pot" 0 "$(status msgfmt --check -o /dev/null "$dir/fr.pot")"
+fi
+sed 's/msgstr "~r~Oui"/msgstr "~r~Oui \xc4\x85"/' "$dir/fr.po" > "$dir/bad.po"
+cp "$dir/en.gxt" "$dir/kept.gxt"
+check "import of a message the file cannot hold" 1 "$(status "$tool" import "$dir/bad.po" --into "$dir/fr.gxt" -o "$dir/kept.gxt")"
+check "the output stays as it was" same "$(same "$dir/en.gxt" "$dir/kept.gxt")"
+check "the refusal names the line" "quillet-gxt: $dir/bad.po: line $(grep -n 'msgctxt "MAIN/YES"' "$dir/bad.po" | cut -d: -f1): the translation of MAIN/YES cannot be stored" \
+  "$("$tool" import "$dir/bad.po" --into "$dir/fr.gxt" -o "$dir/kept.gxt" 2>&1 | cut -d: -f1-4)"
+sed 's/msgstr "~r~Oui"/msgstr "~r~Oui!"/' "$dir/fr.po" > "$dir/edit.po"
+"$tool" import "$dir/edit.po" --into "$dir/fr.gxt" -o "$dir/edited.gxt"
+check "an edit lands in its entry alone" 'changed: MAIN/YES = "~r~Oui" -> "~r~Oui!"' "$("$tool" diff "$dir/fr.gxt" "$dir/edited.gxt")"
+check "import without --into" 2 "$(status "$tool" import "$dir/fr.po" -o "$dir/x.gxt")"
+check "--reference with a text form" 2 "$(status "$tool" export "$dir/fr.gxt" --reference "$dir/en.gxt" -o "$dir/x.txt")"
+
 echo "$passed passed, $failures failed"
 [ "$failures" -eq 0 ]
