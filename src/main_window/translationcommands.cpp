@@ -3,7 +3,6 @@
 #include "appidentity.h"
 #include "displayorder.h"
 #include "documentcontroller.h"
-#include "fileio.h"
 #include "filelocation.h"
 #include "frmmain.h"
 #include "gxtdocument.h"
@@ -489,36 +488,13 @@ bool TranslationCommands::exportTranslation(const QString &path)
     return true;
 }
 
-Result TranslationCommands::placeImported(const QString &path, const RawDocument &document,
-                                          std::vector<TranslationChange> &changes) const
-{
-    // importTranslation() of the core, but that a message without a translation is passed
-    // over before it is placed: an export with a reference writes the reference's tables
-    // the document lacks, untranslated, and placing refuses a table the document lacks,
-    // although an empty text changes nothing wherever it goes.
-    const std::optional<TranslationFormat> format = translationFormatFromPath(path);
-    if (!format)
-        return Result::failure(QStringLiteral("%1: a translation is read from .po, .pot, .xlf or .xliff").arg(path));
-    QByteArray bytes;
-    const Result read = readFileBytes(path, bytes);
-    if (!read)
-        return read.within(path);
-    std::vector<TranslatedText> texts;
-    const Result parsed = readTranslation(*format, bytes, path, texts);
-    if (!parsed)
-        return parsed;
-    texts.erase(std::remove_if(texts.begin(), texts.end(), [](const TranslatedText &text) { return text.target.isEmpty(); }),
-                texts.end());
-    return placeTranslations(texts, path, document, m_controller.rules(), changes);
-}
-
 bool TranslationCommands::importTranslation(const QString &path)
 {
     if (m_controller.FileOperation())
         return false;
     GxtDocument &document = m_controller.document();
     std::vector<TranslationChange> changes;
-    const Result read = placeImported(path, document.toRaw(), changes);
+    const Result read = quillet::importTranslation(path, document.toRaw(), m_controller.rules(), changes);
     if (!read) {
         tellFailure(QStringLiteral("Could not import the translation: %1\n\nNothing was changed.")
                         .arg(QDir::toNativeSeparators(read.errorString())));

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "referencedocument.h"
-#include "translationexchange.h"
 #include "stringentry.h"
 
 #include <QObject>
@@ -108,7 +107,6 @@ private:
     void applyStatusFilter();
     void showProgress();
     void tellFailure(const QString &text);
-    Result placeImported(const QString &path, const RawDocument &document, std::vector<TranslationChange> &changes) const;
 
     frmMain &m_window;
     DocumentController &m_controller;

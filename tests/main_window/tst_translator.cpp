@@ -235,9 +235,35 @@ private Q_SLOTS:
         translation().setStatusFilter(TranslationCommands::Untranslated);
         QCOMPARE(shownNames(), QStringList{"HOUSE"});
         QCOMPARE(entries->text(), QStringLiteral("1 of 3 entries"));
-        // A row the filter hides comes back as soon as it matches: an edit to it.
+        // A translated entry leaves a list of the untranslated ones, and Undo brings it back
+        // to its place in the list's order, down as well as up.
         filter->clear();
+        w->listProxy().setSortOrder(Descending);
+        QCOMPARE(names(*w), (QStringList{"HOUSE"}));
+        StringTable &table = w->table();
+        const auto rowNamed = [&](const char *name) {
+            for (int row = 0; row < table.count(); ++row) {
+                if (w->controller().rules().keyText(table.at(row)) == QLatin1String(name))
+                    return row;
+            }
+            return -1;
+        };
+        const int house = rowNamed("HOUSE");
+        const int carRow = rowNamed("CAR1");
+        StringEntry car = table.at(carRow);
+        StringEntry translated = table.at(house);
+        QVERIFY(w->controller().rules().encodeValue(QStringLiteral("maison"), translated.units));
+        w->controller().push(new EntriesCommand(QStringLiteral("Edit"), {EntryChange{&table, table.at(house), translated, -1}}));
+        QCOMPARE(names(*w), QStringList());
+        QVERIFY(w->controller().rules().encodeValue(QStringLiteral("Car"), car.units));
+        w->controller().push(new EntriesCommand(QStringLiteral("Edit"), {EntryChange{&table, table.at(carRow), car, -1}}));
+        QCOMPARE(names(*w), QStringList{"CAR1"});
+        w->controller().undoStack().undo();
+        w->controller().undoStack().undo();
+        QCOMPARE(names(*w), QStringList{"HOUSE"});
         translation().setStatusFilter(TranslationCommands::AllEntries);
+        QCOMPARE(names(*w), (QStringList{"SAFE", "HOUSE", "CAR1", "BIKE"}));
+        w->listProxy().setSortOrder(Ascending);
         QCOMPARE(shownNames(), (QStringList{"BIKE", "CAR1", "HOUSE", "SAFE"}));
         QCOMPARE(entries->text(), QStringLiteral("3 entries, 1 missing"));
         // Down from the box goes on to the list.
