@@ -520,6 +520,46 @@ private:
     bool m_ready = false;
 };
 
+// A keystroke in the filter box: the list's proxy over the table, sorted by name, filtered by
+// the two characters typed so far, after the first; its cost is what typing costs per key.
+class FilterSession : public Session
+{
+public:
+    explicit FilterSession(const BenchTable &table)
+    {
+        hasUntimedSteps = true;
+        m_ready = loadDocument(table, m_document, m_error);
+        m_rules.emplace(m_document.format(), m_document.bits(), *CharacterNumbering::defaultFor(m_document.format()),
+                        m_document.keyHash());
+        m_model.setRules(*m_rules);
+        m_model.setTable(m_document.table(0));
+        m_proxy.setSourceModel(&m_model);
+    }
+    bool ready(QString &error) const
+    {
+        error = m_error;
+        return m_ready;
+    }
+    void prepare() override { m_proxy.setFilterText(QStringLiteral("e")); }
+    bool run(QString &error) override
+    {
+        m_proxy.setFilterText(QStringLiteral("er"));
+        if (m_proxy.rowCount() >= m_model.rowCount()) {
+            error = QStringLiteral("the filter left every row");
+            return false;
+        }
+        return true;
+    }
+
+private:
+    GxtDocument m_document;
+    std::optional<EntryRules> m_rules;
+    StringTableModel m_model;
+    StringListProxy m_proxy;
+    QString m_error;
+    bool m_ready = false;
+};
+
 // A header click in the core: the list's proxy over the table re-sorted by one column while
 // sorted by the other, the other column's order restored between runs.
 class SortSession : public Session
@@ -634,6 +674,7 @@ void registerCoreCases()
     const BenchTable &largest = benchTable("largest");
     cases.push_back({"sort_by_value/largest", {}, Target::None, 0, nullptr, starter<SortSession>(largest, int(ByValue))});
     cases.push_back({"sort_by_name/largest", {}, Target::None, 0, nullptr, starter<SortSession>(largest, int(ByName))});
+    cases.push_back({"filter_keystroke/largest", {}, Target::None, 0, nullptr, starter<FilterSession>(largest)});
     // The tool's check of the largest flat table against its run on an empty table, which is
     // what starting the tool costs.
     cases.push_back({"tool_check/largest", "tool_check/empty", Target::RatioToFloor, 3.0, &largest,

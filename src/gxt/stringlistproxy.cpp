@@ -61,11 +61,46 @@ void StringListProxy::indexPositions()
     }
 }
 
+bool StringListProxy::accepts(int sourceRow) const
+{
+    if (m_rowFilter && !m_rowFilter(sourceRow))
+        return false;
+    if (m_filterText.isEmpty())
+        return true;
+    const int columns = m_model->columnCount();
+    for (int column = 0; column < columns; ++column) {
+        if (m_model->text(sourceRow, column).contains(m_filterText, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+void StringListProxy::setRowFilter(RowFilter filter)
+{
+    m_rowFilter = std::move(filter);
+    reorder();
+}
+
+void StringListProxy::setFilterText(const QString &text)
+{
+    if (text == m_filterText)
+        return;
+    m_filterText = text;
+    reorder();
+}
+
+void StringListProxy::refilter()
+{
+    reorder();
+}
+
 void StringListProxy::sortRows()
 {
     const int count = m_model ? m_model->rowCount() : 0;
     m_rows.resize(size_t(count));
     std::iota(m_rows.begin(), m_rows.end(), 0);
+    if (count > 0 && isFiltering())
+        m_rows.erase(std::remove_if(m_rows.begin(), m_rows.end(), [this](int row) { return !accepts(row); }), m_rows.end());
     const auto less = [this](int a, int b) { return before(a, b); };
     // A table often stands in its list's order already: one pass tells.
     if (m_sorted && !std::is_sorted(m_rows.begin(), m_rows.end(), less))
@@ -229,13 +264,19 @@ void StringListProxy::sourceRowsInserted(const QModelIndex &parent, int first, i
             row += added;
     }
     indexPositions();
-    for (int row = first; row <= last; ++row) {
-        const int at = placeOf(row, -1);
-        beginInsertRows(QModelIndex(), at, at);
-        m_rows.insert(m_rows.begin() + at, row);
-        indexPositions();
-        endInsertRows();
-    }
+    for (int row = first; row <= last; ++row)
+        showRow(row);
+}
+
+void StringListProxy::showRow(int row)
+{
+    if (!accepts(row))
+        return;
+    const int at = placeOf(row, -1);
+    beginInsertRows(QModelIndex(), at, at);
+    m_rows.insert(m_rows.begin() + at, row);
+    indexPositions();
+    endInsertRows();
 }
 
 void StringListProxy::sourceRowsAboutToBeRemoved(const QModelIndex &parent, int first, int last)
@@ -281,25 +322,43 @@ void StringListProxy::sourceDataChanged(const QModelIndex &topLeft, const QModel
         return;
     const bool mayMove = m_sorted && topLeft.column() <= m_sortKey && m_sortKey <= bottomRight.column();
     for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
-        if (size_t(row) >= m_positions.size() || m_positions[size_t(row)] < 0)
+        if (size_t(row) >= m_positions.size())
             continue;
-        int at = m_positions[size_t(row)];
-        if (mayMove) {
-            // Out of its place among the others, it moves to where it now belongs: `target`
-            // among the rows without it, which is before the old row `destination`.
-            const int target = placeOf(row, at);
-            if (target != at) {
-                const int destination = target > at ? target + 1 : target;
-                beginMoveRows(QModelIndex(), at, at, QModelIndex(), destination);
-                m_rows.erase(m_rows.begin() + at);
-                m_rows.insert(m_rows.begin() + target, row);
-                indexPositions();
-                endMoveRows();
-                at = target;
-            }
+        if (m_positions[size_t(row)] < 0) {
+            // Hidden by the filter until now: it may be what the filter looks for.
+            if (isFiltering())
+                showRow(row);
+            continue;
         }
-        Q_EMIT dataChanged(index(at, topLeft.column()), index(at, bottomRight.column()), roles);
+        const int at = followChange(row, m_positions[size_t(row)], mayMove);
+        if (at >= 0)
+            Q_EMIT dataChanged(index(at, topLeft.column()), index(at, bottomRight.column()), roles);
     }
+}
+
+int StringListProxy::followChange(int row, int at, bool mayMove)
+{
+    if (isFiltering() && !accepts(row)) {
+        beginRemoveRows(QModelIndex(), at, at);
+        m_rows.erase(m_rows.begin() + at);
+        indexPositions();
+        endRemoveRows();
+        return -1;
+    }
+    if (!mayMove)
+        return at;
+    // Out of its place among the others, it moves to where it now belongs: `target` among
+    // the rows without it, which is before the old row `destination`.
+    const int target = placeOf(row, at);
+    if (target != at) {
+        const int destination = target > at ? target + 1 : target;
+        beginMoveRows(QModelIndex(), at, at, QModelIndex(), destination);
+        m_rows.erase(m_rows.begin() + at);
+        m_rows.insert(m_rows.begin() + target, row);
+        indexPositions();
+        endMoveRows();
+    }
+    return target;
 }
 
 } // namespace quillet

@@ -3,7 +3,9 @@
 #include "displayorder.h"
 
 #include <QAbstractProxyModel>
+#include <QString>
 
+#include <functional>
 #include <vector>
 
 namespace quillet {
@@ -19,6 +21,12 @@ class StringTableModel;
 // already in order in one pass, which is what a table of hashed keys shown by their hashes
 // is. Rows that change move to their places as they change; views and their selections
 // follow, as with any proxy.
+//
+// It filters too: the list shows only the rows whose text in some column holds the filter
+// text (letter case aside) and that the row filter keeps. A row that changes is asked
+// again, so an entry the user just translated leaves a list of the untranslated ones.
+// Sorting and filtering are one pass over the rows, and the sort keys are the model's
+// either way: a filter costs a test of each row, not a second model.
 class StringListProxy : public QAbstractProxyModel
 {
     Q_OBJECT
@@ -40,6 +48,18 @@ public:
     void setSortOrder(int order);
     // What a view's sorting asks for: by that column in that direction.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+    // Whether the list shows a source row; null keeps every row.
+    using RowFilter = std::function<bool(int sourceRow)>;
+    void setRowFilter(RowFilter filter);
+    // Text that some column of a shown row holds, letter case aside; empty shows every row.
+    void setFilterText(const QString &text);
+    QString filterText() const { return m_filterText; }
+    bool isFiltering() const { return !m_filterText.isEmpty() || m_rowFilter != nullptr; }
+    bool accepts(int sourceRow) const;
+    // The row filter's answers may have changed: the rows follow, the views' selections
+    // staying with the entries that are still shown.
+    void refilter();
 
     // The file-order row of a list row, and back; -1 for none.
     int sourceRow(int row) const;
@@ -66,6 +86,12 @@ private:
     void reorder();
     void sortRows();
     void indexPositions();
+    // A shown row `row` was given another text or status, at list row `at`: it leaves the
+    // list, or moves to its place where its sort text may have changed. Returns its list
+    // row afterwards, -1 when it left.
+    int followChange(int row, int at, bool mayMove);
+    // A hidden row now accepted comes into the list at its place.
+    void showRow(int row);
     // Where source row `row` belongs among the list's rows, counted as if the row at list
     // position `skip` (its own, or -1) were not there.
     int placeOf(int row, int skip) const;
@@ -78,6 +104,8 @@ private:
     StringTableModel *m_model = nullptr;
     std::vector<int> m_rows;      // by list row: the source row
     std::vector<int> m_positions; // by source row: the list row
+    RowFilter m_rowFilter;
+    QString m_filterText;
     bool m_sorted = true;
     int m_sortKey = ByName;
     int m_sortOrder = Ascending;

@@ -22,6 +22,7 @@ void StringTableModel::setTable(StringTable *table)
     dropKeys();
     if (m_table)
         connectTable();
+    compareAnew();
     endResetModel();
 }
 
@@ -30,7 +31,68 @@ void StringTableModel::setRules(const EntryRules &rules)
     beginResetModel();
     m_rules.emplace(rules);
     dropKeys();
+    compareAnew();
     endResetModel();
+}
+
+void StringTableModel::setReference(const TranslationStatus *reference)
+{
+    beginResetModel();
+    m_reference = reference;
+    dropKeys();
+    compareAnew();
+    endResetModel();
+    Q_EMIT headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+}
+
+void StringTableModel::compareAnew()
+{
+    // Only inside a reset: the rows may all change.
+    m_comparison.set(m_table, m_rules ? &*m_rules : nullptr, m_reference);
+    m_missingRows = m_table ? m_comparison.missingCount() : 0;
+}
+
+void StringTableModel::updateMissingRows()
+{
+    if (!m_comparison.updateMissing())
+        return;
+    const int first = tableRows();
+    if (m_missingRows > 0) {
+        beginRemoveRows(QModelIndex(), first, first + m_missingRows - 1);
+        for (DisplayKeys &keys : m_keys) {
+            for (int row = first + m_missingRows - 1; row >= first; --row)
+                keys.remove(row);
+        }
+        m_missingRows = 0;
+        endRemoveRows();
+    }
+    const int now = m_comparison.missingCount();
+    if (now > 0) {
+        beginInsertRows(QModelIndex(), first, first + now - 1);
+        m_missingRows = now;
+        for (DisplayKeys &keys : m_keys) {
+            for (int row = first; row < first + now; ++row)
+                keys.insert(row);
+        }
+        endInsertRows();
+    }
+}
+
+int StringTableModel::tableRows() const
+{
+    return m_table ? m_table->count() : 0;
+}
+
+const MissingEntry *StringTableModel::missingEntry(int row) const
+{
+    return isMissingRow(row) ? &m_comparison.missing(row - tableRows()) : nullptr;
+}
+
+ListStatus StringTableModel::status(int row) const
+{
+    if (isMissingRow(row))
+        return ListStatus::Missing;
+    return m_comparison.status(row);
 }
 
 void StringTableModel::dropKeys()
@@ -45,29 +107,37 @@ void StringTableModel::connectTable()
     connect(table, &StringTable::entriesAboutToBeInserted, this,
             [this](int first, int last) { beginInsertRows(QModelIndex(), first, last); });
     connect(table, &StringTable::entriesInserted, this, [this](int first, int last) {
+        m_comparison.rowsInserted(first, last);
         for (DisplayKeys &keys : m_keys) {
             for (int row = first; row <= last; ++row)
                 keys.insert(row);
         }
         endInsertRows();
+        updateMissingRows();
     });
     connect(table, &StringTable::entriesAboutToBeRemoved, this,
             [this](int first, int last) { beginRemoveRows(QModelIndex(), first, last); });
     connect(table, &StringTable::entriesRemoved, this, [this](int first, int last) {
+        m_comparison.rowsRemoved(first, last);
         for (DisplayKeys &keys : m_keys) {
             for (int row = last; row >= first; --row)
                 keys.remove(row);
         }
         endRemoveRows();
+        updateMissingRows();
     });
     connect(table, &StringTable::entryChanged, this, [this](int row) {
+        m_comparison.rowChanged(row);
         for (DisplayKeys &keys : m_keys)
             keys.update(row);
-        Q_EMIT dataChanged(index(row, NameColumn), index(row, ValueColumn));
+        Q_EMIT dataChanged(index(row, NameColumn), index(row, columnCount() - 1));
+        // A key given another name may stand beside another reference entry now.
+        updateMissingRows();
     });
     connect(table, &StringTable::aboutToBeReset, this, [this] { beginResetModel(); });
     connect(table, &StringTable::reset, this, [this] {
         dropKeys();
+        compareAnew();
         endResetModel();
     });
     // A table going away takes its rows with it.
@@ -75,26 +145,40 @@ void StringTableModel::connectTable()
         beginResetModel();
         m_table = nullptr;
         dropKeys();
+        compareAnew();
         endResetModel();
     });
 }
 
 int StringTableModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() || !m_table ? 0 : m_table->count();
+    return parent.isValid() || !m_table ? 0 : m_table->count() + m_missingRows;
 }
 
 int StringTableModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : 2;
+    return parent.isValid() ? 0 : m_reference ? 3 : 2;
 }
 
 QString StringTableModel::text(int row, int column) const
 {
-    if (!m_table || !m_rules || row < 0 || row >= m_table->count())
+    if (!m_table || !m_rules || row < 0 || row >= rowCount())
         return {};
+    if (row >= m_table->count()) {
+        const int missing = row - m_table->count();
+        if (column == NameColumn)
+            return m_comparison.missingName(missing);
+        return column == ReferenceColumn ? m_comparison.missing(missing).referenceText : QString();
+    }
     const StringEntry &entry = m_table->at(row);
-    return column == NameColumn ? m_rules->keyText(entry) : m_rules->valueText(entry);
+    switch (column) {
+    case NameColumn:
+        return m_rules->keyText(entry);
+    case ReferenceColumn:
+        return m_comparison.referenceText(row);
+    default:
+        return m_rules->valueText(entry);
+    }
 }
 
 EntryId StringTableModel::idAt(int row) const
@@ -111,11 +195,30 @@ QVariant StringTableModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    if (role == EntryIdRole)
-        return QVariant::fromValue(idAt(index.row()));
-    if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole)
+    const int row = index.row();
+    switch (role) {
+    case EntryIdRole:
+        return QVariant::fromValue(idAt(row));
+    case StatusRole:
+        return int(status(row));
+    case ProblemsRole:
+        return isMissingRow(row) ? QStringList() : m_comparison.problems(row);
+    case MissingRole:
+        return isMissingRow(row);
+    case Qt::ToolTipRole:
+        // The Name says what is wrong with the entry; the texts show themselves whole.
+        if (index.column() == NameColumn && !isMissingRow(row)) {
+            const QStringList problems = m_comparison.problems(row);
+            if (!problems.isEmpty())
+                return problems.join(u'\n');
+        }
+        return text(row, index.column());
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return text(row, index.column());
+    default:
         return {};
-    return text(index.row(), index.column());
+    }
 }
 
 QVariant StringTableModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -126,6 +229,8 @@ QVariant StringTableModel::headerData(int section, Qt::Orientation orientation, 
         return QStringLiteral("Name");
     if (section == ValueColumn)
         return QStringLiteral("Value");
+    if (section == ReferenceColumn && m_reference)
+        return QStringLiteral("Reference");
     return {};
 }
 

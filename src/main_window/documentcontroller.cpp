@@ -58,10 +58,11 @@ void DocumentController::rebuildRules()
     m_rules.emplace(m_document.format(), m_document.bits(), *m_numbering, m_document.keyHash(), &m_names);
 }
 
-void DocumentController::chooseNumbering(const QString &path, const RawDocument &raw, QStringList &warnings)
+std::shared_ptr<const CharacterNumbering> DocumentController::numberingOf(const QString &path, const RawDocument &raw,
+                                                                          QStringList &warnings, QString &choice) const
 {
     const GxtFormat &format = *raw.format;
-    QString choice = m_layoutSettings.numberingChoice(path);
+    choice = m_layoutSettings.numberingChoice(path);
     if (choice.isEmpty()) {
         std::vector<const RawTable *> tables;
         for (const RawTable &table : raw.tables)
@@ -78,7 +79,13 @@ void DocumentController::chooseNumbering(const QString &path, const RawDocument 
                             .arg(QDir::toNativeSeparators(made.errorString()), numbering->title()));
         choice = numbering->name();
     }
-    m_numbering = std::move(numbering);
+    return numbering;
+}
+
+void DocumentController::chooseNumbering(const QString &path, const RawDocument &raw, QStringList &warnings)
+{
+    QString choice;
+    m_numbering = numberingOf(path, raw, warnings, choice);
     m_numberingChoice = choice;
 }
 
@@ -204,6 +211,27 @@ Result DocumentController::open(const QString &path, const FileOperationHooks &h
     Q_EMIT documentReset();
     Q_EMIT currentFileChanged(m_currentFile);
     return result;
+}
+
+Result DocumentController::readBeside(const QString &path, GxtDocument &document,
+                                      std::shared_ptr<const CharacterNumbering> &numbering)
+{
+    LoadedFile loaded;
+    Result result = readForLoad(path, loaded);
+    if (!result)
+        return result;
+    QStringList notes;
+    if (loaded.raw.format->storesHashes()) {
+        readRememberedKeyNames(notes);
+        const KeyNames *names = m_loadedNames && !m_loadedNames->isEmpty() ? &*m_loadedNames : nullptr;
+        loaded.raw.hash = &chooseKeyHash(loaded.raw, names);
+    }
+    QString choice;
+    numbering = numberingOf(path, loaded.raw, notes, choice);
+    document.assign(std::move(loaded.raw), std::move(loaded.pending));
+    Result read;
+    read.addWarnings(notes);
+    return read;
 }
 
 Result DocumentController::save(const QString &path, const FileOperationHooks &hooks)

@@ -72,6 +72,15 @@ public:
     // would open without the entries that point outside their texts, salvageOffer() says
     // which; `leaveOutBroken` opens it so, and the document then differs from the file.
     Result open(const QString &path, const FileOperationHooks &hooks = {}, bool leaveOutBroken = false);
+    // Reads the file at `path` as open() reads one (its layout, the key hash its keys were
+    // made by, the numbering remembered for it or the one its texts read best in) into
+    // `document` and `numbering`, for a file shown beside the open one. Nothing of the open
+    // document changes; on failure neither does `document`. The result's warnings are what
+    // could not be read of the settings.
+    Result readBeside(const QString &path, GxtDocument &document, std::shared_ptr<const CharacterNumbering> &numbering);
+    // The key names hashed keys show by, for whatever shows a file beside the open one.
+    const KeyNames &keyNames() const { return m_names; }
+
     // "3 entries of table MAIN point outside its texts and cannot be read.", after an open
     // that failed so; empty otherwise.
     const QString &salvageOffer() const { return m_salvageOffer; }
@@ -111,6 +120,8 @@ private:
     // texts read best in; a remembered map that cannot be read is noted in `warnings` and the
     // format's own numbering used.
     void chooseNumbering(const QString &path, const RawDocument &raw, QStringList &warnings);
+    std::shared_ptr<const CharacterNumbering> numberingOf(const QString &path, const RawDocument &raw,
+                                                          QStringList &warnings, QString &choice) const;
     // The remembered key name list, read once; a list that cannot be read is noted.
     void readRememberedKeyNames(QStringList &warnings);
 

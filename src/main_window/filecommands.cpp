@@ -11,6 +11,7 @@
 #include "keyhash.h"
 #include "recentfiles.h"
 #include "stringlistproxy.h"
+#include "translationcommands.h"
 #include "userdialogs.h"
 
 #include <QDir>
@@ -150,6 +151,7 @@ bool FileCommands::OpenGxtFile(const QString &path)
     SaveFileLocation(m_settings, path);
     remember(path);
     tellWarnings(path, result.warnings());
+    m_window.translationCommands().reopenRemembered();
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "gxtdocument.h"
 #include "gxtformat.h"
 #include "listcolumns.h"
+#include "listdelegate.h"
 #include "numberingchoice.h"
 #include "numberingcommands.h"
 #include "stringcommands.h"
@@ -17,6 +18,7 @@
 #include "stringtable.h"
 #include "stringtablemodel.h"
 #include "tablecommands.h"
+#include "translationcommands.h"
 #include "ui_frmmain.h"
 #include "userdialogs.h"
 #include "windowplaces.h"
@@ -92,6 +94,8 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
     // exactly where the form puts them.
     centralWidget()->setMinimumSize(MinimumClientSize);
     auto *places = new ControlPlaces(centralWidget(), DesignClientSize);
+    places->add(m_ui->txtFilter, Follow::Width);
+    places->add(m_ui->cboStatusFilter, Follow::Right);
     places->add(m_ui->lvStrings, Follow::Width | Follow::Height);
     places->add(m_ui->lvBlank, Follow::Width | Follow::Height);
     setWindowIcon(applicationIcon());
@@ -118,6 +122,7 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
     fitColumns(nameColumnWidth(*list));
     list->installEventFilter(this);
     list->viewport()->installEventFilter(this);
+    list->setItemDelegate(new ListDelegate(list));
 
     // The header's clicks sort through the list's proxy, as the list's own rule says.
     QHeaderView *header = list->header();
@@ -142,6 +147,9 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
                                         m_ui->mnuTables_Delete);
     m_findCommands = new FindCommands(*this, *m_controller, *m_dialogs, m_ui->mnuStrings);
     setUpStatusBar();
+    m_translationCommands = new TranslationCommands(*this, *m_controller, *m_dialogs, *m_settings, m_ui->mnuFile,
+                                                    m_ui->mnuFile_Sep2, m_ui->mnuEdit, m_ui->mnuStrings,
+                                                    m_ui->txtFilter, m_ui->cboStatusFilter, m_translationStatus);
     NumberingActions numberingActions;
     numberingActions.builtIn = {{NumberingChoice::Windows1252, m_ui->mnuFile_Numbering_Windows1252},
                                 {NumberingChoice::Western, m_ui->mnuFile_Numbering_Western},
@@ -169,6 +177,8 @@ frmMain::frmMain(UserDialogs *dialogs, SettingsStore *settings, QWidget *parent)
     connect(ui.mnuStrings_Add, &QAction::triggered, m_stringCommands, &StringCommands::mnuStrings_Add_Click);
     connect(ui.mnuStrings_Edit, &QAction::triggered, m_stringCommands, &StringCommands::mnuStrings_Edit_Click);
     connect(ui.mnuStrings_Delete, &QAction::triggered, m_stringCommands, &StringCommands::mnuStrings_Delete_Click);
+    connect(m_translationCommands->mnuStrings_AddMissing, &QAction::triggered, m_stringCommands,
+            &StringCommands::mnuStrings_AddMissing_Click);
     connect(ui.mnuTables_GoTo, &QAction::triggered, m_tableCommands, &TableCommands::mnuTables_GoTo_Click);
     connect(ui.mnuTables_Next, &QAction::triggered, m_tableCommands, &TableCommands::mnuTables_Next_Click);
     connect(ui.mnuTables_Previous, &QAction::triggered, m_tableCommands, &TableCommands::mnuTables_Previous_Click);
@@ -204,6 +214,9 @@ void frmMain::setUpStatusBar()
     };
     m_entriesStatus = label("lblEntries");
     showEntryCount();
+    // The translation's progress, while a reference is open.
+    m_translationStatus = label("lblTranslation");
+    m_translationStatus->hide();
     m_tableStatus = label("lblTable");
     m_formatStatus = label("lblFormat");
     m_modifiedStatus = label("lblModified");
@@ -238,10 +251,19 @@ void frmMain::setUpStatusBar()
 
 void frmMain::showEntryCount()
 {
-    const int shown = m_proxy->rowCount();
-    const int all = m_model->rowCount();
-    m_entriesStatus->setText(shown == all ? countOf(all, "entry", "entries")
-                                          : QStringLiteral("%1 of %2").arg(shown).arg(countOf(all, "entry", "entries")));
+    // The table's own entries; the reference's that it lacks are counted on their own.
+    const int all = m_model->tableRows();
+    int missing = 0;
+    for (int row = all; row < m_model->rowCount(); ++row) {
+        if (m_proxy->listRow(row) >= 0)
+            ++missing;
+    }
+    const int shown = m_proxy->rowCount() - missing;
+    QString text = shown == all ? countOf(all, "entry", "entries")
+                                : QStringLiteral("%1 of %2").arg(shown).arg(countOf(all, "entry", "entries"));
+    if (missing > 0)
+        text += QStringLiteral(", %1 missing").arg(missing);
+    m_entriesStatus->setText(text);
 }
 
 void frmMain::showDocumentStatus()
@@ -433,10 +455,15 @@ void frmMain::showEntry(StringTable *table, EntryId entry)
 std::vector<int> frmMain::listOrder(int tableIndex) const
 {
     const StringTable &shown = *m_controller->document().table(tableIndex);
-    if (&shown == m_model->table()) {
-        std::vector<int> rows(static_cast<size_t>(m_proxy->rowCount()));
-        for (int row = 0; row < m_proxy->rowCount(); ++row)
-            rows[size_t(row)] = m_proxy->sourceRow(row);
+    // Every entry, whatever the filter hides, and none of the rows of missing entries.
+    if (&shown == m_model->table() && !m_proxy->isFiltering()) {
+        std::vector<int> rows;
+        rows.reserve(size_t(shown.count()));
+        for (int row = 0; row < m_proxy->rowCount(); ++row) {
+            const int source = m_proxy->sourceRow(row);
+            if (source < shown.count())
+                rows.push_back(source);
+        }
         return rows;
     }
     std::vector<int> rows;
@@ -452,6 +479,55 @@ std::vector<int> frmMain::listOrder(int tableIndex) const
     for (int row = 0; row < shown.count(); ++row)
         rows[size_t(row)] = row;
     return rows;
+}
+
+void frmMain::showReference(const TranslationStatus *reference)
+{
+    const std::vector<EntryId> selected = selectedEntries();
+    m_model->setReference(reference);
+    // The stand-in list has the same columns, and no rows.
+    m_blankModel->setReference(reference);
+    const bool hashes = m_controller->document().format().storesHashes();
+    fitColumns(nameColumnWidth(*m_ui->lvStrings, hashes ? 9 : 8));
+    selectEntries(&table(), selected);
+    showEntryCount();
+}
+
+int frmMain::currentSourceRow() const
+{
+    const QModelIndex current = m_ui->lvStrings->currentIndex();
+    return current.isValid() ? m_proxy->sourceRow(current.row()) : -1;
+}
+
+void frmMain::showListRow(StringTable *table, int row)
+{
+    const int index = m_controller->document().indexOf(table);
+    if (index < 0)
+        return;
+    showTable(index);
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    if (m_proxy->listRow(row) < 0) {
+        m_ui->txtFilter->clear();
+        m_translationCommands->setStatusFilter(TranslationCommands::AllEntries);
+    }
+    const int listRow = m_proxy->listRow(row);
+    if (listRow < 0)
+        return;
+    const QModelIndex shown = m_proxy->index(listRow, StringTableModel::NameColumn);
+    QTreeView *list = m_ui->lvStrings;
+    list->selectionModel()->setCurrentIndex(shown, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    list->scrollTo(shown);
+}
+
+void frmMain::focusList()
+{
+    QTreeView *list = m_ui->lvStrings;
+    list->setFocus(Qt::OtherFocusReason);
+    if (!list->currentIndex().isValid() && m_proxy->rowCount() > 0) {
+        list->selectionModel()->setCurrentIndex(m_proxy->index(0, StringTableModel::NameColumn),
+                                                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
 }
 
 QWidget *frmMain::listWidget() const
@@ -505,7 +581,10 @@ void frmMain::setFileCommandsEnabled(bool enabled)
     };
     for (QMenu *menu : {m_ui->mnuFile, m_ui->mnuEdit, m_ui->mnuStrings})
         setMenu(menu);
+    m_ui->txtFilter->setEnabled(enabled);
+    m_ui->cboStatusFilter->setEnabled(enabled);
     m_tableCommands->update();
+    m_translationCommands->update();
     // Undo, Redo and Find Next come back only where there is something to take back or look for.
     m_findCommands->update();
 }
@@ -618,6 +697,9 @@ void frmMain::waitUntilExposed()
 void frmMain::lvStrings_ColumnClick(const QString &caption)
 {
     const bool name = caption == QLatin1String("Name");
+    // The list sorts by Name or by Value; the reference's texts are there to read.
+    if (!name && caption != QLatin1String("Value"))
+        return;
     const int key = m_proxy->sortKey();
     if ((name && key == ByName) || (caption == QLatin1String("Value") && key == ByValue)) {
         m_proxy->setSortOrder(m_proxy->sortOrder() == Ascending ? Descending : Ascending);

@@ -3,6 +3,7 @@
 #include "documentcontroller.h"
 #include "fileoperationhooks.h"
 #include "stringentry.h"
+#include "stringtablemodel.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -31,6 +32,7 @@ class StringListProxy;
 class StringTable;
 class StringTableModel;
 class TableCommands;
+class TranslationCommands;
 class UserDialogs;
 
 // The editor's one document window. It shows the controller's document, one table at a
@@ -70,6 +72,7 @@ public:
     NumberingCommands &numberingCommands() { return *m_numberingCommands; }
     TableCommands &tableCommands() { return *m_tableCommands; }
     FindCommands &findCommands() { return *m_findCommands; }
+    TranslationCommands &translationCommands() { return *m_translationCommands; }
 
     // The index of the document's table that the list shows, and the table itself.
     int shownTable() const;
@@ -89,6 +92,17 @@ public:
     // The rows (in file order) of a table as the list shows it in its present sort.
     std::vector<int> listOrder(int table) const;
     StringListProxy &listProxy() const { return *m_proxy; }
+
+    // Shows every table beside its reference table (see StringTableModel::setReference):
+    // the Reference column comes or goes, and the entries selected stay so.
+    void showReference(const TranslationStatus *reference);
+    // The model row of the list's current row, a missing row's included; -1 when none.
+    int currentSourceRow() const;
+    // Shows `table` and makes its model row `row` current and selected, in sight; a row the
+    // filter hides is shown by clearing the filter.
+    void showListRow(StringTable *table, int row);
+    // The keyboard in the list, on its current row or else its first.
+    void focusList();
 
     // Where the right button last went down on the list, in pixels; -1 when no press waits.
     int mouseDownX() const { return MouseDownX; }
@@ -153,9 +167,11 @@ private:
     StringCommands *m_stringCommands;
     TableCommands *m_tableCommands;
     FindCommands *m_findCommands;
+    TranslationCommands *m_translationCommands;
     NumberingCommands *m_numberingCommands;
     QLabel *m_numberingStatus = nullptr;
     QLabel *m_entriesStatus = nullptr;
+    QLabel *m_translationStatus = nullptr;
     QLabel *m_tableStatus = nullptr;
     QLabel *m_formatStatus = nullptr;
     QLabel *m_modifiedStatus = nullptr;

@@ -6,12 +6,48 @@
 #include "gxtformat.h"
 #include "recentfiles.h"
 
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+
 namespace quillet {
 
 namespace {
 const QString KeyNamesGroup = QStringLiteral("Key Names");
 const QString KeyNamesKey = QStringLiteral("File");
+const QString ReferencesGroup = QStringLiteral("References");
+
+QString absolute(const QString &path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+QString referenceKey(const QString &file)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(file.toUtf8(), QCryptographicHash::Sha1).toHex());
+}
 } // namespace
+
+QString LayoutSettings::referenceFile(const QString &path) const
+{
+    if (path.isEmpty())
+        return {};
+    const QString file = absolute(path);
+    const QString stored = m_store.value(ReferencesGroup, referenceKey(file), QString());
+    // The file's own path stands before the reference's, so a digest that two paths share
+    // still gives each only its own.
+    const QString own = file + QLatin1Char('|');
+    return stored.startsWith(own) ? stored.mid(own.size()) : QString();
+}
+
+void LayoutSettings::rememberReference(const QString &path, const QString &reference)
+{
+    if (path.isEmpty())
+        return;
+    const QString file = absolute(path);
+    m_store.setValue(ReferencesGroup, referenceKey(file),
+                     reference.isEmpty() ? QString() : file + QLatin1Char('|') + absolute(reference));
+}
 
 QString LayoutSettings::numberingChoice(const QString &path) const
 {

@@ -13,7 +13,10 @@ class SettingsStore;
 // What the editor remembers about the files it opens: the character numbering each recent
 // file was shown in (see recentfiles.h), and the list of names for hashed keys.
 //
-// In the settings store: group "Key Names", key "File", the path of the name list.
+// In the settings store: group "Key Names", key "File", the path of the name list; group
+// "References", keyed by a digest of a file's absolute path (a path holds characters that
+// settings files read as groups), "FILE|REFERENCE": the reference a translator last had open
+// beside that file.
 class LayoutSettings
 {
 public:
@@ -26,6 +29,11 @@ public:
     QString numberingChoice(const QString &path) const;
     // Remembered while the file is among the recent ones.
     void rememberNumbering(const QString &path, const QString &choice);
+
+    // The reference remembered for the file at `path`; empty when none is.
+    QString referenceFile(const QString &path) const;
+    // An empty `reference` forgets it.
+    void rememberReference(const QString &path, const QString &reference);
 
     QString keyNamesFile() const;
     void rememberKeyNamesFile(const QString &path);

@@ -7,6 +7,7 @@
 #include <QTextLayout>
 #include <QTreeView>
 
+#include <algorithm>
 #include <cmath>
 
 namespace quillet {
@@ -39,6 +40,9 @@ void fitListColumns(QTreeView &list, int nameWidth)
 {
     QHeaderView *header = list.header();
     header->resizeSection(StringTableModel::NameColumn, nameWidth);
+    // Beside a reference, the value and the reference's text share what the Name leaves.
+    if (header->count() > StringTableModel::ReferenceColumn)
+        header->resizeSection(StringTableModel::ValueColumn, std::max(nameWidth, (list.viewport()->width() - nameWidth) / 2));
     header->setStretchLastSection(true);
 }
 

@@ -11,7 +11,8 @@ namespace quillet {
 int nameColumnWidth(const QTreeView &list, int characters = 8);
 
 // Gives the Name column `nameWidth` and the Value column the rest of the list's width, as
-// that width changes when a scroll bar comes and goes.
+// that width changes when a scroll bar comes and goes; beside a Reference column, the two
+// share the rest.
 void fitListColumns(QTreeView &list, int nameWidth);
 
 } // namespace quillet

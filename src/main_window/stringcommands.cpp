@@ -8,6 +8,10 @@
 #include "frmstrings.h"
 #include "gxtformat.h"
 #include "layoutheader.h"
+#include "stringlistproxy.h"
+#include "stringtablemodel.h"
+#include "translationcommands.h"
+#include "valueedit.h"
 #include "stringtable.h"
 #include "userdialogs.h"
 #include "windowplaces.h"
@@ -15,6 +19,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -57,11 +62,19 @@ void StringCommands::setDialogRunner(DialogRunner run)
 
 void StringCommands::run(frmStrings &dialog)
 {
+    // The size remembered is the dialog's own; the reference's box comes on top of it.
+    const QSize extra(0, dialog.referenceHeight());
     const QSize remembered = rememberedSize(m_settings, WindowSetting::EditorSize).value_or(frmStrings::DesignSize);
-    dialog.resize(sizeWithinScreen(dialog, remembered, &m_window));
+    dialog.resize(sizeWithinScreen(dialog, remembered + extra, &m_window));
     m_run(dialog);
     if (!dialog.isMaximized())
-        rememberSize(m_settings, WindowSetting::EditorSize, dialog.size());
+        rememberSize(m_settings, WindowSetting::EditorSize, (dialog.size() - extra).expandedTo(frmStrings::MinimumSize));
+}
+
+void StringCommands::showReference(frmStrings &dialog, const StringTable &table, const StringEntry &entry)
+{
+    if (const std::optional<QString> text = m_window.translationCommands().referenceText(table, entry))
+        dialog.showReference(*text);
 }
 
 EntryId StringCommands::add()
@@ -92,12 +105,15 @@ EntryId StringCommands::edit()
         return 0;
     StringTable &table = m_window.table();
     const StringEntry *selected = table.find(m_window.selectedEntry());
-    if (!selected)
-        return 0;
+    if (!selected) {
+        const int current = m_window.currentSourceRow();
+        return m_window.listProxy().tableModel()->isMissingRow(current) ? addMissing() : 0;
+    }
     const StringEntry before = *selected;
     frmStrings dialog(m_controller.rules(), table, m_dialogs, &m_window);
     dialog.setWindowTitle(QStringLiteral("Edit String"));
     dialog.showEntry(before);
+    showReference(dialog, table, before);
     dialog.OptView(frmStrings::SourceView)->setChecked(true);
     dialog.OptView_Click(frmStrings::SourceView);
     dialog.cmdOk()->setText(QStringLiteral("&Update"));
@@ -114,6 +130,48 @@ EntryId StringCommands::edit()
     }
     m_window.showEntry(&table, before.id);
     return before.id;
+}
+
+EntryId StringCommands::addMissing()
+{
+    if (m_controller.FileOperation())
+        return 0;
+    const StringTableModel &model = *m_window.listProxy().tableModel();
+    const MissingEntry *missing = model.missingEntry(m_window.currentSourceRow());
+    if (!missing)
+        return 0;
+    const EntryRules &rules = m_controller.rules();
+    if (!missing->placeable) {
+        // The reference stores only the key's hash, and this file names its keys.
+        tell(QStringLiteral("The entry %1 cannot be added: the reference holds only its hash, and this file stores "
+                            "the names of its keys.")
+                 .arg(rules.keyText(missing->entry)),
+             QMessageBox::Information);
+        return 0;
+    }
+    StringTable &table = m_window.table();
+    frmStrings dialog(rules, table, m_dialogs, &m_window);
+    dialog.setWindowTitle(QStringLiteral("Add Missing Entry"));
+    // The reference's units under its key as this file reads them: committed unchanged, the
+    // entry is there, untranslated.
+    dialog.showEntry(missing->entry);
+    dialog.showReference(missing->referenceText);
+    dialog.OptView(frmStrings::SourceView)->setChecked(true);
+    dialog.OptView_Click(frmStrings::SourceView);
+    dialog.cmdOk()->setText(QStringLiteral("&Add"));
+    // The translator starts on the text; the name is the reference's.
+    dialog.txtValue()->setFocus();
+    dialog.txtValue()->selectAll();
+    run(dialog);
+    if (dialog.result() != QDialog::Accepted || !dialog.committedEntry())
+        return 0;
+    StringEntry added = *dialog.committedEntry();
+    added.id = m_controller.document().newEntryId();
+    m_controller.rememberKeyName(dialog.committedName());
+    m_controller.push(new EntriesCommand(QStringLiteral("Add %1").arg(rules.keyText(added)),
+                                         {EntryChange{&table, std::nullopt, added, -1}}));
+    m_window.showEntry(&table, added.id);
+    return added.id;
 }
 
 QString StringCommands::deleteQuestion(const QString &name)

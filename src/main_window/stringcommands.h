@@ -15,6 +15,7 @@ namespace quillet {
 class DocumentController;
 class EntryRules;
 class SettingsStore;
+class StringTable;
 class UserDialogs;
 class frmMain;
 class frmStrings;
@@ -41,9 +42,14 @@ public:
     using DialogRunner = std::function<void(frmStrings &)>;
     void setDialogRunner(DialogRunner run);
 
-    // Each returns the entry written, or 0 when nothing was.
+    // Each returns the entry written, or 0 when nothing was. Edit on a row of a missing
+    // entry fills it in.
     EntryId add();
     EntryId edit();
+    // Strings, "Add Missing Entry": the reference's entry on the list's current row, which the
+    // table lacks, added under its key with the editor dialog prefilled with the reference's
+    // text and showing it; one step in the history.
+    EntryId addMissing();
     // Asks first; true when the entries were deleted.
     bool remove();
     // The selected entries onto the clipboard; false when none is selected or they have no
@@ -62,6 +68,7 @@ public:
 public Q_SLOTS:
     void mnuStrings_Add_Click() { add(); }
     void mnuStrings_Edit_Click() { edit(); }
+    void mnuStrings_AddMissing_Click() { addMissing(); }
     void mnuStrings_Delete_Click() { remove(); }
     void mnuEdit_Copy_Click() { copy(); }
     void mnuEdit_Paste_Click() { paste(); }
@@ -69,6 +76,8 @@ public Q_SLOTS:
 private:
     // Shows the dialog at the remembered size, runs it, and remembers the size it was left at.
     void run(frmStrings &dialog);
+    // The entry's text in the reference, above the value, where there is one.
+    void showReference(frmStrings &dialog, const StringTable &table, const StringEntry &entry);
     // The clipboard's text as entries of the table shown, encoded by the document's rules.
     Result readPasted(const QString &text, std::vector<StringEntry> &entries) const;
     void tell(const QString &text, int icon);

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 
 #include <algorithm>
 
@@ -33,6 +34,7 @@ frmStrings::frmStrings(const EntryRules &rules, const StringTable &table, UserDi
     , m_table(table)
     , m_dialogs(dialogs)
     , m_nameValidator(new NameValidator(rules.format().keyRule(), this))
+    , m_places(nullptr)
 {
     m_ui->setupUi(this);
     txtName()->setValidator(m_nameValidator);
@@ -46,6 +48,7 @@ frmStrings::frmStrings(const EntryRules &rules, const StringTable &table, UserDi
     // A name box never narrower than at the design size: a name of seven letters fits.
     txtName()->setMinimumWidth(txtName()->width());
     auto *places = new ControlPlaces(this, DesignSize);
+    m_places = places;
     places->add(txtName(), Follow::Width);
     places->add(OptView(DesignView), Follow::Right);
     places->add(OptView(SourceView), Follow::Right);
@@ -89,6 +92,13 @@ frmStrings::frmStrings(const EntryRules &rules, const StringTable &table, UserDi
         connect(OptView(index), &QRadioButton::clicked, this, [this, index] { OptView_Click(index); });
     }
 
+    // The reference's box shows only where there is a reference to show; a translation keeps
+    // its codes by the reference's, so it reads in the source view's letters.
+    m_ui->lblReference->hide();
+    txtReference()->hide();
+    txtReference()->setFont(valueFont);
+    txtReference()->setFocusPolicy(Qt::ClickFocus);
+
     applyViewLook(SourceView);
     txtName()->setFocus();
     Form_Load();
@@ -106,6 +116,7 @@ void frmStrings::fitCaption(QWidget *control)
 }
 
 QLineEdit *frmStrings::txtName() const { return m_ui->txtName; }
+QPlainTextEdit *frmStrings::txtReference() const { return m_ui->txtReference; }
 ValueEdit *frmStrings::txtValue() const { return m_ui->txtValue; }
 QComboBox *frmStrings::comboTextStyle() const { return m_ui->comboTextStyle; }
 QRadioButton *frmStrings::OptView(int index) const { return index == SourceView ? m_ui->OptView_0 : m_ui->OptView_1; }
@@ -125,6 +136,27 @@ void frmStrings::showEntry(const StringEntry &entry)
     m_nameValidator->setKeptLength(name.size());
     txtName()->setText(name);
     txtValue()->setValue(m_rules.valueText(entry));
+}
+
+void frmStrings::showReference(const QString &text)
+{
+    txtReference()->setPlainText(text);
+    if (m_referenceHeight > 0)
+        return;
+    // A band above the value box, where the form has the value's top edge.
+    const QRect label = m_ui->lblReference->geometry();
+    const QRect box = txtReference()->geometry();
+    m_referenceHeight = box.bottom() + 1 - label.top() + 4;
+    m_places->insertBand(label.top(), m_referenceHeight);
+    m_ui->lblReference->setGeometry(label);
+    txtReference()->setGeometry(box);
+    m_places->add(m_ui->lblReference, Follow::Width);
+    m_places->add(txtReference(), Follow::Width);
+    m_ui->lblReference->show();
+    txtReference()->show();
+    setMinimumSize(MinimumSize + QSize(0, m_referenceHeight));
+    resize(size() + QSize(0, m_referenceHeight));
+    m_places->place();
 }
 
 void frmStrings::applyViewLook(View view)

@@ -14,6 +14,7 @@ class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 
@@ -25,6 +26,7 @@ namespace quillet {
 
 class DesignSource;
 class EntryRules;
+class ControlPlaces;
 class NameValidator;
 class StringTable;
 class UserDialogs;
@@ -56,6 +58,14 @@ public:
     // Puts an entry's name and value into the boxes as they read, for an update; a name
     // longer than a typed one stays whole.
     void showEntry(const StringEntry &entry);
+
+    // Shows, above the value, the entry's text in the reference the translator works from:
+    // read-only, as the source view shows it, codes and all. The dialog grows by the box.
+    void showReference(const QString &text);
+    bool showsReference() const { return m_referenceHeight > 0; }
+    // How much taller than its own design the dialog is for the reference: 0 without one.
+    int referenceHeight() const { return m_referenceHeight; }
+    QPlainTextEdit *txtReference() const;
 
     QLineEdit *txtName() const;
     ValueEdit *txtValue() const;
@@ -123,6 +133,8 @@ private:
     const StringTable &m_table;
     UserDialogs &m_dialogs;
     NameValidator *m_nameValidator;
+    ControlPlaces *m_places;
+    int m_referenceHeight = 0;
     View m_shownView = SourceView;
     // While Design View shows: the source text it shows and where each shown thing came from.
     std::unique_ptr<DesignSource> m_design;

@@ -21,6 +21,15 @@ void ControlPlaces::add(QWidget *control, Follow follow)
     m_places.push_back({control, control->geometry(), follow});
 }
 
+void ControlPlaces::insertBand(int y, int height)
+{
+    m_designSize.rheight() += height;
+    for (Place &place : m_places) {
+        if (place.designed.top() >= y)
+            place.designed.translate(0, height);
+    }
+}
+
 void ControlPlaces::place()
 {
     const int dx = m_container->width() - m_designSize.width();

@@ -40,6 +40,10 @@ public:
 
     // `control`'s present geometry is its place at the design size.
     void add(QWidget *control, Follow follow);
+    // Makes room for a band of `height` pixels at `y`: the design size grows by it and
+    // every control placed at or below `y` moves down with it.
+    void insertBand(int y, int height);
+    QSize designSize() const { return m_designSize; }
     void place();
 
 protected:

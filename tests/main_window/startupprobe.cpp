@@ -78,10 +78,14 @@ private:
             if (!menu || !menu->isEnabled() || !menu->menuAction()->isEnabled())
                 disabled << QLatin1String(name);
             if (menu) {
-                // Just started, there is nothing to take back or look for yet.
+                // Just started, there is nothing to take back or look for yet, and no reference.
                 static const QStringList waiting{QStringLiteral("mnuStrings_Undo"), QStringLiteral("mnuStrings_Redo"),
                                                  QStringLiteral("mnuStrings_FindNext"),
-                                                 QStringLiteral("mnuStrings_FindPrevious")};
+                                                 QStringLiteral("mnuStrings_FindPrevious"),
+                                                 QStringLiteral("mnuFile_CloseReference"),
+                                                 QStringLiteral("mnuStrings_NextUntranslated"),
+                                                 QStringLiteral("mnuStrings_PreviousUntranslated"),
+                                                 QStringLiteral("mnuStrings_AddMissing")};
                 for (QAction *item : menu->actions()) {
                     if (item->isEnabled() == waiting.contains(item->objectName()))
                         disabled << item->objectName() + (item->isEnabled() ? QStringLiteral("(on)") : QString());

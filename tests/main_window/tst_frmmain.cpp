@@ -158,8 +158,11 @@ private:
         QVERIFY(blank()->isHidden());
         QVERIFY(menu("mnuFile")->isEnabled() && menu("mnuStrings")->isEnabled());
         // Undo, Redo and Find Next wait for something to take back or look for.
+        // What works on a reference waits for one.
         const QList<QAction *> waiting{item("mnuStrings_Undo"), item("mnuStrings_Redo"), item("mnuStrings_FindNext"),
-                                       item("mnuStrings_FindPrevious")};
+                                       item("mnuStrings_FindPrevious"), item("mnuFile_CloseReference"),
+                                       item("mnuStrings_NextUntranslated"), item("mnuStrings_PreviousUntranslated"),
+                                       item("mnuStrings_AddMissing")};
         for (QAction *action : menu("mnuFile")->actions() + menu("mnuEdit")->actions() + menu("mnuStrings")->actions())
             QVERIFY2(action->isEnabled() || waiting.contains(action), qPrintable(action->objectName()));
         QCOMPARE(item("mnuStrings_Undo")->isEnabled(), w->controller().undoStack().canUndo());
@@ -213,7 +216,8 @@ void TestFrmMain::definition()
     QVERIFY(w->windowIcon().availableSizes().contains(QSize(32, 32)));
     // The stand-in list covers exactly the string list, with the same columns.
     for (QTreeView *view : {list(), blank()}) {
-        QCOMPARE(view->geometry(), QRect(8, 8, 649, 440));
+        // Below the filter bar.
+        QCOMPARE(view->geometry(), QRect(8, 36, 649, 412));
         QCOMPARE(view->model()->columnCount(), 2);
         QCOMPARE(view->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Name"));
         QCOMPARE(view->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Value"));
@@ -239,16 +243,23 @@ void TestFrmMain::definition()
     QCOMPARE(items(menu("mnuFile")),
              QStringList({"mnuFile_New|&New...|Ctrl+N", "|New &Layout|", "mnuFile_Sep1||", "mnuFile_Open|&Open...|Ctrl+O",
                           "mnuFile_Save|&Save|Ctrl+S", "mnuFile_SaveAs|Save &As...|", "mnuFile_Sep4||",
-                          "mnuFile_Export|&Export...|", "mnuFile_Import|&Import...|", "mnuFile_Sep2||",
+                          "mnuFile_Export|&Export...|", "mnuFile_Import|&Import...|", "mnuFile_SepTranslation||",
+                          "mnuFile_OpenReference|Open &Reference...|Ctrl+Shift+O", "mnuFile_CloseReference|Close Re&ference|",
+                          "mnuFile_ExportTranslation|Export &Translation...|",
+                          "mnuFile_ImportTranslation|I&mport Translation...|", "mnuFile_Sep2||",
                           "|&Character Numbering|", "|&Key Names|", "mnuFile_Sep3||", "mnuFile_Exit|E&xit|"}));
     QCOMPARE(menu("mnuEdit")->title(), QStringLiteral("&Edit"));
-    QCOMPARE(items(menu("mnuEdit")), QStringList({"mnuEdit_Copy|&Copy|Ctrl+C", "mnuEdit_Paste|&Paste|Ctrl+V"}));
+    QCOMPARE(items(menu("mnuEdit")), QStringList({"mnuEdit_Copy|&Copy|Ctrl+C", "mnuEdit_Paste|&Paste|Ctrl+V",
+                                                  "mnuEdit_Filter|&Filter|Ctrl+L"}));
     QCOMPARE(items(menu("mnuStrings")),
              QStringList({"mnuStrings_Add|&Add String|Ctrl+A", "mnuStrings_Edit|&Edit|Ctrl+E", "mnuStrings_Sep1||",
                           "mnuStrings_Delete|&Delete|Ctrl+D", "mnuStrings_Sep2||", "mnuStrings_Undo|&Undo|Ctrl+Z",
                           "mnuStrings_Redo|&Redo|Ctrl+Y", "mnuStrings_Sep3||", "mnuStrings_Find|&Find...|Ctrl+F",
                           "mnuStrings_FindNext|Find &Next|F3", "mnuStrings_FindPrevious|Find &Previous|Shift+F3",
-                          "mnuStrings_Replace|Re&place...|Ctrl+H"}));
+                          "mnuStrings_Replace|Re&place...|Ctrl+H", "mnuStrings_SepTranslation||",
+                          "mnuStrings_NextUntranslated|Nex&t Untranslated|F8",
+                          "mnuStrings_PreviousUntranslated|Previous Untrans&lated|Shift+F8",
+                          "mnuStrings_AddMissing|Add &Missing Entry|Ctrl+M"}));
     QVERIFY(item("mnuFile_Sep1")->isSeparator() && item("mnuStrings_Sep1")->isSeparator());
 }
 

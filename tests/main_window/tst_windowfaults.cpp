@@ -19,6 +19,7 @@
 #include "frmmain.h"
 #include "frmstrings.h"
 #include "stringcommands.h"
+#include "translationcommands.h"
 #include "userdialogs.h"
 #include "valueedit.h"
 
@@ -272,6 +273,10 @@ void recordState(frmMain &w, Report &r)
                                : item == QLatin1String("mnuStrings_Redo") ? !controller.undoStack().canRedo()
                                : item.startsWith(QLatin1String("mnuStrings_Find")) && item != QLatin1String("mnuStrings_Find")
                                    ? !w.findCommands().findDialog()
+                               // What works on a reference waits for one.
+                               : item == QLatin1String("mnuFile_CloseReference") || item.endsWith(QLatin1String("Untranslated"))
+                                       || item == QLatin1String("mnuStrings_AddMissing")
+                                   ? !w.translationCommands().reference()
                                    : false;
             if (!action->isEnabled() && !waits)
                 r.disabledCommands.append(item);

@@ -190,7 +190,8 @@ private Q_SLOTS:
         QTRY_COMPARE(w->centralWidget()->size(), shown);
         for (const char *name : {"lvStrings", "lvBlank"}) {
             const QTreeView *view = control<QTreeView>(*w, name);
-            QCOMPARE(view->geometry(), QRect(QPoint(8, 8), shown - QSize(16, 16)));
+            // Below the filter bar.
+            QCOMPARE(view->geometry(), QRect(QPoint(8, 36), shown - QSize(16, 44)));
             QCOMPARE(view->header()->sectionSize(0), nameWidth);
         }
         const QHeaderView *header = list(*w)->header();
