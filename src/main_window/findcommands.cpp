@@ -48,7 +48,7 @@ FindCommands::FindCommands(frmMain &window, DocumentController &controller, User
     mnuStrings_FindNext = item("mnuStrings_FindNext", QStringLiteral("Find &Next"), {QKeySequence(Qt::Key_F3)});
     mnuStrings_FindPrevious =
         item("mnuStrings_FindPrevious", QStringLiteral("Find &Previous"), {QKeySequence(Qt::SHIFT | Qt::Key_F3)});
-    mnuStrings_Replace = item("mnuStrings_Replace", QStringLiteral("Re&place..."), {QKeySequence(Qt::CTRL | Qt::Key_H)});
+    mnuStrings_Replace = item("mnuStrings_Replace", QStringLiteral("Repla&ce..."), {QKeySequence(Qt::CTRL | Qt::Key_H)});
 
     connect(mnuStrings_Undo, &QAction::triggered, this, &FindCommands::mnuStrings_Undo_Click);
     connect(mnuStrings_Redo, &QAction::triggered, this, &FindCommands::mnuStrings_Redo_Click);

@@ -256,7 +256,7 @@ void TestFrmMain::definition()
                           "mnuStrings_Delete|&Delete|Ctrl+D", "mnuStrings_Sep2||", "mnuStrings_Undo|&Undo|Ctrl+Z",
                           "mnuStrings_Redo|&Redo|Ctrl+Y", "mnuStrings_Sep3||", "mnuStrings_Find|&Find...|Ctrl+F",
                           "mnuStrings_FindNext|Find &Next|F3", "mnuStrings_FindPrevious|Find &Previous|Shift+F3",
-                          "mnuStrings_Replace|Re&place...|Ctrl+H", "mnuStrings_SepTranslation||",
+                          "mnuStrings_Replace|Repla&ce...|Ctrl+H", "mnuStrings_SepTranslation||",
                           "mnuStrings_NextUntranslated|Nex&t Untranslated|F8",
                           "mnuStrings_PreviousUntranslated|Previous Untrans&lated|Shift+F8",
                           "mnuStrings_AddMissing|Add &Missing Entry|Ctrl+M"}));

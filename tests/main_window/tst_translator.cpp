@@ -491,8 +491,7 @@ private Q_SLOTS:
                 if (action->isSeparator() || action->objectName().startsWith(QLatin1String("mnuFile_Recent")))
                     continue;
                 const qsizetype amp = action->text().indexOf(u'&');
-                // Find Previous shares its P with Replace, as the Find items stand.
-                if (amp >= 0 && amp + 1 < action->text().size() && action->objectName() != QLatin1String("mnuStrings_FindPrevious")) {
+                if (amp >= 0 && amp + 1 < action->text().size()) {
                     const QChar key = action->text().at(amp + 1).toLower();
                     QVERIFY2(!keys.contains(key), qPrintable(menu->objectName() + u' ' + action->text()));
                     keys.insert(key);
