@@ -118,6 +118,7 @@ void TranslationTest::codeProblems_data()
     QTest::newRow("code of another game") << Game::Third << "~B~bold~B~" << none
                                            << QStringList{"the third game does not know the code ~B~"};
     QTest::newRow("bold in the first game") << Game::First << "~B~bold~B~" << none << QStringList();
+    QTest::newRow("bold in the second game") << Game::Second << "~B~bold~B~" << none << QStringList();
     QTest::newRow("codes are case-sensitive") << Game::Second << "~R~red" << none
                                                << QStringList{"the second game does not know the code ~R~"};
     QTest::newRow("fifth game's own codes") << Game::Fifth << "~HUD_COLOUR_RED~~a_1~~INPUT_JUMP~~bold~" << none

@@ -390,6 +390,29 @@ private Q_SLOTS:
         QTRY_COMPARE(progress()->text(), translationProgressText(done));
     }
 
+    // F8 on the only entry left to do comes round to it again rather than saying none is
+    // left; once it is done, F8 says so.
+    void keyboardPassLastOneLeft()
+    {
+        translationPath = dir->filePath(QStringLiteral("french.gxt"));
+        referencePath = dir->filePath(QStringLiteral("american.gxt"));
+        QVERIFY(testfiles::writeFile(translationPath, testfiles::written({{"A", "un"}, {"B", "two"}, {"C", "trois"}})));
+        QVERIFY(testfiles::writeFile(referencePath, testfiles::written({{"A", "one"}, {"B", "two"}, {"C", "three"}})));
+        w->Form_Load(translationPath);
+        openReference(referencePath);
+        QVERIFY(select(*w, QStringLiteral("B")));
+        QTest::keyClick(list(*w), Qt::Key_F8);
+        QCOMPARE(selectedName(*w), QStringLiteral("B"));
+        QCOMPARE(w->statusBar()->currentMessage(), QStringLiteral("Passed the end and went on from the start."));
+        w->stringCommands().setDialogRunner([](frmStrings &dialog) {
+            dialog.txtValue()->setValue(QStringLiteral("deux"));
+            QTest::keyClick(dialog.txtValue(), Qt::Key_Return);
+        });
+        QTest::keyClick(list(*w), Qt::Key_Return);
+        QTest::keyClick(list(*w), Qt::Key_F8);
+        QCOMPARE(w->statusBar()->currentMessage(), QStringLiteral("No entry is left untranslated or missing."));
+    }
+
     // The reference comes back with its file, in the next window too; closing it forgets it.
     void referenceRememberedForTheFile()
     {
