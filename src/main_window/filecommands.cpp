@@ -4,6 +4,7 @@
 #include "commandline.h"
 #include "documentcontroller.h"
 #include "exchangeformats.h"
+#include "exchangerequests.h"
 #include "fileio.h"
 #include "filelocation.h"
 #include "frmmain.h"
@@ -310,15 +311,8 @@ void FileCommands::mnuFile_Export_Click()
 {
     if (m_controller.FileOperation())
         return;
-    UserDialogs::FileRequest request;
-    request.title = QStringLiteral("Export");
-    request.filter = ExportFilter;
-    request.defaultSuffix = QStringLiteral("txt");
-    request.initialFolder = GetFileLocation(m_settings);
-    // Proposed without an extension: the filter chosen gives it one, and so the form.
-    const QString current = m_controller.CurrentFile();
-    request.fileName = current.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(current).completeBaseName();
-    request.confirmOverwrite = true;
+    const UserDialogs::FileRequest request =
+        exportRequest(QStringLiteral("Export"), ExportFilter, QStringLiteral("txt"), m_settings, m_controller.CurrentFile());
     const QString path = m_dialogs.saveFileName(&m_window, request);
     if (!path.isEmpty())
         exportFile(path);
@@ -356,12 +350,7 @@ void FileCommands::mnuFile_Import_Click()
 {
     if (m_controller.FileOperation() || !PromptSaveChanges())
         return;
-    UserDialogs::FileRequest request;
-    request.title = QStringLiteral("Import");
-    request.filter = ImportFilter;
-    request.defaultSuffix = QStringLiteral("txt");
-    request.initialFolder = GetFileLocation(m_settings);
-    request.mustExist = true;
+    const UserDialogs::FileRequest request = importRequest(QStringLiteral("Import"), ImportFilter, QStringLiteral("txt"), m_settings);
     const QString path = m_dialogs.openFileName(&m_window, request);
     if (!path.isEmpty())
         importFile(path);

@@ -3,6 +3,7 @@
 #include "appidentity.h"
 #include "displayorder.h"
 #include "documentcontroller.h"
+#include "exchangerequests.h"
 #include "filelocation.h"
 #include "frmmain.h"
 #include "gxtdocument.h"
@@ -439,14 +440,8 @@ void TranslationCommands::mnuFile_ExportTranslation_Click()
 {
     if (m_controller.FileOperation())
         return;
-    UserDialogs::FileRequest request;
-    request.title = QStringLiteral("Export Translation");
-    request.filter = ExportTranslationFilter;
-    request.defaultSuffix = QStringLiteral("po");
-    request.initialFolder = GetFileLocation(m_settings);
-    const QString current = m_controller.CurrentFile();
-    request.fileName = current.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(current).completeBaseName();
-    request.confirmOverwrite = true;
+    const UserDialogs::FileRequest request = exportRequest(QStringLiteral("Export Translation"), ExportTranslationFilter,
+                                                           QStringLiteral("po"), m_settings, m_controller.CurrentFile());
     const QString path = m_dialogs.saveFileName(&m_window, request);
     if (!path.isEmpty())
         exportTranslation(path);
@@ -456,12 +451,8 @@ void TranslationCommands::mnuFile_ImportTranslation_Click()
 {
     if (m_controller.FileOperation())
         return;
-    UserDialogs::FileRequest request;
-    request.title = QStringLiteral("Import Translation");
-    request.filter = ImportTranslationFilter;
-    request.defaultSuffix = QStringLiteral("po");
-    request.initialFolder = GetFileLocation(m_settings);
-    request.mustExist = true;
+    const UserDialogs::FileRequest request = importRequest(QStringLiteral("Import Translation"), ImportTranslationFilter,
+                                                           QStringLiteral("po"), m_settings);
     const QString path = m_dialogs.openFileName(&m_window, request);
     if (!path.isEmpty())
         importTranslation(path);
