@@ -35,14 +35,10 @@ using namespace quillet;
 using namespace windowdriver;
 
 
-class TestTranslator : public QObject
+class TestTranslator : public QObject, WindowFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<ScriptedUserDialogs> dialogs;
-    std::unique_ptr<MemorySettingsStore> settings;
-    std::unique_ptr<frmMain> w;
     translationpair::Pair pair;
     QString translationPath;
     QString referencePath;
@@ -123,18 +119,11 @@ class TestTranslator : public QObject
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        dir = std::make_unique<QTemporaryDir>();
-        dialogs = std::make_unique<ScriptedUserDialogs>();
-        settings = std::make_unique<MemorySettingsStore>();
-        w = std::make_unique<frmMain>(dialogs.get(), settings.get());
-    }
+    void init() { start(); }
     void cleanup()
     {
-        w.reset();
-        QCOMPARE(dialogs->unexpected, 0);
         QVERIFY(dialogs->allAnswersUsed());
+        finish();
     }
 
     // The statuses, the status filter, the marks and the counts of the window agree with the
