@@ -86,22 +86,23 @@ Result writeXliff(const std::vector<TranslationUnit> &units, QByteArray &out)
         // A text's spaces are part of it; indentation must not be added to them.
         xml.writeAttribute(QStringLiteral("xml:space"), QStringLiteral("preserve"));
         Placeholders placeholders;
-        // Auto-formatting would put line breaks between a text and its placeholders.
+        // Auto-formatting would put line breaks between a text and its placeholders; the
+        // unit's own lines are indented by hand, one step deeper than the unit.
         xml.setAutoFormatting(false);
-        xml.writeCharacters(QStringLiteral("\n  "));
+        xml.writeCharacters(QStringLiteral("\n    "));
         xml.writeStartElement(QStringLiteral("source"));
         placeholders.write(xml, unit.source, true);
         xml.writeEndElement();
-        xml.writeCharacters(QStringLiteral("\n  "));
+        xml.writeCharacters(QStringLiteral("\n    "));
         xml.writeStartElement(QStringLiteral("target"));
         xml.writeAttribute(QStringLiteral("state"), stateOf(unit.state));
         placeholders.write(xml, unit.target, false);
         xml.writeEndElement();
         for (const QString &note : unit.notes) {
-            xml.writeCharacters(QStringLiteral("\n  "));
+            xml.writeCharacters(QStringLiteral("\n    "));
             xml.writeTextElement(QStringLiteral("note"), note);
         }
-        xml.writeCharacters(QStringLiteral("\n "));
+        xml.writeCharacters(QStringLiteral("\n   "));
         xml.writeEndElement();
         xml.setAutoFormatting(true);
     }
