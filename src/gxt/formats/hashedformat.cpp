@@ -6,6 +6,7 @@
 #include "hashedformat.h"
 
 #include "gxtformat.h"
+#include "hashrecords.h"
 #include "keyhash.h"
 #include "tableblocks.h"
 
@@ -38,11 +39,11 @@ FormatTraits hashedTraits()
     return t;
 }
 
-class HashedFormat final : public GxtFormat
+class HashedFormat final : public HashRecordFormat
 {
 public:
     HashedFormat()
-        : GxtFormat(hashedTraits())
+        : HashRecordFormat(hashedTraits())
     {
     }
 
@@ -52,22 +53,6 @@ public:
     {
         return head.size() >= 8 && head.sliced(4, 4) == QByteArrayView("TABL");
     }
-
-    void readRecord(const char *record, StringEntry &entry, qint64 &textOffset) const override
-    {
-        textOffset = qFromLittleEndian<quint32>(record);
-        entry.hash = qFromLittleEndian<quint32>(record + 4);
-    }
-
-    void writeRecord(char *record, const StringEntry &entry, qint64 textOffset) const override
-    {
-        qToLittleEndian<quint32>(quint32(textOffset), record);
-        qToLittleEndian<quint32>(entry.hash, record + 4);
-    }
-
-    bool keyLess(const StringEntry &a, const StringEntry &b) const override { return a.hash < b.hash; }
-
-    std::vector<int> entryOrder(const std::vector<StringEntry> &entries) const override { return orderByHash(entries); }
 
     Result read(ByteSource &source, RawDocument &out, ReadContext &context) const override
     {

@@ -5,6 +5,7 @@
 #include "hashedsingleformat.h"
 
 #include "gxtformat.h"
+#include "hashrecords.h"
 #include "keyhash.h"
 #include "tableblocks.h"
 
@@ -38,11 +39,11 @@ FormatTraits hashedSingleTraits()
     return t;
 }
 
-class HashedSingleFormat final : public GxtFormat
+class HashedSingleFormat final : public HashRecordFormat
 {
 public:
     HashedSingleFormat()
-        : GxtFormat(hashedSingleTraits())
+        : HashRecordFormat(hashedSingleTraits())
     {
     }
 
@@ -53,22 +54,6 @@ public:
     {
         return head.size() >= 8 && head.sliced(4, 4) == QByteArrayView("TKEY");
     }
-
-    void readRecord(const char *record, StringEntry &entry, qint64 &textOffset) const override
-    {
-        textOffset = qFromLittleEndian<quint32>(record);
-        entry.hash = qFromLittleEndian<quint32>(record + 4);
-    }
-
-    void writeRecord(char *record, const StringEntry &entry, qint64 textOffset) const override
-    {
-        qToLittleEndian<quint32>(quint32(textOffset), record);
-        qToLittleEndian<quint32>(entry.hash, record + 4);
-    }
-
-    bool keyLess(const StringEntry &a, const StringEntry &b) const override { return a.hash < b.hash; }
-
-    std::vector<int> entryOrder(const std::vector<StringEntry> &entries) const override { return orderByHash(entries); }
 
     Result read(ByteSource &source, RawDocument &out, ReadContext &context) const override
     {
@@ -122,27 +107,10 @@ public:
             return Result::failure(QStringLiteral("a GXT file has 8 or 16 bits per character, not %1").arg(bits));
         if (tables.size() != 1)
             return Result::failure(QStringLiteral("a GXT file of one table holds exactly one table, not %1").arg(tables.size()));
-        const RawTable &table = *tables.front();
-        const qint64 count = qint64(table.entries.size());
-        const qint64 size = 4 + 8 + traits().recordSize * count + 8 + textBytes(table, bits);
-        if (size > LargestGxtFile)
-            return Result::failure(tooLargeReason(count, size));
-        qint64 dataSize = 0;
-        Result fits = measureTexts(*this, table, bits, dataSize);
-        if (!fits)
-            return fits;
-        progress.setMaximum(double(3 * count));
-        const std::vector<int> order = entryOrder(table.entries);
-        progress.pass();
-        QByteArray bytes(size, '\0');
-        qToLittleEndian<quint16>(4, bytes.data());
-        qToLittleEndian<quint16>(quint16(bits), bytes.data() + 2);
-        char *end = writeBlock(*this, table, order, bits, dataSize, bytes.data() + 4, progress);
-        Q_ASSERT(end == bytes.data() + bytes.size());
-        Q_UNUSED(end);
-        progress.reset();
-        out = std::move(bytes);
-        return {};
+        char header[4];
+        qToLittleEndian<quint16>(4, header);
+        qToLittleEndian<quint16>(quint16(bits), header + 2);
+        return writeOneTableFile(*this, QByteArrayView(header, 4), bits, *tables.front(), out, progress);
     }
 };
 
