@@ -657,6 +657,30 @@ char *writeBlock(const GxtFormat &format, const RawTable &table, const std::vect
     return p;
 }
 
+Result writeOneTableFile(const GxtFormat &format, QByteArrayView header, int bits, const RawTable &table,
+                         QByteArray &out, FileProgress &progress)
+{
+    const qint64 count = qint64(table.entries.size());
+    const qint64 size = header.size() + 8 + format.traits().recordSize * count + 8 + textBytes(table, bits);
+    if (size > LargestGxtFile)
+        return Result::failure(tooLargeReason(count, size));
+    qint64 dataSize = 0;
+    Result fits = measureTexts(format, table, bits, dataSize);
+    if (!fits)
+        return fits;
+    progress.setMaximum(double(3 * count));
+    const std::vector<int> order = format.entryOrder(table.entries);
+    progress.pass();
+    QByteArray bytes(size, '\0');
+    std::copy(header.begin(), header.end(), bytes.begin());
+    char *end = writeBlock(format, table, order, bits, dataSize, bytes.data() + header.size(), progress);
+    Q_ASSERT(end == bytes.data() + bytes.size());
+    Q_UNUSED(end);
+    progress.reset();
+    out = std::move(bytes);
+    return {};
+}
+
 Result writeTableOfTables(const GxtFormat &format, QByteArrayView header, int bits,
                           const std::vector<const RawTable *> &tables, QByteArray &out, FileProgress &progress)
 {

@@ -102,6 +102,10 @@ std::vector<int> orderByHash(const std::vector<StringEntry> &entries);
 char *writeBlock(const GxtFormat &format, const RawTable &table, const std::vector<int> &order, int bits,
                  qint64 dataSize, char *p, FileProgress &progress);
 
+// A whole file of one table: `header` (the bytes before TKEY), then the table's block.
+Result writeOneTableFile(const GxtFormat &format, QByteArrayView header, int bits, const RawTable &table,
+                         QByteArray &out, FileProgress &progress);
+
 // A whole file of tables: `header` (the bytes before TABL), the TABL block, then every
 // table's block in the format's table order, each on the format's block alignment.
 Result writeTableOfTables(const GxtFormat &format, QByteArrayView header, int bits,

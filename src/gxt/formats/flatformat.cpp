@@ -145,25 +145,7 @@ public:
             return Result::failure(QStringLiteral("a flat GXT file has 16-bit texts, not %1-bit ones").arg(bits));
         if (tables.size() != 1)
             return Result::failure(QStringLiteral("a flat GXT file holds exactly one table, not %1").arg(tables.size()));
-        const RawTable &table = *tables.front();
-        const qint64 count = qint64(table.entries.size());
-        const qint64 size = 16 + 12 * count + textBytes(table, 16);
-        if (size > LargestGxtFile)
-            return Result::failure(tooLargeReason(count, size));
-        qint64 dataSize = 0;
-        Result fits = measureTexts(*this, table, 16, dataSize);
-        if (!fits)
-            return fits;
-        progress.setMaximum(double(3 * count));
-        const std::vector<int> order = entryOrder(table.entries);
-        progress.pass();
-        QByteArray bytes(size, '\0');
-        char *end = writeBlock(*this, table, order, 16, dataSize, bytes.data(), progress);
-        Q_ASSERT(end == bytes.data() + bytes.size());
-        Q_UNUSED(end);
-        progress.reset();
-        out = std::move(bytes);
-        return {};
+        return writeOneTableFile(*this, {}, 16, *tables.front(), out, progress);
     }
 };
 
