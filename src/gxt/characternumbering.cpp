@@ -234,12 +234,12 @@ void CharacterNumbering::unmapGlyph(quint16 glyph)
 
 void CharacterNumbering::findShownRun() const
 {
-    const auto shows = [this](uint glyph) {
-        if (glyph == 0 || glyph > 0xFFFF)
-            return false;
-        const char32_t c = characterOf(quint16(glyph));
-        return c != 0 && c != EscapeOpen;
-    };
+    m_shown.assign(m_toCharacter.size(), 0);
+    for (size_t g = 1; g < m_toCharacter.size(); ++g) {
+        const char32_t c = m_toCharacter[g];
+        m_shown[g] = c != 0 && c != EscapeOpen ? 1 : 0;
+    }
+    const auto shows = [this](uint glyph) { return glyph < m_shown.size() && m_shown[glyph] != 0; };
     uint low = u'A';
     uint high = u'A';
     if (shows(low)) {
@@ -251,6 +251,21 @@ void CharacterNumbering::findShownRun() const
     // No run at all: an empty one, which nothing lies within.
     m_runLow = shows(u'A') ? char16_t(low) : char16_t(1);
     m_runHigh = shows(u'A') ? char16_t(high) : char16_t(0);
+    // The next run above it: a game font's accented letters, past a gap of a glyph or two.
+    m_run2Low = m_runLow;
+    m_run2High = m_runHigh;
+    if (m_runLow <= m_runHigh) {
+        uint next = uint(m_runHigh) + 1;
+        while (next < m_shown.size() && !shows(next))
+            ++next;
+        if (next < m_shown.size()) {
+            uint end = next;
+            while (shows(end + 1))
+                ++end;
+            m_run2Low = char16_t(next);
+            m_run2High = char16_t(end);
+        }
+    }
     m_runKnown = true;
 }
 
@@ -258,16 +273,19 @@ bool CharacterNumbering::showsEvery(QStringView units) const
 {
     if (!m_runKnown)
         findShownRun();
-    if (m_runLow <= m_runHigh && UnitScan::allWithin(units.utf16(), units.size(), m_runLow, m_runHigh))
+    const char16_t *const p = units.utf16();
+    const qsizetype n = units.size();
+    if (m_runLow <= m_runHigh && UnitScan::allWithinEither(p, n, m_runLow, m_runHigh, m_run2Low, m_run2High))
         return true;
-    for (qsizetype i = 0; i < units.size(); ++i) {
-        if (m_pairs && i + 1 < units.size() && units[i].isHighSurrogate() && units[i + 1].isLowSurrogate()) {
+    const size_t known = m_shown.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (p[i] < known && m_shown[p[i]] != 0)
+            continue;
+        if (m_pairs && i + 1 < n && QChar::isHighSurrogate(p[i]) && QChar::isLowSurrogate(p[i + 1])) {
             ++i;
             continue;
         }
-        const char32_t c = characterOf(units[i].unicode());
-        if (c == 0 || c == EscapeOpen)
-            return false;
+        return false;
     }
     return true;
 }

@@ -92,8 +92,9 @@ public:
     void unmapGlyph(quint16 glyph);
 
 private:
-    // The run of glyphs round 'A' that all show, which most texts keep within: found when
-    // first asked for, and again after the numbering changes.
+    // The run of glyphs round 'A' that all show and the next run above it, which most texts
+    // keep within, and which glyphs show at all: found when first asked for, and again after
+    // the numbering changes.
     void findShownRun() const;
 
     // Whether a surrogate pair of units shows as the character it makes.
@@ -106,10 +107,13 @@ private:
     std::vector<char16_t> m_plain;
     std::vector<quint16> m_bmpToGlyph;    // by character of the Basic Multilingual Plane
     QHash<char32_t, quint16> m_otherToGlyph;
+    mutable std::vector<quint8> m_shown; // by glyph: 1 where it shows as a character, with the run
     mutable bool m_runKnown = false;
     mutable int m_keepsAscii = -1;
     mutable char16_t m_runLow = 0;
     mutable char16_t m_runHigh = 0;
+    mutable char16_t m_run2Low = 0;
+    mutable char16_t m_run2High = 0;
 };
 
 // The numbering files of a format are read in, as a caller has chosen it; null when it has

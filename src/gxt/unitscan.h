@@ -55,4 +55,33 @@ inline bool allWithin(const char16_t *units, qsizetype n, char16_t low, char16_t
     return true;
 }
 
+// Whether every one of `n` units lies in [low, high] or in [low2, high2].
+inline bool allWithinEither(const char16_t *units, qsizetype n, char16_t low, char16_t high, char16_t low2,
+                            char16_t high2)
+{
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    const __m128i base = _mm_set1_epi16(short(low));
+    const __m128i span = _mm_set1_epi16(short(high - low));
+    const __m128i base2 = _mm_set1_epi16(short(low2));
+    const __m128i span2 = _mm_set1_epi16(short(high2 - low2));
+    const __m128i zero = _mm_setzero_si128();
+    __m128i outside = _mm_setzero_si128();
+    for (; i + 8 <= n; i += 8) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(units + i));
+        // A lane is outside both ranges where both saturated differences are non-zero.
+        const __m128i in = _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(x, base), span), zero);
+        const __m128i in2 = _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(x, base2), span2), zero);
+        outside = _mm_or_si128(outside, _mm_andnot_si128(_mm_or_si128(in, in2), _mm_set1_epi16(-1)));
+    }
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(outside, zero)) != 0xFFFF)
+        return false;
+#endif
+    for (; i < n; ++i) {
+        if (char16_t(units[i] - low) > char16_t(high - low) && char16_t(units[i] - low2) > char16_t(high2 - low2))
+            return false;
+    }
+    return true;
+}
+
 } // namespace quillet::UnitScan

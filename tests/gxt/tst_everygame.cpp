@@ -269,6 +269,56 @@ private Q_SLOTS:
         }
     }
 
+    // Whether a numbering shows every unit of a text (the tool's check and the open's note
+    // count the entries it does not) is worked out eight units at a time against two runs
+    // of glyphs; it must answer as a unit-by-unit look at the numbering would, for a unit
+    // of every value, at every place in and after the eight-unit steps.
+    void showsEveryUnitAsTheNumberingDoes_data()
+    {
+        QTest::addColumn<QString>("numbering");
+        QTest::addColumn<QString>("formatId");
+        for (const char *name : {"western", "windows-1252", "unicode", "russian-mobile"})
+            QTest::addRow("%s", name) << QString::fromLatin1(name) << QStringLiteral("tabled");
+        QTest::newRow("western, flat") << QStringLiteral("western") << QStringLiteral("flat");
+    }
+    void showsEveryUnitAsTheNumberingDoes()
+    {
+        QFETCH(QString, numbering);
+        QFETCH(QString, formatId);
+        std::shared_ptr<const CharacterNumbering> chosen;
+        QVERIFY(NumberingChoice::resolve(numbering, testfiles::format(formatId), chosen));
+        const CharacterNumbering &n = *chosen;
+        const auto shows = [&n](QStringView text) {
+            for (qsizetype i = 0; i < text.size(); ++i) {
+                if (n.name() == QLatin1String("unicode") && i + 1 < text.size() && text[i].isHighSurrogate()
+                    && text[i + 1].isLowSurrogate()) {
+                    ++i;
+                    continue;
+                }
+                const char32_t c = n.characterOf(text[i].unicode());
+                if (c == 0 || c == CharacterNumbering::EscapeOpen)
+                    return false;
+            }
+            return true;
+        };
+        // Letters and an accented glyph of every numbering around the unit looked at.
+        const QString base = QStringLiteral("Abc") + QChar(0xA0) + QStringLiteral("defghijklmnopq");
+        int differing = 0;
+        for (uint unit = 1; unit <= 0xFFFF; unit += unit < 0x600 ? 1 : 0x3F) {
+            for (int at : {0, 5, 7, 8, 15, 16, 19}) {
+                QString text = base.left(20);
+                text.resize(20, QLatin1Char('z'));
+                text[at] = QChar(char16_t(unit));
+                if (n.showsEvery(text) != shows(text) && differing++ < 5)
+                    qWarning("unit %04X at %d: showsEvery says %d", unit, at, int(n.showsEvery(text)));
+            }
+        }
+        QCOMPARE(differing, 0);
+        // A pair split over two steps of eight.
+        QString paired = base.left(7) + QChar(0xD83D) + QChar(0xDE00) + base;
+        QCOMPARE(n.showsEvery(paired), shows(paired));
+    }
+
     // Records go out in ascending hash order, which the game's binary search needs, in small
     // and large tables alike, whichever byte of the hash tells two keys apart.
     void recordsInHashOrder_data()
