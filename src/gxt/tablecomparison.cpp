@@ -2,6 +2,8 @@
 
 #include "stringtable.h"
 
+#include <iterator>
+
 namespace quillet {
 
 ListStatus listStatusOf(TranslationState state)
@@ -37,7 +39,8 @@ void TableComparison::set(const StringTable *table, const EntryRules *rules, con
 
 void TableComparison::rebuild()
 {
-    m_rows.assign(m_table ? size_t(m_table->count()) : 0, Row());
+    m_rows.clear();
+    m_rows.resize(m_table ? size_t(m_table->count()) : 0);
     m_referenceTable = m_reference ? m_reference->referenceTable(m_table->name()) : nullptr;
     m_missing.clear();
     updateMissing();
@@ -53,9 +56,11 @@ const StringEntry *TableComparison::referenceOf(int row) const
     if (!m_referenceTable || row < 0 || size_t(row) >= m_rows.size())
         return nullptr;
     Row &known = rowAt(row);
-    if (!known.reference)
+    if (!(known.known & Row::Reference)) {
         known.reference = m_reference->referenceEntry(m_referenceTable, m_table->at(row));
-    return *known.reference;
+        known.known |= Row::Reference;
+    }
+    return known.reference;
 }
 
 QString TableComparison::referenceText(int row) const
@@ -69,9 +74,11 @@ ListStatus TableComparison::status(int row) const
     if (!m_reference || row < 0 || size_t(row) >= m_rows.size())
         return ListStatus::None;
     Row &known = rowAt(row);
-    if (!known.status)
+    if (!(known.known & Row::Status)) {
         known.status = listStatusOf(TranslationStatus::compare(m_table->at(row).units, referenceOf(row)));
-    return *known.status;
+        known.known |= Row::Status;
+    }
+    return known.status;
 }
 
 QStringList TableComparison::problems(int row) const
@@ -79,16 +86,19 @@ QStringList TableComparison::problems(int row) const
     if (!m_check || row < 0 || size_t(row) >= m_rows.size())
         return {};
     Row &known = rowAt(row);
-    if (!known.problems) {
+    if (!(known.known & Row::Problems)) {
         const StringEntry *reference = referenceOf(row);
         const std::vector<TextProblem> found = m_check->checkUnits(
             m_table->at(row).units, reference ? std::optional<QStringView>(reference->units) : std::nullopt);
-        QStringList messages;
-        for (const TextProblem &problem : found)
-            messages << problem.message;
-        known.problems = messages;
+        if (!found.empty()) {
+            auto messages = std::make_unique<QStringList>();
+            for (const TextProblem &problem : found)
+                *messages << problem.message;
+            known.problems = std::move(messages);
+        }
+        known.known |= Row::Problems;
     }
-    return *known.problems;
+    return known.problems ? *known.problems : QStringList();
 }
 
 QString TableComparison::missingName(int index) const
@@ -98,7 +108,8 @@ QString TableComparison::missingName(int index) const
 
 void TableComparison::rowsInserted(int first, int last)
 {
-    m_rows.insert(m_rows.begin() + first, size_t(last - first + 1), Row());
+    std::vector<Row> fresh(size_t(last - first + 1));
+    m_rows.insert(m_rows.begin() + first, std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
 }
 
 void TableComparison::rowsRemoved(int first, int last)

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -56,10 +57,14 @@ public:
     bool updateMissing();
 
 private:
+    // One for every row of the table, which may be 32,766 of them with no reference open:
+    // kept small, the problems held apart since most rows have none.
     struct Row {
-        std::optional<const StringEntry *> reference;
-        std::optional<ListStatus> status;
-        std::optional<QStringList> problems;
+        enum Known : quint8 { Reference = 1, Status = 2, Problems = 4 };
+        const StringEntry *reference = nullptr;
+        std::unique_ptr<const QStringList> problems; // null where there are none
+        quint8 known = 0;
+        ListStatus status = ListStatus::None;
     };
     Row &rowAt(int row) const;
 
