@@ -2,6 +2,7 @@
 
 #include "gxtformat.h"
 #include "keyhash.h"
+#include "radixsort.h"
 
 #include <QHash>
 #include <QtEndian>
@@ -42,7 +43,7 @@ void checkTable(const GxtFormat &format, const RawTable &table, const EntryRules
         inOrder = inOrder && (i == 0 || !format.keyLess(table.entries[i], table.entries[i - 1]));
     }
     if (!inOrder)
-        std::sort(keys.begin(), keys.end());
+        sortNumbers(keys);
     QHash<quint64, int> seen;
     for (size_t i = 1; i < keys.size(); ++i) {
         if (keys[i] == keys[i - 1])

@@ -3,6 +3,7 @@
 #include "gxtformat.h"
 #include "keyhash.h"
 #include "keynames.h"
+#include "radixsort.h"
 #include "rawgxt.h"
 
 #include <QByteArray>
@@ -47,7 +48,7 @@ HashEvidence weighKeyHashes(const RawDocument &document, const KeyNames *names)
         for (const StringEntry &entry : table.entries)
             keys.push_back(entry.hash);
     }
-    std::sort(keys.begin(), keys.end());
+    sortNumbers(keys);
     const auto isKey = [&keys](quint32 hash) { return std::binary_search(keys.begin(), keys.end(), hash); };
 
     if (names) {

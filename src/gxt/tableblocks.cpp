@@ -1,6 +1,7 @@
 #include "tableblocks.h"
 
 #include "codepage.h"
+#include "radixsort.h"
 #include "unitscan.h"
 #include "utf8units.h"
 
@@ -175,7 +176,7 @@ bool BlockReader::readEntries(const GxtFormat &format, int tableIndex, const Raw
         std::vector<quint64> keys(static_cast<size_t>(count));
         for (qint64 i = 0; i < count; ++i)
             keys[size_t(i)] = (quint64(offsets[size_t(i)]) << 16) | quint64(i);
-        std::sort(keys.begin(), keys.end());
+        sortNumbers(keys);
         order.resize(size_t(count));
         for (qint64 k = 0; k < count; ++k)
             order[size_t(k)] = int(keys[size_t(k)] & 0xFFFF);
@@ -300,7 +301,7 @@ bool BlockReader::readUtf8Entries(const GxtFormat &format, const TableBlock &blo
         keys.resize(size_t(count));
         for (qint64 i = 0; i < count; ++i)
             keys[size_t(i)] = (quint64(offsets[size_t(i)]) << 16) | quint64(i);
-        std::sort(keys.begin(), keys.end());
+        sortNumbers(keys);
     }
     const qint64 chunk = std::max<qint64>(1, m_source.chunkBytes());
     qint64 previous = -1;
@@ -591,7 +592,7 @@ std::vector<int> orderByHash(const std::vector<StringEntry> &entries)
         std::vector<quint64> keys(n);
         for (size_t i = 0; i < n; ++i)
             keys[i] = (quint64(entries[i].hash) << 32) | quint64(i);
-        std::sort(keys.begin(), keys.end());
+        sortNumbers(keys);
         for (size_t i = 0; i < n; ++i)
             order[i] = int(keys[i] & 0xFFFFFFFFu);
         return order;

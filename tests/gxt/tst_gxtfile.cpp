@@ -2,12 +2,14 @@
 #include "testfiles.h"
 
 #include "fileio.h"
+#include "radixsort.h"
 #include "gxtdocumentfile.h"
 #include "stringtable.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <algorithm>
@@ -603,6 +605,40 @@ private Q_SLOTS:
         QVERIFY(!result);
         QVERIFY(!result.errorString().isEmpty());
         QCOMPARE(log.events.last(), QStringLiteral("end"));
+    }
+
+    // Every open sorts record places by offset and hashes to look keys up in; a sort that
+    // lost, doubled or misplaced a number would read texts in the wrong order or miss keys.
+    // Sizes on both sides of the comparison sort's cut-off, and largest numbers whose
+    // highest bit falls on each side of a digit's edge.
+    void numbersSortAsAComparisonSortWould_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("bits");
+        for (int count : {255, 256, 5000})
+            for (int bits : {1, 11, 12, 22, 23, 33, 47, 64})
+                QTest::addRow("%d numbers of %d bits", count, bits) << count << bits;
+    }
+    void numbersSortAsAComparisonSortWould()
+    {
+        QFETCH(int, count);
+        QFETCH(int, bits);
+        QRandomGenerator random(quint32(count * 131 + bits));
+        const quint64 mask = bits == 64 ? ~quint64(0) : (quint64(1) << bits) - 1;
+        std::vector<quint64> wide(static_cast<size_t>(count));
+        for (quint64 &value : wide)
+            value = random.generate64() & mask;
+        wide[size_t(count / 2)] = mask; // the highest bit set somewhere
+        wide[0] = wide[size_t(count - 1)]; // a number twice
+        std::vector<quint64> expected = wide;
+        std::sort(expected.begin(), expected.end());
+        sortNumbers(wide);
+        QVERIFY(wide == expected);
+        if (bits <= 32) {
+            std::vector<quint32> narrow(expected.rbegin(), expected.rend());
+            sortNumbers(narrow);
+            QVERIFY(std::equal(narrow.begin(), narrow.end(), expected.begin(), expected.end()));
+        }
     }
 };
 
