@@ -520,12 +520,12 @@ private:
     bool m_ready = false;
 };
 
-// A keystroke in the filter box: the list's proxy over the table, sorted by name, filtered by
-// the two characters typed so far, after the first; its cost is what typing costs per key.
-class FilterSession : public Session
+// The list as the window has it, without the window: a loaded file's first table under the
+// model and its proxy.
+class ListSession : public Session
 {
 public:
-    explicit FilterSession(const BenchTable &table)
+    explicit ListSession(const BenchTable &table)
     {
         hasUntimedSteps = true;
         m_ready = loadDocument(table, m_document, m_error);
@@ -540,6 +540,22 @@ public:
         error = m_error;
         return m_ready;
     }
+
+protected:
+    GxtDocument m_document;
+    std::optional<EntryRules> m_rules;
+    StringTableModel m_model;
+    StringListProxy m_proxy;
+    QString m_error;
+    bool m_ready = false;
+};
+
+// A keystroke in the filter box: the list's proxy over the table, sorted by name, filtered by
+// the two characters typed so far, after the first; its cost is what typing costs per key.
+class FilterSession : public ListSession
+{
+public:
+    using ListSession::ListSession;
     void prepare() override { m_proxy.setFilterText(QStringLiteral("e")); }
     bool run(QString &error) override
     {
@@ -550,37 +566,18 @@ public:
         }
         return true;
     }
-
-private:
-    GxtDocument m_document;
-    std::optional<EntryRules> m_rules;
-    StringTableModel m_model;
-    StringListProxy m_proxy;
-    QString m_error;
-    bool m_ready = false;
 };
 
 // A header click in the core: the list's proxy over the table re-sorted by one column while
 // sorted by the other, the other column's order restored between runs.
-class SortSession : public Session
+class SortSession : public ListSession
 {
 public:
     SortSession(const BenchTable &table, int key)
-        : m_key(key)
+        : ListSession(table)
+        , m_key(key)
         , m_other(key == ByName ? ByValue : ByName)
     {
-        hasUntimedSteps = true;
-        m_ready = loadDocument(table, m_document, m_error);
-        m_rules.emplace(m_document.format(), m_document.bits(), *CharacterNumbering::defaultFor(m_document.format()),
-                        m_document.keyHash());
-        m_model.setRules(*m_rules);
-        m_model.setTable(m_document.table(0));
-        m_proxy.setSourceModel(&m_model);
-    }
-    bool ready(QString &error) const
-    {
-        error = m_error;
-        return m_ready;
     }
     void prepare() override { m_proxy.setSortKey(m_other); }
     bool run(QString &) override
@@ -590,14 +587,8 @@ public:
     }
 
 private:
-    GxtDocument m_document;
-    std::optional<EntryRules> m_rules;
-    StringTableModel m_model;
-    StringListProxy m_proxy;
     int m_key;
     int m_other;
-    QString m_error;
-    bool m_ready = false;
 };
 
 // The tool's check of a file, as a user runs it: a whole process, from its start to its exit.
